@@ -1,0 +1,528 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "WaveOut.h"
+
+#include "audio/core/AuException.h"
+#include "audio/core/AuFileStream.h"
+#include "audio/core/AuInput.h"
+#include "audio/core/ByteOrder.h"
+#include "audio/core/Rounding.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <sys/stat.h>
+
+namespace au {
+namespace {
+
+constexpr const char* MsgNoFileName = "File name is not assigned.";
+constexpr const char* MsgCannotAppend = "Cannot append data to this .wav file.";
+constexpr const char* MsgOtherFormat = "Cannot append data in different audio format.";
+constexpr const char* MsgAdpcmDepth = "Cannot encode 8 bit sound into ADPCM.";
+constexpr const char* MsgAdpcmChannels = "ADPCM encoding supports mono and stereo only.";
+constexpr const char* MsgAdpcmBlockSize = "The ADPCM block size does not suit this channel count.";
+constexpr const char* MsgNoFormat = "The input reports no usable audio format.";
+constexpr const char* MsgSizeLimit = "The WAV file has reached the 4 GiB limit of its format.";
+
+constexpr uint32_t PcmChunkBytes = 16384;
+constexpr int64_t ScanLimit = 8192;
+constexpr uint32_t ClassicHeaderSize = 44;
+constexpr uint32_t ExtensibleHeaderSize = 68;
+constexpr uint32_t AdpcmHeaderSize = 60;
+// RIFF size (file size - 8) and data size are both 32-bit fields.
+constexpr int64_t MaxRiffFile = int64_t{0xFFFFFFFF} + 8;
+constexpr int64_t MaxChunkData = int64_t{0xFFFFFFFF};
+
+constexpr uint8_t PcmSubFormat[16] = {0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 0x00,
+                                      0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+
+void PutId(uint8_t* At, const char* Id) { std::memcpy(At, Id, 4); }
+
+// Chunk identifiers match when every byte is equal or differs by exactly 32.
+bool SameId(const uint8_t* At, const char* Id)
+{
+    for (int I = 0; I < 4; ++I) {
+        const int Diff = At[I] - static_cast<uint8_t>(Id[I]);
+        if (Diff != 0 && Diff != 32 && Diff != -32)
+            return false;
+    }
+    return true;
+}
+
+uint32_t Low32(int64_t Value) { return static_cast<uint32_t>(static_cast<uint64_t>(Value)); }
+
+bool FileExists(const std::string& Name)
+{
+    struct stat Info {};
+    return ::stat(Name.c_str(), &Info) == 0;
+}
+
+// Reads the head of a file that is to be appended to: no identifier that counts
+// lies beyond ScanLimit, so that much (and the size field after it) is all the
+// scan ever needs, and every read is checked against what was read.
+class THeadReader {
+public:
+    explicit THeadReader(TAuStream& Stream)
+    {
+        Stream.SetPosition(0);
+        FBytes.resize(static_cast<size_t>(ScanLimit + 8));
+        FBytes.resize(static_cast<size_t>(Stream.ReadAll(FBytes.data(), ScanLimit + 8)));
+    }
+
+    int64_t Consumed() const { return FPos; }
+
+    const uint8_t* Take(int64_t Count)
+    {
+        if (Count < 0 || FPos + Count > static_cast<int64_t>(FBytes.size()))
+            return nullptr;
+        const uint8_t* At = FBytes.data() + FPos;
+        FPos += Count;
+        return At;
+    }
+
+    // Slides a 4-byte window one byte at a time until it shows Id.
+    bool Find(const char* Id)
+    {
+        const uint8_t* Window = Take(4);
+        while (Window != nullptr && !SameId(Window, Id)) {
+            if (FPos >= ScanLimit || Take(1) == nullptr)
+                return false;
+            ++Window;
+        }
+        return Window != nullptr;
+    }
+
+private:
+    std::vector<uint8_t> FBytes;
+    int64_t FPos = 0;
+};
+
+} // namespace
+
+TWaveOut::TWaveOut() = default;
+
+TWaveOut::~TWaveOut()
+{
+    Destroying();
+}
+
+void TWaveOut::SetWavType(TWavType Value)
+{
+    if (Busy() || (Value != wtPCM && Value != wtDVIADPCM))
+        return;
+    FWavType = Value;
+}
+
+void TWaveOut::SetBlockSize(uint16_t Value)
+{
+    if (Busy() || Value == 0 || Value % 4 != 0)
+        return;
+    FBlockSize = Value;
+}
+
+void TWaveOut::SetFileMode(TFileOutputMode Mode)
+{
+    FFileMode = Mode;
+}
+
+void TWaveOut::Abandon(const char* Message)
+{
+    Input()->Flush();
+    FStream.reset();
+    throw EAuException(Message);
+}
+
+void TWaveOut::Prepare()
+{
+    FEndReached = false;
+    FFailed = false;
+    FAppended = false;
+    FHeaderReady = false;
+    const std::string Name = FileName();
+    if (Name.empty())
+        throw EAuException(MsgNoFileName);
+    if (FFileMode == foAppend && FileExists(Name))
+        FStream = std::make_unique<TAuFileStream>(Name, static_cast<uint16_t>(FShareMode | 2));
+    else
+        FStream = std::make_unique<TAuFileStream>(Name, TAuFileStream::fmCreate);
+
+    TAuInput& Source = *Input();
+    Source.Init();
+    const int Channels = Source.Channels();
+    const int Bits = Source.BitsPerSample();
+    if (Channels < 1 || Bits < 8 || Source.SampleRate() < 1 || Channels * Bits > 8 * UINT16_MAX)
+        Abandon(MsgNoFormat);
+    FFrameBytes = static_cast<uint32_t>((Channels * Bits) >> 3);
+    if ((Channels > 2 || Bits >= 17) && !FCreateNonMsHeaders)
+        FWavType = wtExtPCM;
+
+    const bool AppendToData = FFileMode == foAppend && FStream->Size() > 0;
+    if (AppendToData) {
+        if (!ScanHeader())
+            Abandon(MsgCannotAppend);
+        FWavType = FFoundKind == fkPCM ? wtPCM : wtDVIADPCM;
+    }
+
+    switch (FWavType) {
+    case wtPCM:
+        if (AppendToData) {
+            if (static_cast<uint32_t>(Source.SampleRate()) != FFoundSampleRate ||
+                Bits != FFoundBitsPerSample || Channels != FFoundChannels)
+                Abandon(MsgOtherFormat);
+            StartAppend(FFirstDataPosition);
+            return;
+        }
+        WriteClassicHeader();
+        return;
+    case wtDVIADPCM:
+        if (Bits != 16)
+            Abandon(MsgAdpcmDepth);
+        if (Channels > 2)
+            Abandon(MsgAdpcmChannels);
+        if (AppendToData) {
+            if (static_cast<uint32_t>(Source.SampleRate()) != FFoundSampleRate ||
+                Channels != FFoundChannels)
+                Abandon(MsgOtherFormat);
+            FBlockSize = FFoundBlockAlign;
+            StartAppend(FFirstDataPosition);
+        } else {
+            if (!ImaBlockSizeSuits(FBlockSize, Channels))
+                Abandon(MsgAdpcmBlockSize);
+            WriteAdpcmHeader();
+            FAdpcm[0].StepIndex = 0;
+            FAdpcm[1].StepIndex = 0;
+        }
+        {
+            const uint16_t Block = FBlockSize;
+            FAdpcmIn.assign(static_cast<size_t>(ImaSamplesPerBlock(Block, Channels)) * Channels * 2, 0);
+            FAdpcmOut.assign(Block, 0);
+            FAdpcmFrames.assign(FAdpcmIn.size() / 2, 0);
+        }
+        return;
+    default:
+        WriteExtensibleHeader();
+        return;
+    }
+}
+
+void TWaveOut::StartAppend(int64_t DataStart)
+{
+    FAppended = true;
+    FHeaderReady = true;
+    FDataStart = DataStart;
+    FStreamPos = FStream->Seek(0, TSeekOrigin::End);
+    FMaxStreamSize = std::min(DataStart + MaxChunkData, MaxRiffFile);
+}
+
+void TWaveOut::WriteHeader(const uint8_t* Header, uint32_t Length, uint32_t StatedDataSize)
+{
+    FStream->Write(Header, Length);
+    FHeaderReady = true;
+    FDataStart = Length;
+    FStreamPos = Length;
+    FStatedDataSize = StatedDataSize;
+    FMaxStreamSize = std::min(FDataStart + MaxChunkData, MaxRiffFile);
+}
+
+void TWaveOut::WriteClassicHeader()
+{
+    TAuInput& Source = *Input();
+    const int64_t Size = Source.Size();
+    const uint16_t Channels = static_cast<uint16_t>(Source.Channels());
+    const uint16_t Bits = static_cast<uint16_t>(Source.BitsPerSample());
+    const uint32_t Rate = static_cast<uint32_t>(Source.SampleRate());
+    const uint16_t Align = static_cast<uint16_t>((Bits * Channels) >> 3);
+    uint8_t H[ClassicHeaderSize];
+    PutId(H, "RIFF");
+    PutLE32(H + 4, Low32(Size + 36));
+    PutId(H + 8, "WAVE");
+    PutId(H + 12, "fmt ");
+    PutLE32(H + 16, 16);
+    PutLE16(H + 20, 1);
+    PutLE16(H + 22, Channels);
+    PutLE32(H + 24, Rate);
+    PutLE32(H + 28, Rate * Align);
+    PutLE16(H + 32, Align);
+    PutLE16(H + 34, Bits);
+    PutId(H + 36, "data");
+    PutLE32(H + 40, Low32(Size));
+    WriteHeader(H, sizeof H, Low32(Size));
+}
+
+void TWaveOut::WriteExtensibleHeader()
+{
+    TAuInput& Source = *Input();
+    const int64_t Size = Source.Size();
+    const uint16_t Channels = static_cast<uint16_t>(Source.Channels());
+    const uint16_t Bits = static_cast<uint16_t>(Source.BitsPerSample());
+    const uint32_t Rate = static_cast<uint32_t>(Source.SampleRate());
+    const uint16_t Align = static_cast<uint16_t>((Bits * Channels) >> 3);
+    uint32_t Mask = 0;
+    switch (Channels) {
+    case 1: Mask = 1; break;
+    case 2: Mask = 3; break;
+    case 6: Mask = 63; break;
+    case 8: Mask = 255; break;
+    default: break;
+    }
+    uint8_t H[ExtensibleHeaderSize];
+    PutId(H, "RIFF");
+    PutLE32(H + 4, Low32(Size + 60));
+    PutId(H + 8, "WAVE");
+    PutId(H + 12, "fmt ");
+    PutLE32(H + 16, 40);
+    PutLE16(H + 20, 0xFFFE);
+    PutLE16(H + 22, Channels);
+    PutLE32(H + 24, Rate);
+    PutLE32(H + 28, Rate * Align);
+    PutLE16(H + 32, Align);
+    PutLE16(H + 34, Bits);
+    PutLE16(H + 36, 22);
+    PutLE16(H + 38, Bits);
+    PutLE32(H + 40, Mask);
+    std::memcpy(H + 44, PcmSubFormat, sizeof PcmSubFormat);
+    PutId(H + 60, "data");
+    PutLE32(H + 64, Low32(Size));
+    WriteHeader(H, sizeof H, Low32(Size));
+}
+
+void TWaveOut::WriteAdpcmHeader()
+{
+    TAuInput& Source = *Input();
+    const int64_t Size = Source.Size();
+    const int Channels = Source.Channels();
+    const int Bits = Source.BitsPerSample();
+    const uint32_t Rate = static_cast<uint32_t>(Source.SampleRate());
+    const uint16_t Block = FBlockSize;
+    const uint16_t Spb = ImaSamplesPerBlock(Block, Channels);
+    const int64_t Frames = (Size / (Bits / 8)) / Channels;
+    const uint32_t DataSize =
+        Low32(RoundToEven(static_cast<long double>(Frames) / Spb) * static_cast<int64_t>(Block));
+    uint8_t H[AdpcmHeaderSize];
+    PutId(H, "RIFF");
+    PutLE32(H + 4, DataSize + 52);
+    PutId(H + 8, "WAVE");
+    PutId(H + 12, "fmt ");
+    PutLE32(H + 16, 20);
+    PutLE16(H + 20, 17);
+    PutLE16(H + 22, static_cast<uint16_t>(Channels));
+    PutLE32(H + 24, Rate);
+    PutLE32(H + 28, (Rate / Spb) * Block);
+    PutLE16(H + 32, Block);
+    PutLE16(H + 34, 4);
+    PutLE16(H + 36, 2);
+    PutLE16(H + 38, Spb);
+    PutId(H + 40, "fact");
+    PutLE32(H + 44, 4);
+    PutLE32(H + 48, Low32(Frames));
+    PutId(H + 52, "data");
+    PutLE32(H + 56, DataSize);
+    WriteHeader(H, sizeof H, DataSize);
+}
+
+bool TWaveOut::ScanHeader()
+{
+    enum { LookingForFmt, LookingForFact, LookingForData } State = LookingForFmt;
+    TFoundKind Kind = fkNone;
+    FFoundKind = fkNone;
+    THeadReader Head(*FStream);
+    if (!Head.Find("RIFF") || Head.Take(4) == nullptr || !Head.Find("WAVE"))
+        return false;
+    for (;;) {
+        const uint8_t* Id = Head.Take(4);
+        if (Id == nullptr || Head.Consumed() >= ScanLimit)
+            return false;
+        const uint8_t* SizeField = Head.Take(4);
+        if (SizeField == nullptr)
+            return false;
+        const uint32_t ChunkSize = GetLE32(SizeField);
+        if (State == LookingForData && SameId(Id, "data")) {
+            FFoundDataSize = ChunkSize;
+            FDataSizePosition = Head.Consumed() - 4;
+            FFirstDataPosition = Head.Consumed();
+            FFoundKind = Kind;
+            return true;
+        }
+        // Chunks are skipped by their stated size; no pad byte follows odd sizes.
+        const uint8_t* Body = Head.Take(ChunkSize);
+        if (Body == nullptr)
+            return false;
+        if (State == LookingForFmt && SameId(Id, "fmt ")) {
+            if (ChunkSize < 16)
+                return false;
+            const uint16_t Tag = GetLE16(Body);
+            FFoundChannels = GetLE16(Body + 2);
+            FFoundSampleRate = GetLE32(Body + 4);
+            FFoundBlockAlign = GetLE16(Body + 12);
+            FFoundBitsPerSample = GetLE16(Body + 14);
+            if (FFoundChannels == 0)
+                return false;
+            if (Tag == 1) {
+                Kind = fkPCM;
+                State = LookingForData;
+            } else if (Tag == 17 && ImaBlockSizeSuits(FFoundBlockAlign, FFoundChannels)) {
+                // Later blocks must match the ones already in the file.
+                Kind = fkADPCM;
+                State = LookingForFact;
+            } else {
+                return false;
+            }
+        } else if (State == LookingForFact && SameId(Id, "fact") && ChunkSize >= 4) {
+            FFactPosition = Head.Consumed() - ChunkSize;
+            FFoundFact = GetLE32(Body);
+            State = LookingForData;
+        }
+    }
+}
+
+void TWaveOut::WriteData(const uint8_t* Data, uint32_t Bytes, uint32_t Align)
+{
+    if (FStreamPos + Bytes > FMaxStreamSize) {
+        int64_t Room = FMaxStreamSize - FStreamPos;
+        Room -= Room % Align;
+        if (Room > 0) {
+            FStream->Write(Data, Room);
+            FStreamPos += Room;
+        }
+        throw EAuException(MsgSizeLimit);
+    }
+    FStream->Write(Data, Bytes);
+    FStreamPos += Bytes;
+}
+
+bool TWaveOut::ProcessChunk(bool Abort)
+{
+    if (Abort || FEndReached)
+        return false;
+    try {
+        return FWavType == wtDVIADPCM ? ProcessAdpcmChunk() : ProcessPcmChunk();
+    } catch (...) {
+        FFailed = true;
+        throw;
+    }
+}
+
+bool TWaveOut::ProcessPcmChunk()
+{
+    TAuInput& Source = *Input();
+    uint8_t* Buffer = nullptr;
+    uint32_t Bytes = PcmChunkBytes;
+    Source.GetData(Buffer, Bytes);
+    if (Buffer == nullptr || Bytes == 0)
+        return false;
+    WriteData(Buffer, Bytes, FFrameBytes);
+    return true;
+}
+
+bool TWaveOut::ProcessAdpcmChunk()
+{
+    TAuInput& Source = *Input();
+    const int Channels = Source.Channels();
+    std::fill(FAdpcmIn.begin(), FAdpcmIn.end(), 0);
+    const uint32_t Wanted = static_cast<uint32_t>(FAdpcmIn.size());
+    uint32_t Filled = 0;
+    while (Filled < Wanted) {
+        const uint32_t Got = Source.CopyData(FAdpcmIn.data() + Filled, Wanted - Filled);
+        if (Got == 0) {
+            FEndReached = true;
+            break;
+        }
+        Filled += Got;
+    }
+    // The samples are little-endian in the buffer; the encoder wants host order.
+    std::vector<int16_t>& Frames = FAdpcmFrames;
+    for (size_t I = 0; I < Frames.size(); ++I)
+        Frames[I] = static_cast<int16_t>(GetLE16(FAdpcmIn.data() + 2 * I));
+    ImaEncodeBlock(Frames.data(), Channels, FBlockSize, FAdpcm, FAdpcmOut.data());
+    WriteData(FAdpcmOut.data(), static_cast<uint32_t>(FAdpcmOut.size()), FBlockSize);
+    return true;
+}
+
+void TWaveOut::PatchAt(int64_t Offset, uint32_t Value)
+{
+    uint8_t Field[4];
+    PutLE32(Field, Value);
+    FStream->SetPosition(Offset);
+    FStream->Write(Field, 4);
+}
+
+void TWaveOut::PatchHeader(bool SizesOnly)
+{
+    const int64_t StreamSize = FStream->Size();
+    const uint32_t DataSize = Low32(StreamSize - FDataStart);
+    switch (FWavType) {
+    case wtDVIADPCM:
+        if (FAppended) {
+            PatchAt(FDataSizePosition, DataSize);
+            if (!SizesOnly) {
+                const uint16_t Block = FBlockSize;
+                PatchAt(FFactPosition, static_cast<uint32_t>(ImaSamplesPerBlock(Block, FFoundChannels)) *
+                                           (DataSize / Block));
+            }
+        } else {
+            uint8_t H[AdpcmHeaderSize];
+            FStream->SetPosition(0);
+            if (!FStream->ReadExact(H, sizeof H))
+                throw EAuException(MsgCannotAppend);
+            PutLE32(H + 56, DataSize);
+            if (!SizesOnly) {
+                const uint16_t Align = std::max<uint16_t>(1, GetLE16(H + 32));
+                PutLE32(H + 48, DataSize / Align * GetLE16(H + 38));
+            }
+            FStream->SetPosition(0);
+            FStream->Write(H, sizeof H);
+        }
+        break;
+    default:
+        PatchAt(FAppended ? FDataSizePosition : FDataStart - 4, DataSize);
+        break;
+    }
+    PatchAt(4, Low32(StreamSize - 8));
+}
+
+void TWaveOut::Finish()
+{
+    TAuInput* Source = Input();
+    if (!FHeaderReady) {
+        // Nothing of ours is in the file yet: there is no header to make true.
+        FStream.reset();
+        if (Source != nullptr)
+            Source->Flush();
+        return;
+    }
+    try {
+        const int64_t Size = Source->Size();
+        const int64_t Written = FStreamPos - FDataStart;
+        bool Patch = Size < 0 || FFileMode == foAppend || Stopped() || FFailed;
+        bool SizesOnly = false;
+        if (!Patch) {
+            // A clean run that delivered fewer bytes than announced is padded,
+            // as far as the format allows; any other mismatch is patched so the
+            // header states what the file holds.
+            if (FWavType != wtDVIADPCM && Written < Size && FDataStart + Size <= FMaxStreamSize) {
+                FStream->SetPosition(FStreamPos);
+                std::vector<uint8_t> Zeros(PcmChunkBytes, 0);
+                for (int64_t Left = Size - Written; Left > 0;) {
+                    const int64_t Part = std::min<int64_t>(Left, PcmChunkBytes);
+                    FStream->Write(Zeros.data(), Part);
+                    Left -= Part;
+                }
+                FStreamPos = FDataStart + Size;
+            } else if (Written != FStatedDataSize) {
+                Patch = true;
+                SizesOnly = true;
+            }
+        }
+        if (Patch)
+            PatchHeader(SizesOnly);
+    } catch (...) {
+        FStream.reset();
+        Source->Flush();
+        throw;
+    }
+    FStream.reset();
+    Source->Flush();
+}
+
+} // namespace au

@@ -1,0 +1,101 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "ImaAdpcm.h"
+#include "audio/core/AuFileOut.h"
+
+#include <atomic>
+#include <cstdint>
+#include <vector>
+
+namespace au {
+
+enum TWavType : uint8_t {
+    wtUnsupported = 0,
+    wtPCM = 1,
+    wtDVIADPCM = 2,
+    wtMSADPCM = 3,
+    wtACM = 4,
+    wtIEEEFloat = 5,
+    wtExtPCM = 6,
+    wtExtIEEEFloat = 7,
+};
+
+// The RIFF WAVE sink: classic PCM (44-byte header), extensible PCM (68 bytes) or
+// DVI/IMA ADPCM with a fact chunk (60 bytes); it creates a file or appends to one
+// of the same format. Headers always end up stating what the file holds: they
+// are patched when the size was not known, the run was stopped or failed, or
+// fewer or more bytes came than announced. A failed pull or write ends the run as
+// a failure, and a file never grows past what its 32-bit sizes can describe.
+class TWaveOut final : public TAuFileOut {
+public:
+    TWaveOut();
+    ~TWaveOut() override;
+
+    // UI thread. Only wtPCM and wtDVIADPCM are taken, and only while idle.
+    void SetWavType(TWavType Value);
+    TWavType WavType() const { return FWavType; }
+    // UI thread. ADPCM block bytes: non-zero multiples of 4, only while idle.
+    void SetBlockSize(uint16_t Value);
+    uint16_t BlockSize() const { return FBlockSize; }
+    // When true the classic header is written even for more than 2 channels or
+    // more than 16 bits; when false those get the extensible header.
+    void SetCreateNonMsHeaders(bool Value) { FCreateNonMsHeaders = Value; }
+    bool CreateNonMsHeaders() const { return FCreateNonMsHeaders; }
+    void SetFileMode(TFileOutputMode Mode) override;
+
+protected:
+    void Prepare() override;
+    bool ProcessChunk(bool Abort) override;
+    void Finish() override;
+
+private:
+    enum TFoundKind : uint8_t { fkNone = 0, fkPCM = 1, fkADPCM = 2 };
+
+    [[noreturn]] void Abandon(const char* Message);
+    bool ScanHeader();
+    void WriteClassicHeader();
+    void WriteExtensibleHeader();
+    void WriteAdpcmHeader();
+    void WriteHeader(const uint8_t* Header, uint32_t Length, uint32_t StatedDataSize);
+    void StartAppend(int64_t DataStart);
+    void WriteData(const uint8_t* Data, uint32_t Bytes, uint32_t Align);
+    bool ProcessPcmChunk();
+    bool ProcessAdpcmChunk();
+    void PatchHeader(bool SizesOnly);
+    void PatchAt(int64_t Offset, uint32_t Value);
+
+    std::atomic<TWavType> FWavType{wtPCM};
+    std::atomic<uint16_t> FBlockSize{512};
+    std::atomic<bool> FCreateNonMsHeaders{true};
+
+    bool FEndReached = false;
+    TImaChannelState FAdpcm[2];
+
+    // What the header scan of a file opened for appending found.
+    uint32_t FFoundSampleRate = 0;
+    uint16_t FFoundChannels = 0;
+    uint16_t FFoundBitsPerSample = 0;
+    uint32_t FFoundFact = 0;
+    int64_t FFactPosition = 0;
+    uint32_t FFoundDataSize = 0;
+    int64_t FDataSizePosition = 0;
+    TFoundKind FFoundKind = fkNone;
+    int64_t FFirstDataPosition = 0;
+    uint16_t FFoundBlockAlign = 0;
+
+    // Per run.
+    bool FHeaderReady = false;   // a header is in place, written or found
+    bool FAppended = false;      // data goes after an existing data chunk
+    bool FFailed = false;        // a pull or a write raised
+    int64_t FDataStart = 0;      // stream offset of the first data byte
+    int64_t FStreamPos = 0;      // where the next byte goes
+    int64_t FMaxStreamSize = 0;  // the largest file the size fields can describe
+    uint32_t FStatedDataSize = 0;
+    uint32_t FFrameBytes = 1;
+    std::vector<uint8_t> FAdpcmIn;
+    std::vector<uint8_t> FAdpcmOut;
+    std::vector<int16_t> FAdpcmFrames;
+};
+
+} // namespace au
