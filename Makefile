@@ -1,0 +1,35 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# make run   set up, build, and convert the bundled example
+# make test  set up, build, and run every test
+BUILD ?= build
+JOBS ?= $(shell nproc)
+CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+.PHONY: setup build run test asan tsan clean
+
+setup:
+	@bash scripts/setup.sh
+
+build: setup
+	@cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+
+test: build
+	@ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+# AddressSanitizer and UndefinedBehaviorSanitizer over the whole suite.
+asan: setup
+	@cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKELVARO_SANITIZE=address,undefined >/dev/null
+	@cmake --build build-asan -j $(JOBS)
+	@ctest --test-dir build-asan --output-on-failure -j $(JOBS)
+
+# ThreadSanitizer over the tests of the threaded pipeline and the writer.
+tsan: setup
+	@cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKELVARO_SANITIZE=thread >/dev/null
+	@cmake --build build-tsan -j $(JOBS) --target core_tests wave_tests
+	@ctest --test-dir build-tsan --output-on-failure -j $(JOBS) -L pipeline
+
+clean:
+	rm -rf $(BUILD) build-asan build-tsan
