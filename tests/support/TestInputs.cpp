@@ -93,6 +93,7 @@ void TSyntheticInput::DoGetData(uint8_t*& Buffer, uint32_t& Bytes)
     for (uint32_t I = 0; I < Count; ++I)
         FBuffer[I] = Generator(FProduced + I);
     FProduced += Count;
+    FPosition += Count;
     Buffer = FBuffer.data();
     Bytes = Count;
 }

@@ -1,0 +1,56 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace au {
+
+// Coefficients of one 4-pole recursive low-pass stage, each array with the
+// coefficient of the oldest sample first: y[n] = A[0] x[n-4] + ... + A[4] x[n]
+// + B[0] y[n-4] + ... + B[3] y[n-1].
+struct TLowPassCoefficients {
+    float A[5];
+    float B[4];
+};
+
+// A Chebyshev type I low-pass with 4 poles and 5 % pass-band ripple, from pole
+// pairs through the bilinear transform, scaled to unity gain at zero frequency.
+// Cutoff is a fraction of the sampling rate (0 < Cutoff < 0.5).
+TLowPassCoefficients DesignChebyshevLowPass(double Cutoff);
+
+// Four identical stages in cascade for each channel, run block by block; the
+// stages keep their last inputs and outputs from one block to the next, so a
+// signal split into blocks is filtered as if it came in one piece. Sums are
+// accumulated in extended precision and each output is stored as a float.
+//
+// Worker thread only; Start allocates, Run does not.
+class TLowPassCascade {
+public:
+    static constexpr int Stages = 4;
+
+    // Clears every history; blocks of up to Capacity values per channel follow.
+    void Start(const TLowPassCoefficients& Coefficients, uint32_t Channels, uint32_t Capacity);
+    void Release();
+
+    // Where the next block of one channel goes (room for Capacity values).
+    float* NewInputs(uint32_t Channel);
+    // Filters Count new inputs of Channel through the stages; returns the last
+    // stage's Count outputs, valid until the next Run of that channel.
+    const float* Run(uint32_t Channel, uint32_t Count);
+
+    const TLowPassCoefficients& Coefficients() const { return FCoefficients; }
+
+private:
+    static constexpr uint32_t History = 4;
+
+    // Stage s reads line s and writes line s + 1: an output line of one stage is
+    // the input line of the next, with the same history.
+    float* Line(uint32_t Channel, int Index);
+
+    TLowPassCoefficients FCoefficients{};
+    uint32_t FLineLength = 0;
+    std::vector<float> FLines;
+};
+
+} // namespace au
