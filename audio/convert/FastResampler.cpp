@@ -141,8 +141,9 @@ uint32_t TFastResampler::Upsample(uint32_t Frames)
         }
         Produced = Count;
     }
+    FFilter.Run(Produced);
     for (uint32_t C = 0; C < FChannels; ++C) {
-        const float* Out = FFilter.Run(C, Produced);
+        const float* Out = FFilter.Outputs(C);
         float* Values = FFloats.data() + C;
         for (uint32_t J = 0; J < Produced; ++J)
             Values[size_t{J} * FChannels] = Out[J];
@@ -152,13 +153,17 @@ uint32_t TFastResampler::Upsample(uint32_t Frames)
 
 uint32_t TFastResampler::Downsample(uint32_t Frames)
 {
-    uint32_t Picked = 0;
     for (uint32_t C = 0; C < FChannels; ++C) {
         float* In = FFilter.NewInputs(C);
-        float* Values = FFloats.data() + C;
+        const float* Values = FFloats.data() + C;
         for (uint32_t I = 0; I < Frames; ++I)
             In[I] = Values[size_t{I} * FChannels];
-        const float* Out = FFilter.Run(C, Frames);
+    }
+    FFilter.Run(Frames);
+    uint32_t Picked = 0;
+    for (uint32_t C = 0; C < FChannels; ++C) {
+        const float* Out = FFilter.Outputs(C);
+        float* Values = FFloats.data() + C;
         // The first frame of every block is taken, then every Ri / Ro-th or so.
         int64_t Step = 0;
         Picked = 0;

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "LowPassCascade.h"
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <cstring>
 
 namespace au {
@@ -53,6 +55,19 @@ TSection DesignSection(int Pair, long double Cutoff)
     return S;
 }
 
+// A product of two floats is exact in a double, and a double widens exactly to
+// long double, so forming the products with SSE and only summing on the x87 unit
+// gives the same bits as an all-extended computation at a third of its x87 work.
+inline float StageOutput(const double* A, const double* B, const float* X, const float* Y)
+{
+    long double Sum = A[0] * static_cast<double>(X[0]);
+    for (int J = 1; J <= 4; ++J)
+        Sum += A[J] * static_cast<double>(X[J]);
+    for (int J = 0; J < 4; ++J)
+        Sum += B[J] * static_cast<double>(Y[J]);
+    return static_cast<float>(Sum);
+}
+
 } // namespace
 
 TLowPassCoefficients DesignChebyshevLowPass(double Cutoff)
@@ -97,6 +112,7 @@ void TLowPassCascade::Start(const TLowPassCoefficients& Coefficients, uint32_t C
 {
     FCoefficients = Coefficients;
     FLineLength = History + Capacity;
+    FChannels = Channels;
     FLines.assign(size_t{Channels} * (Stages + 1) * FLineLength, 0.0f);
 }
 
@@ -104,6 +120,7 @@ void TLowPassCascade::Release()
 {
     FLines = {};
     FLineLength = 0;
+    FChannels = 0;
 }
 
 float* TLowPassCascade::Line(uint32_t Channel, int Index)
@@ -116,27 +133,37 @@ float* TLowPassCascade::NewInputs(uint32_t Channel)
     return Line(Channel, 0) + History;
 }
 
-const float* TLowPassCascade::Run(uint32_t Channel, uint32_t Count)
+void TLowPassCascade::Run(uint32_t Count)
 {
-    const float* A = FCoefficients.A;
-    const float* B = FCoefficients.B;
-    for (int Stage = 0; Stage < Stages; ++Stage) {
-        const float* X = Line(Channel, Stage);
-        float* Y = Line(Channel, Stage + 1);
-        for (uint32_t I = 0; I < Count; ++I) {
-            long double Sum = 0;
-            for (int J = 0; J <= 4; ++J)
-                Sum += static_cast<long double>(A[J]) * X[I + J];
-            for (int J = 0; J < 4; ++J)
-                Sum += static_cast<long double>(B[J]) * Y[I + J];
-            Y[I + History] = static_cast<float>(Sum);
+    double A[5];
+    double B[4];
+    std::copy(std::begin(FCoefficients.A), std::end(FCoefficients.A), A);
+    std::copy(std::begin(FCoefficients.B), std::end(FCoefficients.B), B);
+    const int64_t Last = int64_t{Count} - 1;
+    // Each recursion waits on its own previous output, so all channels and
+    // stages run as a wavefront: while stage 1 works on sample i, stage s works
+    // on sample i - s + 1, and the processor overlaps the independent recursions.
+    for (int64_t I = 0; I < int64_t{Count} + Stages - 1; ++I) {
+        const bool Whole = I >= Stages - 1 && I <= Last;
+        for (uint32_t Channel = 0; Channel < FChannels; ++Channel) {
+            float* L = Line(Channel, 0);
+            for (int Stage = 0; Stage < Stages; ++Stage, L += FLineLength) {
+                const int64_t At = I - Stage;
+                if (Whole || (At >= 0 && At <= Last))
+                    L[FLineLength + At + History] = StageOutput(A, B, L + At, L + FLineLength + At);
+            }
         }
     }
     // Keep the last inputs and outputs of every stage for the next block.
-    for (int Index = 0; Index <= Stages; ++Index) {
-        float* L = Line(Channel, Index);
-        std::memmove(L, L + Count, History * sizeof(float));
-    }
+    for (uint32_t Channel = 0; Channel < FChannels; ++Channel)
+        for (int Index = 0; Index <= Stages; ++Index) {
+            float* L = Line(Channel, Index);
+            std::memmove(L, L + Count, History * sizeof(float));
+        }
+}
+
+const float* TLowPassCascade::Outputs(uint32_t Channel)
+{
     return Line(Channel, Stages) + History;
 }
 

@@ -35,9 +35,10 @@ public:
 
     // Where the next block of one channel goes (room for Capacity values).
     float* NewInputs(uint32_t Channel);
-    // Filters Count new inputs of Channel through the stages; returns the last
-    // stage's Count outputs, valid until the next Run of that channel.
-    const float* Run(uint32_t Channel, uint32_t Count);
+    // Filters Count new inputs of every channel through the stages.
+    void Run(uint32_t Count);
+    // The last stage's outputs of the last Run, valid until the next one.
+    const float* Outputs(uint32_t Channel);
 
     const TLowPassCoefficients& Coefficients() const { return FCoefficients; }
 
@@ -49,6 +50,7 @@ private:
     float* Line(uint32_t Channel, int Index);
 
     TLowPassCoefficients FCoefficients{};
+    uint32_t FChannels = 0;
     uint32_t FLineLength = 0;
     std::vector<float> FLines;
 };

@@ -1,0 +1,101 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "audio/convert/AudioConverter.h"
+#include "audio/convert/FastResampler.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr int Rate = 44100;
+constexpr int Seconds = 2;
+constexpr uint32_t FrameBytes = 4;
+constexpr uint32_t Pull = 65536;
+
+// Two seconds of 44.1 kHz 16-bit stereo music-like signal, served from memory.
+class TMemoryInput final : public au::TAuInput {
+public:
+    TMemoryInput() : FData(size_t{Rate} * Seconds * FrameBytes)
+    {
+        for (size_t I = 0; I < FData.size() / 2; ++I) {
+            const auto S = static_cast<int16_t>(12000 * std::sin(I * 0.031) + 4000 * std::sin(I * 0.37));
+            std::memcpy(FData.data() + 2 * I, &S, 2);
+        }
+    }
+    ~TMemoryInput() override { Destroying(); }
+
+    int GetBitsPerSample() override { return 16; }
+    int GetChannels() override { return 2; }
+    int GetSampleRate() override { return Rate; }
+    int64_t Frames() const { return static_cast<int64_t>(FData.size() / FrameBytes); }
+
+protected:
+    void DoInit() override
+    {
+        FAt = 0;
+        FSize = static_cast<int64_t>(FData.size());
+        FBusy = true;
+    }
+    void DoFlush() override { FBusy = false; }
+    void DoGetData(uint8_t*& Buffer, uint32_t& Bytes) override
+    {
+        Bytes = static_cast<uint32_t>(std::min<size_t>(Bytes, FData.size() - FAt));
+        Buffer = FData.data() + FAt;
+        FAt += Bytes;
+    }
+
+private:
+    std::vector<uint8_t> FData;
+    size_t FAt = 0;
+};
+
+void PullAll(benchmark::State& State, TMemoryInput& Source, au::TAuConverter& Converter)
+{
+    Converter.SetInput(&Source);
+    for (auto _ : State) {
+        Converter.Init();
+        uint8_t* Buffer = nullptr;
+        uint32_t Bytes = Pull;
+        do {
+            Bytes = Pull;
+            Converter.GetData(Buffer, Bytes);
+            benchmark::DoNotOptimize(Buffer);
+        } while (Bytes > 0);
+        Converter.Flush();
+    }
+    // Input frames per second.
+    State.SetItemsProcessed(State.iterations() * Source.Frames());
+}
+
+void BM_Resample(benchmark::State& State)
+{
+    TMemoryInput Source;
+    au::TFastResampler Resampler;
+    Resampler.SetOutSampleRate(static_cast<uint32_t>(State.range(0)));
+    PullAll(State, Source, Resampler);
+}
+BENCHMARK(BM_Resample)->Arg(22050)->Arg(48000)->Arg(8000)->Unit(benchmark::kMillisecond);
+
+void BM_Convert16To24(benchmark::State& State)
+{
+    TMemoryInput Source;
+    au::TAudioConverter Converter;
+    Converter.SetOutBitsPerSample(24);
+    PullAll(State, Source, Converter);
+}
+BENCHMARK(BM_Convert16To24)->Unit(benchmark::kMillisecond);
+
+void BM_ConvertStereoToMono(benchmark::State& State)
+{
+    TMemoryInput Source;
+    au::TAudioConverter Converter;
+    Converter.SetOutChannels(1);
+    PullAll(State, Source, Converter);
+}
+BENCHMARK(BM_ConvertStereoToMono)->Unit(benchmark::kMillisecond);
+
+} // namespace
