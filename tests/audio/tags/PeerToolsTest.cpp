@@ -2,6 +2,7 @@
 #include "TagTestUtil.h"
 #include "audio/tags/Id3v1Tags.h"
 #include "audio/tags/Id3v2Tags.h"
+#include "audio/tags/TagText.h"
 
 #include <gtest/gtest.h>
 #include <map>
@@ -223,4 +224,34 @@ TEST_F(PeerTools, FfprobeReadsOurVersion1Block)
     EXPECT_EQ(Seen.at("comment"), "Comment");
     EXPECT_EQ(Seen.at("track"), "9");
     EXPECT_EQ(Seen.at("genre"), "Jazz");
+}
+
+TEST(RealTags, ReadAsFfprobeReadsThem)
+{
+    for (const char* Name : {"tagged.tta", "duplicate_id3v2.mp3", "mac-399-id3v2.ape", "id3v22-tda.mp3"}) {
+        TTagFile File(ReadBytes(FixturesDir() + "/wild/" + Name));
+        TId3v2Tags Tags;
+        ASSERT_TRUE(Tags.ReadFromFile(File.Handle())) << Name;
+        auto Seen = Probe(File.Name());
+        EXPECT_EQ(Utf16ToUtf8(Tags.Title()), Seen["title"]) << Name;
+        EXPECT_EQ(Utf16ToUtf8(Tags.Artist()), Seen["artist"]) << Name;
+        EXPECT_EQ(Utf16ToUtf8(Tags.Album()), Seen["album"]) << Name;
+        if (std::string(Name) == "duplicate_id3v2.mp3") {
+            // Its track is in the second tag, which ffprobe reads too; we stop
+            // in front of it.
+            EXPECT_EQ(File.Position(), 3943);
+        } else {
+            EXPECT_EQ(Tags.Track(), Seen["track"]) << Name;
+        }
+    }
+    TTagFile Ape(ReadBytes(FixturesDir() + "/tagged-id3v1.ape"));
+    TId3v1Tags V1;
+    ASSERT_TRUE(V1.ReadFromFile(Ape.Handle()));
+    EXPECT_EQ(V1.Title(), "Tone Title");
+    EXPECT_EQ(V1.Artist(), "Some Artist");
+    EXPECT_EQ(V1.Album(), "Test Album");
+    EXPECT_EQ(V1.Year(), 2024);
+    EXPECT_EQ(V1.Comment(), "a comment");
+    EXPECT_EQ(V1.Track(), 3);
+    EXPECT_EQ(V1.Genre(), "Jazz");
 }
