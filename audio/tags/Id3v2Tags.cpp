@@ -5,6 +5,7 @@
 #include "audio/core/ByteOrder.h"
 #include "TagText.h"
 
+#include <algorithm>
 #include <cstring>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -266,7 +267,7 @@ bool TId3v2Tags::WriteToFile(int Handle, bool Unicode)
     std::vector<uint8_t> Prefix(HeaderSize + TagSize, 0);
     std::memcpy(Prefix.data(), "ID3\x04\x00\x00", 6);
     PutSynchsafe(Prefix.data() + 6, static_cast<uint32_t>(TagSize));
-    std::memcpy(Prefix.data() + HeaderSize, Frames.data(), Frames.size());
+    std::copy(Frames.begin(), Frames.end(), Prefix.begin() + HeaderSize);
     return PutInFront(Handle, Prefix);
 }
 
