@@ -1,0 +1,233 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "DXAudioOut.h"
+
+#include "audio/core/AuException.h"
+#include "audio/core/AuInput.h"
+#include "audio/core/EventHandler.h"
+#include "audio/core/Rounding.h"
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+namespace au {
+namespace {
+
+constexpr int MaxPollsWithoutSpace = 16;
+constexpr uint32_t DrainStepMs = 100;
+// However long the server takes, the drain gives up this long after the buffer
+// should have played out.
+constexpr uint32_t DrainGraceMs = 1000;
+
+std::string HexCode(TDSWResult Code)
+{
+    char Text[9];
+    std::snprintf(Text, sizeof Text, "%08X", static_cast<unsigned>(Code));
+    return Text;
+}
+
+} // namespace
+
+TDXAudioOut::TDXAudioOut()
+{
+    DSWEnumerateDevices(FDevices);
+}
+
+TDXAudioOut::~TDXAudioOut()
+{
+    Destroying();
+}
+
+void TDXAudioOut::SetFramesInBuffer(uint32_t Value)
+{
+    if (!Busy())
+        FFramesInBuffer = Value;
+}
+
+void TDXAudioOut::SetOnUnderrun(TUnderrunEvent Handler)
+{
+    std::lock_guard<std::mutex> Guard(FHandlerLock);
+    FOnUnderrun = std::move(Handler);
+}
+
+TUnderrunEvent TDXAudioOut::OnUnderrun() const
+{
+    std::lock_guard<std::mutex> Guard(FHandlerLock);
+    return FOnUnderrun;
+}
+
+uint32_t TDXAudioOut::DrainTime(uint32_t BufferBytes, uint32_t BytesPerSecond)
+{
+    if (BytesPerSecond == 0)
+        return 0;
+    const long double Seconds = static_cast<long double>(BufferBytes) / BytesPerSecond;
+    return static_cast<uint32_t>(RoundToEven(Seconds) * 1000);
+}
+
+void TDXAudioOut::Pause()
+{
+    TAuOutput::Pause();
+    // Only a parked worker leaves the device alone; a run that ended meanwhile
+    // has none.
+    if (Status() == osPaused && !FInputEnded && FDevice)
+        DSWStopOutput(*FDevice);
+}
+
+void TDXAudioOut::Resume()
+{
+    if (Status() == osPaused && !FInputEnded && FDevice)
+        DSWRestartOutput(*FDevice);
+    TAuOutput::Resume();
+}
+
+void TDXAudioOut::Prepare()
+{
+    FReleased = false;
+    const int Number = FDeviceNumber;
+    if (Number < 0 || Number >= DeviceCount())
+        throw EAuException("Invalid device number");
+    TAuInput& Source = *Input();
+    Source.Init();
+    const int Channels = Source.Channels();
+    const int Bits = Source.BitsPerSample();
+    FSampleRate = static_cast<uint32_t>(Source.SampleRate());
+
+    FDevice = std::make_unique<TDSWDevice>();
+    if (DSWCreateDevice(*FDevice, FDevices[static_cast<size_t>(Number)].Name) != 0)
+        throw EAuException("Failed to create DirectSound device");
+
+    FFrameBytes = static_cast<uint32_t>(Bits / 8 * Channels);
+    FBufferBytes = FFramesInBuffer * FFrameBytes;
+    FStaging.assign(FBufferBytes, 0);
+    FSilence = Bits == 8 ? 128 : 0;
+
+    const TWaveFormatExtensible Format = MakeWaveFormat(Channels, FSampleRate, Bits);
+    if (const TDSWResult Result = DSWInitOutput(*FDevice, Format, FBufferBytes); Result != 0)
+        throw EAuException("Failed to create DirectSound buffer" + HexCode(Result));
+
+    FFirstChunk = true;
+    FInputEnded = false;
+    FLastUnderruns = 0;
+    FUnderruns = 0;
+}
+
+bool TDXAudioOut::ProcessChunk(bool Abort)
+{
+    if (!Active())
+        return false;
+    if (FFirstChunk)
+        StartPlaying();
+    if (Abort) {
+        DSWStopOutput(*FDevice);
+        FActive = false;
+        return false;
+    }
+    if (FInputEnded) {
+        Drain();
+        return false;
+    }
+
+    const uint32_t Free = PollFreeSpace();
+    bool EndReached = false;
+    const uint32_t Got = Input()->FillBuffer(FStaging.data(), std::min(Free, FBufferBytes), EndReached);
+    if (EndReached)
+        FInputEnded = true;
+    DSWWrite(*FDevice, FStaging.data(), Got);
+    if (FInputEnded)
+        DSWFillSilence(*FDevice, FSilence);
+    if (FDevice->Underruns != FLastUnderruns)
+        ReportUnderrun();
+    return true;
+}
+
+void TDXAudioOut::StartPlaying()
+{
+    bool EndReached = false;
+    const uint32_t Got = Input()->FillBuffer(FStaging.data(), FBufferBytes, EndReached);
+    FInputEnded = EndReached;
+    DSWWrite(*FDevice, FStaging.data(), Got);
+    if (DSWSetVolume(*FDevice, FVolume) == DSWErrControlUnavailable)
+        throw EAuException("Control not available");
+    DSWStartOutput(*FDevice);
+    FFirstChunk = false;
+}
+
+// Thrown rather than returned: the worker then keeps the message, notifies
+// OnThreadException and finishes the run, as a failed run must.
+uint32_t TDXAudioOut::PollFreeSpace()
+{
+    for (int Poll = 1;; ++Poll) {
+        WaitPollingInterval();
+        uint32_t Free = 0;
+        DSWGetFreeSpace(*FDevice, Free);
+        Free -= Free % FFrameBytes;
+        if (Poll > MaxPollsWithoutSpace)
+            throw EAuException("Audio output error");
+        if (Free != 0)
+            return Free;
+    }
+}
+
+void TDXAudioOut::WaitPollingInterval()
+{
+    const auto Start = std::chrono::steady_clock::now();
+    const uint32_t Interval = FPollingInterval & 0xFFFF;
+    if (FPrefetchData) {
+        const uint64_t Frames = uint64_t{Interval} * FSampleRate / 1000;
+        uint64_t Bytes = FFrameBytes * Frames / 4 * 3;
+        Bytes -= Bytes % FFrameBytes;
+        Input()->Prefetch(static_cast<uint32_t>(std::min<uint64_t>(Bytes, UINT32_MAX)));
+    }
+    std::this_thread::sleep_until(Start + std::chrono::milliseconds(Interval));
+}
+
+// The card keeps playing what is buffered while silence follows it. Waiting only
+// the rounded buffer time would cut the end of the audio whenever the buffer
+// lasts longer than that (under half a second it would not wait at all), so the
+// drain goes on while written audio is still unheard. A stop ends it at once.
+void TDXAudioOut::Drain()
+{
+    FActive = false;
+    const uint32_t Wait = DrainTime(FBufferBytes, FSampleRate * FFrameBytes);
+    const uint64_t Limit =
+        uint64_t{Wait} + uint64_t{FBufferBytes} * 1000 / (uint64_t{FSampleRate} * FFrameBytes) + DrainGraceMs;
+    for (uint64_t Elapsed = 0; Elapsed < Limit && !Stopped(); Elapsed += DrainStepMs) {
+        if (Elapsed >= Wait && !DSWAudioPending(*FDevice))
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(DrainStepMs));
+        DSWFillSilence(*FDevice, FSilence);
+    }
+    DSWStopOutput(*FDevice);
+}
+
+void TDXAudioOut::ReportUnderrun()
+{
+    FLastUnderruns = FDevice->Underruns;
+    FUnderruns = FLastUnderruns;
+    DSWStopOutput(*FDevice);
+    DSWFillSilence(*FDevice, FSilence);
+    if (TUnderrunEvent Handler = OnUnderrun()) {
+        TEventRecord Record;
+        Record.Kind = TEventKind::ThreadException;
+        Record.Sender = this;
+        Record.Handler = std::move(Handler);
+        // Run id 0: dropped with whatever the done notification of this run
+        // purges, so it never arrives after OnDone.
+        TEventHandler::Instance().Post(std::move(Record));
+    }
+    DSWRestartOutput(*FDevice);
+}
+
+void TDXAudioOut::Finish()
+{
+    if (!FReleased) {
+        if (FDevice)
+            DSWRelease(*FDevice);
+        FDevice.reset();
+        FStaging = std::vector<uint8_t>();
+    }
+    Input()->Flush();
+    FReleased = true;
+}
+
+} // namespace au
