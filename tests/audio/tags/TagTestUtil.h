@@ -120,7 +120,7 @@ inline TBytes Id3v1Block(const std::string& Title, const std::string& Artist, co
 {
     TBytes B(128, 0);
     const auto Put = [&](size_t At, const TBytes& Field, size_t Width) {
-        std::memcpy(B.data() + At, Field.data(), std::min(Field.size(), Width));
+        std::copy_n(Field.begin(), std::min(Field.size(), Width), B.begin() + static_cast<long>(At));
     };
     Put(0, Bytes(Magic), 3);
     Put(3, Bytes(Title), 30);
