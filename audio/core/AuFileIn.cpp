@@ -92,15 +92,16 @@ void TAuFileIn::DoInit()
     }
     FFrameSize = static_cast<uint16_t>(Frame);
     FTotalSamples = FSize / Frame;
+    // The buffer is emptied before the seek, not after it: a decoder may hand
+    // over its first data while it seeks.
+    FBufStart = 1;
+    FBufEnd = 0;
     if (FStartSample > 0) {
         Seek(0);
         FPosition = 0;
     }
-    if (FStartSample <= 0 && FEndSample == -1) {
-        FBufStart = 1;
-        FBufEnd = 0;
+    if (FStartSample <= 0 && FEndSample == -1)
         return;
-    }
     int64_t Last = FEndSample;
     if (Last == -1 || Last >= FTotalSamples) {
         Last = FTotalSamples - 1;
@@ -108,8 +109,6 @@ void TAuFileIn::DoInit()
     }
     FTotalSamples = Last - FStartSample + 1;
     FSize = FTotalSamples * Frame;
-    FBufStart = 1;
-    FBufEnd = 0;
 }
 
 void TAuFileIn::DoFlush()

@@ -1,0 +1,68 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "LibraryBinding.h"
+
+#include "audio/core/LibraryLock.h"
+
+#include <dlfcn.h>
+#include <mutex>
+
+namespace au {
+
+TLibraryBinding::TLibraryBinding(std::string DisplayName, std::vector<std::string> FileNames)
+    : FDisplayName(std::move(DisplayName)), FFileNames(std::move(FileNames))
+{
+}
+
+void TLibraryBinding::Load()
+{
+    std::lock_guard<std::recursive_mutex> Guard(LibraryLock());
+    if (FLoaded)
+        return;
+    for (const std::string& Name : FFileNames) {
+        // Codec libraries are never unloaded, so the handle is not kept.
+        if (void* Handle = ::dlopen(Name.c_str(), RTLD_NOW | RTLD_LOCAL)) {
+            Resolve(Handle);
+            FLoaded = true;
+            return;
+        }
+    }
+}
+
+std::string TLibraryBinding::LoadFailureMessage() const
+{
+    return FDisplayName + " library could not be loaded.";
+}
+
+void TLibraryBinding::Require()
+{
+    Load();
+    if (!FLoaded)
+        throw EAuException(LoadFailureMessage());
+}
+
+void TLibraryBinding::SetFileNames(std::vector<std::string> FileNames)
+{
+    std::lock_guard<std::recursive_mutex> Guard(LibraryLock());
+    FFileNames = std::move(FileNames);
+}
+
+std::vector<std::string> TLibraryBinding::FileNames() const
+{
+    std::lock_guard<std::recursive_mutex> Guard(LibraryLock());
+    return FFileNames;
+}
+
+void TLibraryBinding::Forget()
+{
+    std::lock_guard<std::recursive_mutex> Guard(LibraryLock());
+    FLoaded = false;
+}
+
+void TLibraryBinding::Resolve(void*) {}
+
+void* TLibraryBinding::FindSymbol(void* Handle, const char* Name)
+{
+    return ::dlsym(Handle, Name);
+}
+
+} // namespace au

@@ -1,0 +1,51 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "audio/core/AuFileIn.h"
+#include "audio/tags/VorbisTags.h"
+
+#include <cstdint>
+#include <memory>
+
+namespace au {
+
+// Ogg Vorbis files, decoded by libvorbisfile (loaded at run time together with
+// libogg, libvorbis and libvorbisenc, all of which must be present) into 16-bit
+// little-endian signed PCM. The comment header fills Tags().
+class TVorbisIn final : public TAuFileIn {
+public:
+    TVorbisIn();
+    ~TVorbisIn() override;
+
+    // UI thread. Opens the file if needed; the nominal bitrate in bits per second.
+    int Bitrate();
+    TVorbisTags& Tags() { return FTags; }
+
+protected:
+    void OpenFile() override;
+    void CloseFile() override;
+    void DoGetData(uint8_t*& Buffer, uint32_t& Bytes) override;
+    bool DoSeek(int64_t& SampleNum) override;
+
+private:
+    struct TCallbacks;
+    friend struct TCallbacks;
+    struct TDecoderState; // OggVorbis_File, kept out of this header
+
+    static constexpr uint32_t BufferBytes = 12288;
+
+    void FillBuffer();
+
+    TVorbisTags FTags;
+    std::unique_ptr<TDecoderState> FDecoder;
+    uint8_t FBuffer[BufferBytes] = {};
+    int FCurrentSection = -1;
+    // The decoder has nothing more (its end, a hole, or the stated size reached).
+    // The bytes still buffered are handed out before the input reports its end.
+    bool FDecoderDone = false;
+    long FUpperBitrate = 0;
+    long FNominalBitrate = 0;
+    long FLowerBitrate = 0;
+};
+
+} // namespace au
