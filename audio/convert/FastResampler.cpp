@@ -98,9 +98,12 @@ void TFastResampler::DoInit()
     FOutBlockFrames = static_cast<uint32_t>(OutFrames);
     FInBlockBytes = static_cast<uint32_t>(InBytes);
     FOutBlockBytes = static_cast<uint32_t>(OutBytes);
-    FSize = InputSize > 0 && InBytes > 0
-                ? RoundToEven(static_cast<long double>(InputSize) * OutBytes / InBytes)
-                : InputSize;
+    FSize = InputSize;
+    if (InputSize > 0 && InBytes > 0) {
+        // Whole frames: a sink that pads or cuts to Size must not end inside one.
+        const int64_t Estimate = RoundToEven(static_cast<long double>(InputSize) * OutBytes / InBytes);
+        FSize = Estimate - Estimate % static_cast<int64_t>(FrameSize);
+    }
     if (FPassThrough)
         return;
 
@@ -118,6 +121,8 @@ void TFastResampler::DoFlush()
     FBytes = {};
     FFloats = {};
     FFilter.Release();
+    // A flushed input must not be read through a stale pass-through either.
+    FPassThrough = false;
     FBusy = false;
 }
 

@@ -1,0 +1,305 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ConvertTestUtil.h"
+
+#include "audio/convert/FastResampler.h"
+#include "audio/convert/LowPassCascade.h"
+#include "audio/core/AuException.h"
+#include "audio/core/AuProcs.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+using namespace au;
+using namespace autest;
+
+namespace {
+
+std::vector<uint8_t> Resample(TAuInput& Source, uint32_t OutRate, uint32_t Request = 65536,
+                              std::vector<uint32_t>* Chunks = nullptr)
+{
+    TFastResampler Resampler;
+    Resampler.SetInput(&Source);
+    Resampler.SetOutSampleRate(OutRate);
+    return PullAll(Resampler, Request, Chunks);
+}
+
+std::vector<int16_t> Noise16(size_t Count, uint32_t Seed)
+{
+    std::vector<int16_t> Samples(Count);
+    for (int16_t& S : Samples) {
+        Seed = Seed * 1664525u + 1013904223u;
+        S = static_cast<int16_t>(Seed >> 16);
+    }
+    return Samples;
+}
+
+// What the resampler must give for 16-bit input: each block of BlockFrames
+// input frames becomes the frames Expand says (as indices into the block, at
+// the filter's rate), and Pick says which filtered frames are kept; the filter
+// runs on across blocks.
+std::vector<int16_t> Expected16(const std::vector<int16_t>& In, int Channels, size_t BlockFrames, double Cutoff,
+                                const std::function<std::vector<size_t>(size_t)>& Expand,
+                                const std::function<std::vector<size_t>(size_t)>& Pick)
+{
+    const size_t Frames = In.size() / static_cast<size_t>(Channels);
+    const auto Ch = static_cast<size_t>(Channels);
+    std::vector<float> All(In.size());
+    std::vector<uint8_t> Bytes = Le16(In);
+    SamplesToFloat(Bytes.data(), 2, All.data(), All.size());
+    TLowPassCascade Filter;
+    Filter.Start(DesignChebyshevLowPass(Cutoff), static_cast<uint32_t>(Channels), 20000);
+    std::vector<float> Out;
+    for (size_t Start = 0; Start < Frames; Start += BlockFrames) {
+        const size_t Count = std::min(BlockFrames, Frames - Start);
+        const std::vector<size_t> Sources = Expand(Count);
+        for (size_t C = 0; C < Ch; ++C)
+            for (size_t J = 0; J < Sources.size(); ++J)
+                Filter.NewInputs(static_cast<uint32_t>(C))[J] = All[(Start + Sources[J]) * Ch + C];
+        Filter.Run(static_cast<uint32_t>(Sources.size()));
+        for (size_t J : Pick(Sources.size()))
+            for (size_t C = 0; C < Ch; ++C)
+                Out.push_back(Filter.Outputs(static_cast<uint32_t>(C))[J]);
+    }
+    std::vector<uint8_t> OutBytes(Out.size() * 2);
+    FloatToSamples(Out.data(), 2, OutBytes.data(), Out.size());
+    return FromLe16(OutBytes);
+}
+
+std::vector<size_t> Identity(size_t Count)
+{
+    std::vector<size_t> All(Count);
+    for (size_t I = 0; I < Count; ++I)
+        All[I] = I;
+    return All;
+}
+
+std::string InitFailure(TFastResampler& Resampler)
+{
+    try {
+        Resampler.Init();
+    } catch (const EAuException& E) {
+        return E.what();
+    }
+    return "";
+}
+
+} // namespace
+
+TEST(FastResampler, RatesThatAgreeAfterDivisionByFivePassThrough)
+{
+    const std::vector<uint8_t> Pcm = FixturePcm("tone-44100-16-2.wav");
+    ASSERT_FALSE(Pcm.empty());
+    for (const int InRate : {44100, 44101, 44104}) {
+        auto Source = BytesInput(InRate, 16, 2, Pcm, 3001);
+        TFastResampler Resampler;
+        Resampler.SetInput(Source.get());
+        Resampler.SetOutSampleRate(44100);
+        EXPECT_EQ(PullAll(Resampler), Pcm) << InRate;
+        Resampler.Init();
+        EXPECT_EQ(Resampler.Size(), static_cast<int64_t>(Pcm.size()));
+        Resampler.Flush();
+    }
+    // Nothing is filtered, so neither the depth nor the channel count matters.
+    const std::vector<uint8_t> Odd(9 * 3 * 100, 0x5A);
+    auto Many = BytesInput(48000, 24, 9, Odd);
+    EXPECT_EQ(Resample(*Many, 48000), Odd);
+}
+
+TEST(FastResampler, DoublingRepeatsFramesAfterTheFirstOfEachBlock)
+{
+    // Three whole blocks and a short one of 22050 Hz stereo.
+    const std::vector<int16_t> In = Noise16(2 * (3 * 4410 + 1000), 5);
+    auto Source = BytesInput(22050, 16, 2, Le16(In));
+    std::vector<uint32_t> Chunks;
+    TFastResampler Resampler;
+    Resampler.SetInput(Source.get());
+    Resampler.SetOutSampleRate(44100);
+    EXPECT_EQ(Resampler.SampleRate(), 44100);
+    const std::vector<int16_t> Out = FromLe16(PullAll(Resampler, 1 << 20, &Chunks));
+    // A chunk never crosses a block: 8819 frames from each 4410.
+    EXPECT_EQ(Chunks, (std::vector<uint32_t>{8819 * 4, 8819 * 4, 8819 * 4, 1999 * 4}));
+
+    const auto Twice = [](size_t Count) {
+        std::vector<size_t> Sources = {0};
+        for (size_t I = 1; I < Count; ++I)
+            Sources.insert(Sources.end(), {I, I});
+        return Sources;
+    };
+    EXPECT_TRUE(Out == Expected16(In, 2, 4410, 0.85 * 0.5 / 2, Twice, Identity));
+
+    Resampler.Init();
+    EXPECT_EQ(Resampler.Size(), static_cast<int64_t>(In.size()) * 2 * 2);
+    Resampler.Flush();
+}
+
+TEST(FastResampler, SixthOfTheRateKeepsEverySixthFilteredFrame)
+{
+    // Two whole blocks of 48000 Hz mono and a short one.
+    const std::vector<int16_t> In = Noise16(2 * 9600 + 4800, 11);
+    auto Source = BytesInput(48000, 16, 1, Le16(In));
+    std::vector<uint32_t> Chunks;
+    const std::vector<int16_t> Out = FromLe16(Resample(*Source, 8000, 1 << 20, &Chunks));
+    EXPECT_EQ(Chunks, (std::vector<uint32_t>{1600 * 2, 1600 * 2, 800 * 2}));
+    const auto EverySixth = [](size_t Count) {
+        std::vector<size_t> Kept;
+        for (size_t I = 0; I < Count; I += 6)
+            Kept.push_back(I);
+        return Kept;
+    };
+    EXPECT_TRUE(Out == Expected16(In, 1, 9600, 0.85 * (1.0 / 6) / 2, Identity, EverySixth));
+}
+
+TEST(FastResampler, AShortLastBlockGivesProportionallyFewerFrames)
+{
+    // 1.5 blocks at 44100 Hz: 4410 frames, then 2205.
+    auto Source = BytesInput(44100, 16, 2, Le16(Noise16(2 * 13230, 2)));
+    TFastResampler Resampler;
+    Resampler.SetInput(Source.get());
+    Resampler.SetOutSampleRate(22050);
+    std::vector<uint32_t> Chunks;
+    EXPECT_EQ(PullAll(Resampler, 1 << 20, &Chunks).size(), 6615u * 4);
+    EXPECT_EQ(Chunks, (std::vector<uint32_t>{4410 * 4, 2205 * 4}));
+    // Small requests hand the same blocks out piece by piece.
+    Chunks.clear();
+    EXPECT_EQ(PullAll(Resampler, 1000, &Chunks).size(), 6615u * 4);
+    EXPECT_EQ(Chunks.front(), 1000u);
+}
+
+TEST(FastResampler, ChannelsAreFilteredIndependently)
+{
+    const size_t Frames = 9600 + 3000;
+    std::vector<std::vector<int16_t>> Mono;
+    std::vector<int16_t> Interleaved(3 * Frames);
+    for (uint32_t C = 0; C < 3; ++C) {
+        Mono.push_back(Noise16(Frames, 100 + C));
+        for (size_t F = 0; F < Frames; ++F)
+            Interleaved[3 * F + C] = Mono[C][F];
+    }
+    auto Source = BytesInput(48000, 16, 3, Le16(Interleaved));
+    const std::vector<int16_t> Out = FromLe16(Resample(*Source, 44100));
+    for (uint32_t C = 0; C < 3; ++C) {
+        auto Alone = BytesInput(48000, 16, 1, Le16(Mono[C]));
+        const std::vector<int16_t> Expected = FromLe16(Resample(*Alone, 44100));
+        ASSERT_EQ(Out.size(), 3 * Expected.size());
+        bool Same = true;
+        for (size_t F = 0; F < Expected.size(); ++F)
+            Same = Same && Out[3 * F + C] == Expected[F];
+        EXPECT_TRUE(Same) << "channel " << C;
+    }
+}
+
+TEST(FastResampler, DirectCurrentSettlesAtItsOwnLevel)
+{
+    // 30000 / 32768 x 32767 = 29999.08 is the level after the 16-bit round trip;
+    // the filter's coefficients, kept as floats, hold its gain at zero frequency
+    // to 1 within 1e-4 at the lowest corner here.
+    for (const auto& [InRate, OutRate] : {std::pair{44100, 22050}, std::pair{22050, 44100}, std::pair{48000, 8000},
+                                          std::pair{44100, 48000}}) {
+        auto Source = BytesInput(InRate, 16, 2, Le16(std::vector<int16_t>(2 * size_t(InRate), 30000)));
+        const std::vector<int16_t> Out = FromLe16(Resample(*Source, static_cast<uint32_t>(OutRate)));
+        ASSERT_GT(Out.size(), 1000u);
+        for (size_t I = Out.size() / 2; I < Out.size(); ++I)
+            ASSERT_NEAR(Out[I], 29999, 3) << InRate << " -> " << OutRate << " at " << I;
+    }
+}
+
+TEST(FastResampler, TonesBelowTheCornerPassAndAboveTheLowerHalfRateAreStopped)
+{
+    struct TCase {
+        int InRate, OutRate;
+        double Tone, Seen; // Hz: fed in, and measured in the output
+        double Low, High;  // bounds of the gain there
+    };
+    // The cascade's pass band lies between 1 and 1.0526^4 (four stages of 5 %
+    // ripple), the sample repetition of upsampling takes a little off that.
+    // What remains of a tone above the lower rate's half shows at its alias,
+    // and sample repetition leaves images above the input's half rate.
+    const double Top = 1.2277 * 1.005;
+    for (const TCase& Case : {TCase{44100, 22050, 2000, 2000, 0.995, Top}, TCase{44100, 22050, 13000, 9050, 0, 0.01},
+                              TCase{48000, 8000, 1000, 1000, 0.995, Top}, TCase{48000, 8000, 4500, 3500, 0, 0.01},
+                              TCase{22050, 44100, 3000, 3000, 0.95, Top}, TCase{22050, 44100, 3000, 19050, 0, 0.01}}) {
+        const double Level = 0.5;
+        auto Source = BytesInput(Case.InRate, 16, 1, Le16(Sine16(Case.Tone / Case.InRate, Level, size_t(Case.InRate), 1)));
+        const std::vector<int16_t> Out = FromLe16(Resample(*Source, static_cast<uint32_t>(Case.OutRate)));
+        const double Gain = ToneAmplitude(Out, Case.Seen / Case.OutRate, Out.size() / 4) / (Level * 32767);
+        EXPECT_TRUE(Gain >= Case.Low && Gain <= Case.High)
+            << Case.InRate << " -> " << Case.OutRate << ", " << Case.Tone << " Hz seen at " << Case.Seen
+            << " Hz: gain " << Gain;
+    }
+}
+
+TEST(FastResampler, SizeFollowsTheRateInWholeFrames)
+{
+    struct TCase {
+        int InRate;
+        uint32_t OutRate;
+        int64_t InSize, Expected;
+    };
+    // 1000 bytes at a sixth: round(166.67) = 167, cut to whole 4-byte frames.
+    for (const TCase& Case : {TCase{22050, 44100, 4000, 8000}, TCase{48000, 8000, 1000, 164},
+                              TCase{48000, 8000, 9600, 1600}, TCase{44100, 22050, -1, -1},
+                              TCase{44100, 22050, 0, 0}}) {
+        TSyntheticInput Source(Case.InRate, 16, 2, 100);
+        Source.ReportedSize = Case.InSize;
+        TFastResampler Resampler;
+        Resampler.SetInput(&Source);
+        Resampler.SetOutSampleRate(Case.OutRate);
+        Resampler.Init();
+        EXPECT_EQ(Resampler.Size(), Case.Expected) << Case.InRate << " -> " << Case.OutRate;
+        Resampler.Flush();
+    }
+}
+
+TEST(FastResampler, RefusesWhatItCannotResample)
+{
+    TFastResampler Resampler;
+    for (const std::function<int()>& Query : std::vector<std::function<int()>>{
+             [&] { return Resampler.BitsPerSample(); }, [&] { return Resampler.Channels(); },
+             [&] { return Resampler.SampleRate(); }}) {
+        try {
+            Query();
+            ADD_FAILURE() << "no exception";
+        } catch (const EAuException& E) {
+            EXPECT_STREQ(E.what(), "Input is not assigned");
+        }
+    }
+    EXPECT_EQ(InitFailure(Resampler), "Input is not assigned");
+
+    // Data asked of a resampler that was never started.
+    TSyntheticInput Source(44100, 16, 2, 1000);
+    TFastResampler Unstarted;
+    Unstarted.SetInput(&Source);
+    Unstarted.SetOutSampleRate(22050);
+    uint8_t* Buffer = nullptr;
+    uint32_t Bytes = 100;
+    try {
+        Unstarted.GetData(Buffer, Bytes);
+        ADD_FAILURE() << "no exception";
+    } catch (const EAuException& E) {
+        EXPECT_STREQ(E.what(), "The Stream is not opened");
+    }
+
+    struct TCase {
+        int InRate, Bits, Channels;
+        uint32_t OutRate;
+        const char* Named;
+    };
+    for (const TCase& Case : {TCase{44100, 12, 2, 22050, "12 bits"}, TCase{44100, 16, 9, 22050, "9 channels"},
+                              TCase{44100, 16, 2, 4, "4 Hz"},
+                              TCase{44100, 16, 2, 0, "0 Hz"}, TCase{3, 16, 2, 8000, "3 Hz"}}) {
+        TSyntheticInput Odd(Case.InRate, Case.Bits, Case.Channels, 1200);
+        Resampler.SetInput(&Odd);
+        Resampler.SetOutSampleRate(Case.OutRate);
+        const std::string Message = InitFailure(Resampler);
+        EXPECT_NE(Message.find(Case.Named), std::string::npos) << Case.Named << ": " << Message;
+        // A failed start leaves nothing to read.
+        Bytes = 100;
+        Resampler.GetData(Buffer, Bytes);
+        EXPECT_EQ(Bytes, 0u);
+        Resampler.Flush();
+        Resampler.SetInput(nullptr);
+    }
+}
