@@ -1,0 +1,20 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+
+namespace app {
+
+// Path routines shared by the batch driver, the hot directory and the file list.
+// Paths use "/" whatever the text of a path says elsewhere.
+
+// Path unchanged when empty or ending in a separator; else Path and a separator.
+QString AddTrailingBackslash(const QString& Path);
+// The file name without its folder and its last extension ("a.b.wma" gives "a.b").
+QString FileBaseName(const QString& Path);
+// Lower-cased, then trimmed of leading and trailing blanks and control characters.
+QString LowerTrim(const QString& Text);
+// The program's own folder, a separator, then Name.
+QString ExeFolderFile(const QString& Name);
+
+} // namespace app
