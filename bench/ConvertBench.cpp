@@ -80,22 +80,15 @@ void BM_Resample(benchmark::State& State)
 }
 BENCHMARK(BM_Resample)->Arg(22050)->Arg(48000)->Arg(8000)->Unit(benchmark::kMillisecond);
 
-void BM_Convert16To24(benchmark::State& State)
+// Arguments: output bits and channels (0 keeps the input's).
+void BM_Convert(benchmark::State& State)
 {
     TMemoryInput Source;
     au::TAudioConverter Converter;
-    Converter.SetOutBitsPerSample(24);
+    Converter.SetOutBitsPerSample(static_cast<int>(State.range(0)));
+    Converter.SetOutChannels(static_cast<int>(State.range(1)));
     PullAll(State, Source, Converter);
 }
-BENCHMARK(BM_Convert16To24)->Unit(benchmark::kMillisecond);
-
-void BM_ConvertStereoToMono(benchmark::State& State)
-{
-    TMemoryInput Source;
-    au::TAudioConverter Converter;
-    Converter.SetOutChannels(1);
-    PullAll(State, Source, Converter);
-}
-BENCHMARK(BM_ConvertStereoToMono)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Convert)->Args({24, 0})->Args({16, 1})->Args({8, 0})->Unit(benchmark::kMillisecond);
 
 } // namespace

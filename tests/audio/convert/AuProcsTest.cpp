@@ -13,47 +13,28 @@ namespace {
 using au::FloatToSamples;
 using au::SamplesToFloat;
 
-std::vector<int32_t> To16(std::vector<float> Values)
+// Values written at BytesPerSample and read back as integers (8-bit unsigned,
+// the others signed).
+std::vector<int64_t> Written(std::vector<float> Values, int BytesPerSample)
 {
-    std::vector<uint8_t> Bytes(Values.size() * 2);
-    FloatToSamples(Values.data(), 2, Bytes.data(), Values.size());
-    std::vector<int32_t> Out;
-    for (size_t I = 0; I < Values.size(); ++I)
-        Out.push_back(static_cast<int16_t>(Bytes[2 * I] | (Bytes[2 * I + 1] << 8)));
-    return Out;
-}
-
-std::vector<int32_t> To24(std::vector<float> Values)
-{
-    std::vector<uint8_t> Bytes(Values.size() * 3);
-    FloatToSamples(Values.data(), 3, Bytes.data(), Values.size());
-    std::vector<int32_t> Out;
-    for (size_t I = 0; I < Values.size(); ++I) {
-        const int32_t S = Bytes[3 * I] | (Bytes[3 * I + 1] << 8) | (Bytes[3 * I + 2] << 16);
-        Out.push_back(S >= 0x800000 ? S - 0x1000000 : S);
-    }
-    return Out;
-}
-
-std::vector<int64_t> To32(std::vector<float> Values)
-{
-    std::vector<uint8_t> Bytes(Values.size() * 4);
-    FloatToSamples(Values.data(), 4, Bytes.data(), Values.size());
+    const auto Width = static_cast<size_t>(BytesPerSample);
+    std::vector<uint8_t> Bytes(Values.size() * Width);
+    FloatToSamples(Values.data(), BytesPerSample, Bytes.data(), Values.size());
     std::vector<int64_t> Out;
     for (size_t I = 0; I < Values.size(); ++I) {
-        const uint32_t U = Bytes[4 * I] | (Bytes[4 * I + 1] << 8) | (Bytes[4 * I + 2] << 16) |
-                           (static_cast<uint32_t>(Bytes[4 * I + 3]) << 24);
-        Out.push_back(static_cast<int32_t>(U));
+        uint64_t U = 0;
+        for (size_t B = 0; B < Width; ++B)
+            U |= uint64_t{Bytes[I * Width + B]} << (8 * B);
+        const uint64_t Sign = uint64_t{1} << (8 * Width - 1);
+        Out.push_back(Width == 1 ? int64_t(U) : int64_t(U ^ Sign) - int64_t(Sign));
     }
     return Out;
 }
 
-std::vector<int> To8(std::vector<float> Values)
-{
-    std::vector<uint8_t> Bytes(Values.size());
-    FloatToSamples(Values.data(), 1, Bytes.data(), Values.size());
-    return std::vector<int>(Bytes.begin(), Bytes.end());
-}
+std::vector<int64_t> To8(std::vector<float> Values) { return Written(std::move(Values), 1); }
+std::vector<int64_t> To16(std::vector<float> Values) { return Written(std::move(Values), 2); }
+std::vector<int64_t> To24(std::vector<float> Values) { return Written(std::move(Values), 3); }
+std::vector<int64_t> To32(std::vector<float> Values) { return Written(std::move(Values), 4); }
 
 TEST(SampleRoutines, IntegerSamplesBecomeFloatsOfTheirOwnScale)
 {
@@ -78,10 +59,10 @@ TEST(SampleRoutines, IntegerSamplesBecomeFloatsOfTheirOwnScale)
 
 TEST(SampleRoutines, FullScaleIsAsymmetricOnTheWayBack)
 {
-    EXPECT_EQ(To16({-1.0f, 1.0f, 0.0f}), (std::vector<int32_t>{-32767, 32767, 0}));
-    EXPECT_EQ(To24({-1.0f, 1.0f, 0.0f}), (std::vector<int32_t>{-8388607, 8388607, 0}));
+    EXPECT_EQ(To16({-1.0f, 1.0f, 0.0f}), (std::vector<int64_t>{-32767, 32767, 0}));
+    EXPECT_EQ(To24({-1.0f, 1.0f, 0.0f}), (std::vector<int64_t>{-8388607, 8388607, 0}));
     EXPECT_EQ(To32({-1.0f, 1.0f, 0.0f}), (std::vector<int64_t>{-2147483647, 2147483647, 0}));
-    EXPECT_EQ(To8({-1.0f, 1.0f, 0.0f}), (std::vector<int>{0, 255, 128}));
+    EXPECT_EQ(To8({-1.0f, 1.0f, 0.0f}), (std::vector<int64_t>{0, 255, 128}));
 }
 
 TEST(SampleRoutines, SixteenBitsThroughFloatAreScaledBy32767Over32768)
@@ -92,7 +73,7 @@ TEST(SampleRoutines, SixteenBitsThroughFloatAreScaledBy32767Over32768)
         SamplesToFloat(In, 2, &V, 1);
         // s - s/32768 is a tie only at +-16384 (+-16383.5, to the even +-16384).
         const auto Expected = static_cast<int32_t>(std::lround(S * 32767.0 / 32768.0));
-        EXPECT_EQ(To16({V}), std::vector<int32_t>{Expected}) << S;
+        EXPECT_EQ(To16({V}), std::vector<int64_t>{Expected}) << S;
     }
 }
 
@@ -104,19 +85,19 @@ TEST(SampleRoutines, EightAndTwentyFourBitsRoundDown)
         All[static_cast<size_t>(U)] = static_cast<uint8_t>(U);
     std::vector<float> F(256);
     SamplesToFloat(All.data(), 1, F.data(), 256);
-    EXPECT_EQ(To8(F), std::vector<int>(All.begin(), All.end()));
-    EXPECT_EQ(To8({0.99999f, -0.99999f, 2.0f, -3.0f}), (std::vector<int>{255, 0, 255, 0}));
+    EXPECT_EQ(To8(F), std::vector<int64_t>(All.begin(), All.end()));
+    EXPECT_EQ(To8({0.99999f, -0.99999f, 2.0f, -3.0f}), (std::vector<int64_t>{255, 0, 255, 0}));
 
     // 24 bits: floor(v x 8388607), so positive samples lose one step.
     EXPECT_EQ(To24({8388607.0f / 8388608.0f, 1.0f / 8388608.0f, -1.0f / 8388608.0f, -0.5f}),
-              (std::vector<int32_t>{8388606, 0, -1, -4194304}));
+              (std::vector<int64_t>{8388606, 0, -1, -4194304}));
 }
 
 TEST(SampleRoutines, ProductsAreFormedInExtendedPrecision)
 {
     // 1 - 2^-60 is still below 1 in extended precision (not in double), so the
     // floor drops to 127.
-    EXPECT_EQ(To8({-0x1p-60f}), std::vector<int>{127});
+    EXPECT_EQ(To8({-0x1p-60f}), std::vector<int64_t>{127});
     // (0.5 + 2^-24) x 2147483647 = 1073741951.49999994...: a double would see
     // the tie 1073741951.5 and round it to 1073741952.
     EXPECT_EQ(To32({0.5f + 0x1p-24f}), std::vector<int64_t>{1073741951});
@@ -135,9 +116,9 @@ TEST(SampleRoutines, ClampWritesBackAndRoundingModeIsRestored)
 
     // 0.3 x 32767 = 9830.1: nearest, whatever mode the caller had.
     std::fesetround(FE_UPWARD);
-    const std::vector<int32_t> Rounded = To16({0.3f, -0.3f});
+    const std::vector<int64_t> Rounded = To16({0.3f, -0.3f});
     std::fesetround(FE_TONEAREST);
-    EXPECT_EQ(Rounded, (std::vector<int32_t>{9830, -9830}));
+    EXPECT_EQ(Rounded, (std::vector<int64_t>{9830, -9830}));
 
     // The 8-bit routine saturates without touching the floats.
     std::vector<float> Loud = {1.5f, -1.5f};

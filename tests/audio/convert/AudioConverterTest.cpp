@@ -30,26 +30,6 @@ std::vector<int16_t> Convert16(const std::vector<int16_t>& In, int InChannels, i
     return FromLe16(Convert(*Source, OutBits, OutChannels));
 }
 
-std::vector<uint8_t> RandomBytes(size_t Count, uint32_t Seed)
-{
-    std::vector<uint8_t> Bytes(Count);
-    for (uint8_t& B : Bytes) {
-        Seed = Seed * 1664525u + 1013904223u;
-        B = static_cast<uint8_t>(Seed >> 24);
-    }
-    return Bytes;
-}
-
-std::string InitFailure(TAudioConverter& Converter)
-{
-    try {
-        Converter.Init();
-    } catch (const EAuException& E) {
-        return E.what();
-    }
-    return "";
-}
-
 } // namespace
 
 TEST(AudioConverter, UnchangedFormatsPassThroughByteForByte)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "audio/core/AuException.h"
 #include "audio/core/AuInput.h"
 #include "support/TestInputs.h"
 #include "support/TestUtil.h"
@@ -26,6 +27,28 @@ inline std::unique_ptr<TSyntheticInput> BytesInput(int SampleRate, int Bits, int
     Source->Generator = [Data](int64_t Index) { return (*Data)[static_cast<size_t>(Index)]; };
     Source->ChunkLimit = ChunkLimit;
     return Source;
+}
+
+// Seeded noise bytes.
+inline std::vector<uint8_t> RandomBytes(size_t Count, uint32_t Seed)
+{
+    std::vector<uint8_t> Bytes(Count);
+    for (uint8_t& B : Bytes) {
+        Seed = Seed * 1664525u + 1013904223u;
+        B = static_cast<uint8_t>(Seed >> 24);
+    }
+    return Bytes;
+}
+
+// The message of the EAuException that Init raises, "" when it succeeds.
+inline std::string InitFailure(au::TAuInput& Input)
+{
+    try {
+        Input.Init();
+    } catch (const au::EAuException& E) {
+        return E.what();
+    }
+    return "";
 }
 
 inline std::vector<uint8_t> Le16(const std::vector<int16_t>& Samples)

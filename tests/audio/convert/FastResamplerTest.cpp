@@ -28,12 +28,7 @@ std::vector<uint8_t> Resample(TAuInput& Source, uint32_t OutRate, uint32_t Reque
 
 std::vector<int16_t> Noise16(size_t Count, uint32_t Seed)
 {
-    std::vector<int16_t> Samples(Count);
-    for (int16_t& S : Samples) {
-        Seed = Seed * 1664525u + 1013904223u;
-        S = static_cast<int16_t>(Seed >> 16);
-    }
-    return Samples;
+    return FromLe16(RandomBytes(2 * Count, Seed));
 }
 
 // What the resampler must give for 16-bit input: each block of BlockFrames
@@ -74,16 +69,6 @@ std::vector<size_t> Identity(size_t Count)
     for (size_t I = 0; I < Count; ++I)
         All[I] = I;
     return All;
-}
-
-std::string InitFailure(TFastResampler& Resampler)
-{
-    try {
-        Resampler.Init();
-    } catch (const EAuException& E) {
-        return E.what();
-    }
-    return "";
 }
 
 } // namespace
