@@ -60,11 +60,14 @@ TSection DesignSection(int Pair, long double Cutoff)
 // gives the same bits as an all-extended computation at a third of its x87 work.
 inline float StageOutput(const double* A, const double* B, const float* X, const float* Y)
 {
-    long double Sum = A[0] * static_cast<double>(X[0]);
-    for (int J = 1; J <= 4; ++J)
-        Sum += A[J] * static_cast<double>(X[J]);
+    double Products[9];
+    for (int J = 0; J <= 4; ++J)
+        Products[J] = A[J] * static_cast<double>(X[J]);
     for (int J = 0; J < 4; ++J)
-        Sum += B[J] * static_cast<double>(Y[J]);
+        Products[5 + J] = B[J] * static_cast<double>(Y[J]);
+    long double Sum = Products[0];
+    for (int J = 1; J < 9; ++J)
+        Sum += Products[J];
     return static_cast<float>(Sum);
 }
 

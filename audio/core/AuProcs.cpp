@@ -33,12 +33,11 @@ inline int32_t RoundProduct(float Value, long double Scale)
     return ToInt(std::rint(static_cast<long double>(Value) * Scale));
 }
 
+// Written without a branch: whether nearest rounded up is a coin toss per sample.
 inline int32_t FloorOf(long double Value)
 {
-    long double Rounded = std::rint(Value);
-    if (Rounded > Value)
-        Rounded -= 1;
-    return ToInt(Rounded);
+    const long double Rounded = std::rint(Value);
+    return ToInt(Rounded) - static_cast<int32_t>(Rounded > Value);
 }
 
 inline float Clamped(float& Value)
