@@ -270,8 +270,11 @@ TDSWResult DSWInitOutput(TDSWDevice& Device, const TWaveFormatExtensible& Format
     Attributes.prebuf = static_cast<uint32_t>(-1);
     Attributes.minreq = static_cast<uint32_t>(-1);
     Attributes.fragsize = static_cast<uint32_t>(-1);
-    const auto Flags = static_cast<pa_stream_flags_t>(PA_STREAM_START_CORKED | PA_STREAM_INTERPOLATE_TIMING |
-                                                      PA_STREAM_AUTO_TIMING_UPDATE);
+    // The buffer is the whole way to the speaker: without adjusting the sink's
+    // latency to it, a sink that renders far ahead takes data in bursts of its
+    // own size, and the stream is empty or full rather than kept topped up.
+    const auto Flags = static_cast<pa_stream_flags_t>(PA_STREAM_START_CORKED | PA_STREAM_ADJUST_LATENCY |
+                                                      PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE);
     const char* Sink = Device.SinkName.empty() ? nullptr : Device.SinkName.c_str();
     if (P.pa_stream_connect_playback(Device.Stream, Sink, &Attributes, Flags, nullptr, nullptr) < 0)
         return ContextError(Device);
