@@ -146,6 +146,9 @@ void TAudioConverter::CompleteLastFrame(TAuInput& Source, uint8_t*& Data, uint32
 void TAudioConverter::DoGetData(uint8_t*& Buffer, uint32_t& Bytes)
 {
     TAuInput* Source = FInput;
+    // The input may have been taken away while the converter was running.
+    if (Source == nullptr)
+        throw EAuException("Input is not assigned");
     if (FPassThrough) {
         Source->GetData(Buffer, Bytes);
         return;

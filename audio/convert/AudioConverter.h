@@ -45,7 +45,8 @@ protected:
     void DoInit() override;
     void DoFlush() override;
     // Worker thread, under the data lock. Gives whole output frames; the buffer is
-    // valid until the next call. Allocates only while chunks grow.
+    // valid until the next call. Allocates only while chunks grow. Throws
+    // EAuException "Input is not assigned" when the input was taken away.
     void DoGetData(uint8_t*& Buffer, uint32_t& Bytes) override;
 
 private:

@@ -187,7 +187,7 @@ void TFastResampler::Refill()
 {
     FBufStart = 0;
     bool EndReached = false;
-    const uint32_t Got = FInput.load()->FillBuffer(FBytes.data(), FInBlockBytes, EndReached);
+    const uint32_t Got = AssignedInput(FInput).FillBuffer(FBytes.data(), FInBlockBytes, EndReached);
     FBufEnd = Got;
     if (Got == 0)
         return;

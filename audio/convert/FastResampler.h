@@ -42,7 +42,8 @@ protected:
     void DoInit() override;
     void DoFlush() override;
     // Worker thread, under the data lock. Throws EAuException "The Stream is not
-    // opened" before a successful DoInit. The buffer is valid until the next call.
+    // opened" before a successful DoInit, and "Input is not assigned" when the
+    // input was taken away. The buffer is valid until the next call.
     void DoGetData(uint8_t*& Buffer, uint32_t& Bytes) override;
 
 private:

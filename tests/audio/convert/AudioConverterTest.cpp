@@ -221,3 +221,19 @@ TEST(AudioConverter, RefusesWhatItCannotConvert)
     EXPECT_NE(InitFailure(Converter).find("0 channels"), std::string::npos);
     Converter.Flush();
 }
+
+TEST(AudioConverter, AnInputTakenAwayMidRunIsReportedNotFollowed)
+{
+    for (const int OutBits : {0, 8}) {
+        TSyntheticInput Source(44100, 16, 2, 100000);
+        TAudioConverter Converter;
+        Converter.SetInput(&Source);
+        Converter.SetOutBitsPerSample(OutBits);
+        Converter.Init();
+        Converter.SetInput(nullptr);
+        uint8_t* Buffer = nullptr;
+        uint32_t Bytes = 4096;
+        EXPECT_THROW(Converter.GetData(Buffer, Bytes), EAuException) << OutBits;
+        Converter.Flush();
+    }
+}

@@ -266,6 +266,11 @@ TEST(FastResampler, RefusesWhatItCannotResample)
     } catch (const EAuException& E) {
         EXPECT_STREQ(E.what(), "The Stream is not opened");
     }
+    // Nor can it follow an input taken away while it runs.
+    Unstarted.Init();
+    Unstarted.SetInput(nullptr);
+    EXPECT_THROW(Unstarted.GetData(Buffer, Bytes), EAuException);
+    Unstarted.Flush();
 
     struct TCase {
         int InRate, Bits, Channels;
