@@ -22,15 +22,19 @@ QString FileBaseName(const QString& Path)
     return Dot < 0 ? Name : Name.left(Dot);
 }
 
+QString Trim(const QString& Text)
+{
+    qsizetype Start = 0, End = Text.size();
+    while (Start < End && Text.at(Start).unicode() <= 32)
+        ++Start;
+    while (End > Start && Text.at(End - 1).unicode() <= 32)
+        --End;
+    return Text.mid(Start, End - Start);
+}
+
 QString LowerTrim(const QString& Text)
 {
-    const QString Lower = Text.toLower();
-    qsizetype Start = 0, End = Lower.size();
-    while (Start < End && Lower.at(Start).unicode() <= 32)
-        ++Start;
-    while (End > Start && Lower.at(End - 1).unicode() <= 32)
-        --End;
-    return Lower.mid(Start, End - Start);
+    return Trim(Text.toLower());
 }
 
 QString ExeFolderFile(const QString& Name)

@@ -12,6 +12,8 @@ namespace app {
 QString AddTrailingBackslash(const QString& Path);
 // The file name without its folder and its last extension ("a.b.wma" gives "a.b").
 QString FileBaseName(const QString& Path);
+// Trimmed of leading and trailing blanks and control characters.
+QString Trim(const QString& Text);
 // Lower-cased, then trimmed of leading and trailing blanks and control characters.
 QString LowerTrim(const QString& Text);
 // The program's own folder, a separator, then Name.

@@ -22,6 +22,7 @@ TEST(PathUtils, BaseNameDropsFolderAndLastExtension)
 TEST(PathUtils, LowerTrimStripsBlanksAndControlCharacters)
 {
     EXPECT_EQ(LowerTrim("  .WMA\t\r\n"), ".wma");
+    EXPECT_EQ(Trim(" \t/Music/In \n"), "/Music/In");
     EXPECT_EQ(LowerTrim(""), "");
 }
 
