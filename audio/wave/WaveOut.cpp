@@ -142,13 +142,14 @@ void TWaveOut::Prepare()
     const std::string Name = FileName();
     if (Name.empty())
         throw EAuException(MsgNoFileName);
+    // The source starts first: one that cannot be decoded must not cost an
+    // existing file of that name its contents.
+    TAuInput& Source = *Input();
+    Source.Init();
     if (FFileMode == foAppend && FileExists(Name))
         FStream = std::make_unique<TAuFileStream>(Name, static_cast<uint16_t>(FShareMode | 2));
     else
         FStream = std::make_unique<TAuFileStream>(Name, TAuFileStream::fmCreate);
-
-    TAuInput& Source = *Input();
-    Source.Init();
     const int Channels = Source.Channels();
     const int Bits = Source.BitsPerSample();
     if (Channels < 1 || Bits < 8 || Source.SampleRate() < 1 || Channels * Bits > 8 * UINT16_MAX)

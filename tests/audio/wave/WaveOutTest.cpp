@@ -359,3 +359,13 @@ TEST_F(WaveOutTest, WriteFailsPartWay)
     EXPECT_EQ(LE32(File, 4), 100000u - 8);
     EXPECT_EQ(LE32(File, 40), 100000u - 44);
 }
+
+TEST_F(WaveOutTest, ASourceThatCannotStartLeavesAnExistingFileAlone)
+{
+    WriteBytes(Name, {1, 2, 3, 4});
+    TSyntheticInput Source(44100, 16, 2, 1000);
+    Source.FailInit = true;
+    Source.FailText = "not audio";
+    EXPECT_EQ(RunToEnd(Writer, Source), "not audio");
+    EXPECT_EQ(ReadBytes(Name), (std::vector<uint8_t>{1, 2, 3, 4}));
+}
