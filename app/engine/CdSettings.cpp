@@ -1,0 +1,20 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "CdSettings.h"
+
+#include "AppTitle.h"
+#include "PathUtils.h"
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace app {
+
+TcdSettings::TcdSettings()
+{
+    FSavePath = AddTrailingBackslash(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)) +
+                QString::fromUtf8(ApplicationTitle);
+    FApplocation = QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
+    SetRegistryKey(QString::fromLatin1(SettingsKey));
+    Load();
+}
+
+} // namespace app

@@ -1,0 +1,50 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "DecoderSet.h"
+
+#include "PathUtils.h"
+#include "audio/decoders/FLACIn.h"
+#include "audio/decoders/VorbisIn.h"
+
+#include <QFileInfo>
+#include <QStringList>
+
+namespace app {
+
+TDecoderSet::TDecoderSet()
+{
+    FDecoders.emplace_back(QStringLiteral(".flac"), std::make_unique<au::TFLACIn>());
+    FDecoders.emplace_back(QStringLiteral(".ogg"), std::make_unique<au::TVorbisIn>());
+}
+
+TDecoderSet::~TDecoderSet() = default;
+
+au::TAuFileIn* TDecoderSet::ForExtension(const QString& Extension) const
+{
+    const QString Key = LowerTrim(Extension);
+    for (const auto& [Name, Decoder] : FDecoders)
+        if (Name == Key)
+            return Decoder.get();
+    return nullptr;
+}
+
+au::TAuFileIn* TDecoderSet::ForFile(const QString& Path) const
+{
+    return ForExtension(FileExtension(Path));
+}
+
+QStringList TDecoderSet::Extensions() const
+{
+    QStringList Names;
+    for (const auto& Entry : FDecoders)
+        Names << Entry.first;
+    return Names;
+}
+
+QString FileExtension(const QString& Path)
+{
+    const QString Name = QFileInfo(Path).fileName();
+    const qsizetype Dot = Name.lastIndexOf(QLatin1Char('.'));
+    return Dot < 0 ? QString() : LowerTrim(Name.mid(Dot));
+}
+
+} // namespace app

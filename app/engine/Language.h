@@ -1,0 +1,25 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+#include <array>
+
+namespace app {
+
+// The strings of the language file's "Strings" section, indices 0 to 450; empty
+// until loaded. Written once at start-up, read-only afterwards (UI thread).
+constexpr int LangStringCount = 451;
+using TLangStrings = std::array<QString, LangStringCount>;
+TLangStrings& LangStrings();
+
+// The language file to use: the "Language" value of the settings file's top
+// level (RegistryPath "Software\Trevalin\Kelvaro\Language" names it), ".lng"
+// appended unless it ends so (in any case), beside the program; English.lng
+// beside the program when that file does not exist.
+QString LanguageFilePath(const QString& RegistryPath);
+
+// Fills Table[0..LastIndex] from Section of FileName; "||" becomes a line break.
+// Empty or missing keys leave their entries as they are.
+void LoadLanguageStrings(TLangStrings& Table, int LastIndex, const QString& FileName, const QString& Section);
+
+} // namespace app

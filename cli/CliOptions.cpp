@@ -1,0 +1,98 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "CliOptions.h"
+
+namespace cli {
+
+QString UsageText()
+{
+    return QStringLiteral(
+        "Usage: kelvaro-cli convert [-o DIR] [-r HZ] [-b 8|16|24|32] [-c keep|mono|stereo] [-e pcm|adpcm]"
+        " FILE|FOLDER...\n"
+        "       kelvaro-cli --help\n"
+        "\n"
+        "convert  turns WMA, MP3, FLAC, Ogg Vorbis, Monkey's Audio and TrueAudio files into WAV files,\n"
+        "         one after another, printing the log of the run. A folder stands for its files of\n"
+        "         those kinds.\n"
+        "  -o DIR   output folder (default: the batch output folder of the settings)\n"
+        "  -r HZ    sample rate, 8000 to 48000\n"
+        "  -b BITS  bits per sample: 8, 16, 24 or 32\n"
+        "  -c MODE  channels: keep (as the input), mono or stereo\n"
+        "  -e ENC   encoding: pcm or adpcm (DVI IMA ADPCM, 16 bits)\n"
+        "         Options left out take the values of the settings file, which is never written.\n"
+        "\n"
+        "Exit status: 0 when every file converted, 1 when any failed, 2 for bad usage.\n");
+}
+
+namespace {
+
+bool TakeValue(const QStringList& Arguments, int& At, QString& Value, QString& Error)
+{
+    if (At + 1 >= Arguments.size()) {
+        Error = QStringLiteral("option %1 needs a value").arg(Arguments[At]);
+        return false;
+    }
+    Value = Arguments[++At];
+    return true;
+}
+
+} // namespace
+
+bool ParseConvertOptions(const QStringList& Arguments, TConvertOptions& Options, QString& Error)
+{
+    for (int At = 0; At < Arguments.size(); ++At) {
+        const QString& Argument = Arguments[At];
+        QString Value;
+        if (Argument == QLatin1String("-o")) {
+            if (!TakeValue(Arguments, At, Options.OutputFolder, Error))
+                return false;
+        } else if (Argument == QLatin1String("-r")) {
+            if (!TakeValue(Arguments, At, Value, Error))
+                return false;
+            bool Ok = false;
+            const int Rate = Value.toInt(&Ok);
+            if (!Ok || Rate < 8000 || Rate > 48000) {
+                Error = QStringLiteral("sample rate must be a number from 8000 to 48000, not '%1'").arg(Value);
+                return false;
+            }
+            Options.Rate = QString::number(Rate);
+        } else if (Argument == QLatin1String("-b")) {
+            if (!TakeValue(Arguments, At, Value, Error))
+                return false;
+            if (Value != QLatin1String("8") && Value != QLatin1String("16") && Value != QLatin1String("24") &&
+                Value != QLatin1String("32")) {
+                Error = QStringLiteral("bits per sample must be 8, 16, 24 or 32, not '%1'").arg(Value);
+                return false;
+            }
+            Options.Bits = Value;
+        } else if (Argument == QLatin1String("-c")) {
+            if (!TakeValue(Arguments, At, Value, Error))
+                return false;
+            const QStringList Modes = {QStringLiteral("keep"), QStringLiteral("mono"), QStringLiteral("stereo")};
+            if (!Modes.contains(Value)) {
+                Error = QStringLiteral("channels must be keep, mono or stereo, not '%1'").arg(Value);
+                return false;
+            }
+            Options.Channels = static_cast<int>(Modes.indexOf(Value));
+        } else if (Argument == QLatin1String("-e")) {
+            if (!TakeValue(Arguments, At, Value, Error))
+                return false;
+            if (Value != QLatin1String("pcm") && Value != QLatin1String("adpcm")) {
+                Error = QStringLiteral("encoding must be pcm or adpcm, not '%1'").arg(Value);
+                return false;
+            }
+            Options.Encoding = Value == QLatin1String("pcm") ? 0 : 1;
+        } else if (Argument.startsWith(QLatin1Char('-')) && Argument.size() > 1) {
+            Error = QStringLiteral("unknown option %1").arg(Argument);
+            return false;
+        } else {
+            Options.Inputs << Argument;
+        }
+    }
+    if (Options.Inputs.isEmpty()) {
+        Error = QStringLiteral("no file or folder to convert");
+        return false;
+    }
+    return true;
+}
+
+} // namespace cli

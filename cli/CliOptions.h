@@ -1,0 +1,26 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace cli {
+
+// What "kelvaro-cli convert" was asked to do; unset options take the settings' values.
+struct TConvertOptions {
+    QString OutputFolder;
+    std::optional<QString> Rate;
+    std::optional<QString> Bits;
+    std::optional<int> Channels; // 0 keep, 1 mono, 2 stereo
+    std::optional<int> Encoding; // 0 PCM, 1 ADPCM
+    QStringList Inputs;
+};
+
+// Parses the arguments after "convert". On bad usage returns false and sets
+// Error to a one-line reason.
+bool ParseConvertOptions(const QStringList& Arguments, TConvertOptions& Options, QString& Error);
+
+QString UsageText();
+
+} // namespace cli

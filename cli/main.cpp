@@ -1,0 +1,50 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// kelvaro-cli: the converter's engine for scripts and servers.
+#include "CliOptions.h"
+#include "ConvertCommand.h"
+#include "app/engine/Language.h"
+#include "app/engine/SynchronizePump.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+#include <cstdio>
+
+namespace {
+
+int Usage(const QString& Reason)
+{
+    std::fprintf(stderr, "kelvaro-cli: %s (see kelvaro-cli --help)\n", Reason.toUtf8().constData());
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication App(argc, argv);
+    app::InstallSynchronizePump();
+    app::LoadLanguageStrings(app::LangStrings(), app::LangStringCount - 1,
+                             app::LanguageFilePath(QStringLiteral("Software\\Trevalin\\Kelvaro\\Language")),
+                             QStringLiteral("Strings"));
+
+    QStringList Arguments = QCoreApplication::arguments().mid(1);
+    if (Arguments.isEmpty())
+        return Usage(QStringLiteral("no command given"));
+    const QString Command = Arguments.takeFirst();
+    if (Command == QLatin1String("--help") || Command == QLatin1String("-h") || Command == QLatin1String("help")) {
+        std::fputs(cli::UsageText().toUtf8().constData(), stdout);
+        return 0;
+    }
+    if (Command == QLatin1String("convert")) {
+        if (Arguments.contains(QStringLiteral("--help"))) {
+            std::fputs(cli::UsageText().toUtf8().constData(), stdout);
+            return 0;
+        }
+        cli::TConvertOptions Options;
+        QString Error;
+        if (!cli::ParseConvertOptions(Arguments, Options, Error))
+            return Usage(Error);
+        return cli::RunConvert(Options);
+    }
+    return Usage(QStringLiteral("unknown command '%1'").arg(Command));
+}
