@@ -146,15 +146,18 @@ void TLowPassCascade::Run(uint32_t Count)
     // Each recursion waits on its own previous output, so all channels and
     // stages run as a wavefront: while stage 1 works on sample i, stage s works
     // on sample i - s + 1, and the processor overlaps the independent recursions.
+    const size_t Length = FLineLength;
+    float* const End = FLines.data() + FLines.size();
     for (int64_t I = 0; I < int64_t{Count} + Stages - 1; ++I) {
         const bool Whole = I >= Stages - 1 && I <= Last;
-        for (uint32_t Channel = 0; Channel < FChannels; ++Channel) {
-            float* L = Line(Channel, 0);
-            for (int Stage = 0; Stage < Stages; ++Stage, L += FLineLength) {
+        for (float* L = FLines.data(); L != End;) {
+            for (int Stage = 0; Stage < Stages; ++Stage, L += Length) {
                 const int64_t At = I - Stage;
                 if (Whole || (At >= 0 && At <= Last))
-                    L[FLineLength + At + History] = StageOutput(A, B, L + At, L + FLineLength + At);
+                    L[Length + At + History] = StageOutput(A, B, L + At, L + Length + At);
             }
+            // Past the channel's last output line to its next channel's input line.
+            L += Length;
         }
     }
     // Keep the last inputs and outputs of every stage for the next block.
