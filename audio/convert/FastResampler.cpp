@@ -99,13 +99,13 @@ void TFastResampler::DoInit()
     FInBlockBytes = static_cast<uint32_t>(InBytes);
     FOutBlockBytes = static_cast<uint32_t>(OutBytes);
     FSize = InputSize;
-    if (InputSize > 0 && InBytes > 0) {
+    if (FPassThrough)
+        return;
+    if (InputSize > 0) {
         // Whole frames: a sink that pads or cuts to Size must not end inside one.
         const int64_t Estimate = RoundToEven(static_cast<long double>(InputSize) * OutBytes / InBytes);
         FSize = Estimate - Estimate % static_cast<int64_t>(FrameSize);
     }
-    if (FPassThrough)
-        return;
 
     FBytes.assign(size_t{FFrameSize} * FCapacity, 0);
     FFloats.assign(size_t{FChannels} * FCapacity, 0.0f);

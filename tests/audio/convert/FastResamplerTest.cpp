@@ -87,6 +87,12 @@ TEST(FastResampler, RatesThatAgreeAfterDivisionByFivePassThrough)
         EXPECT_EQ(Resampler.Size(), static_cast<int64_t>(Pcm.size()));
         Resampler.Flush();
     }
+    // A size that ends inside a frame is the input's to keep.
+    TSyntheticInput Ragged(44100, 16, 2, 1003);
+    TFastResampler Resampler;
+    Resampler.SetInput(&Ragged);
+    Resampler.SetOutSampleRate(44100);
+    EXPECT_EQ(PullAll(Resampler).size(), 1003u);
     // Nothing is filtered, so neither the depth nor the channel count matters.
     const std::vector<uint8_t> Odd(9 * 3 * 100, 0x5A);
     auto Many = BytesInput(48000, 24, 9, Odd);
