@@ -21,11 +21,16 @@ constexpr std::array<uint8_t, 16> PCMSubFormat = {0x01, 0x00, 0x00, 0x00, 0x00, 
                                                   0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
 
 // The speakers of the channel mask, in bit order.
-constexpr std::array<pa_channel_position_t, 8> MaskPositions = {
+constexpr std::array<pa_channel_position_t, 18> MaskPositions = {
     PA_CHANNEL_POSITION_FRONT_LEFT,           PA_CHANNEL_POSITION_FRONT_RIGHT,
     PA_CHANNEL_POSITION_FRONT_CENTER,         PA_CHANNEL_POSITION_LFE,
     PA_CHANNEL_POSITION_REAR_LEFT,            PA_CHANNEL_POSITION_REAR_RIGHT,
-    PA_CHANNEL_POSITION_FRONT_LEFT_OF_CENTER, PA_CHANNEL_POSITION_FRONT_RIGHT_OF_CENTER};
+    PA_CHANNEL_POSITION_FRONT_LEFT_OF_CENTER, PA_CHANNEL_POSITION_FRONT_RIGHT_OF_CENTER,
+    PA_CHANNEL_POSITION_REAR_CENTER,          PA_CHANNEL_POSITION_SIDE_LEFT,
+    PA_CHANNEL_POSITION_SIDE_RIGHT,           PA_CHANNEL_POSITION_TOP_CENTER,
+    PA_CHANNEL_POSITION_TOP_FRONT_LEFT,       PA_CHANNEL_POSITION_TOP_FRONT_CENTER,
+    PA_CHANNEL_POSITION_TOP_FRONT_RIGHT,      PA_CHANNEL_POSITION_TOP_REAR_LEFT,
+    PA_CHANNEL_POSITION_TOP_REAR_CENTER,      PA_CHANNEL_POSITION_TOP_REAR_RIGHT};
 
 // The connection lock, held for a scope. Callbacks run on the connection's event
 // thread with this lock held, so none runs while a caller holds it.
@@ -116,22 +121,26 @@ bool SampleFormatOf(int Bits, pa_sample_format_t& Format)
     }
 }
 
-void ChannelMapOf(const TPulseBinding& P, const TWaveFormatExtensible& Format, pa_channel_map& Map)
+pa_channel_map ChannelMapOf(const TWaveFormatExtensible& Format)
 {
-    uint32_t Mask = Format.FormatTag == WaveFormatExtensible ? Format.ChannelMask : 0;
+    pa_channel_map Map{};
+    Map.channels = static_cast<uint8_t>(Format.Channels);
     if (Format.Channels == 1) {
-        Map.channels = 1;
         Map.map[0] = PA_CHANNEL_POSITION_MONO;
-        return;
+        return Map;
     }
-    // Without a mask the channels keep the usual order of the wave format.
-    P.pa_channel_map_init_extend(&Map, Format.Channels, PA_CHANNEL_MAP_WAVEEX);
+    // Without a mask the channels go to the speakers in mask order, as a card
+    // plays them; what the mask does not name stays unassigned.
+    uint32_t Mask = Format.FormatTag == WaveFormatExtensible ? Format.ChannelMask : 0;
     if (Mask == 0)
-        return;
+        Mask = Format.Channels >= 32 ? UINT32_MAX : (1u << Format.Channels) - 1;
     unsigned Channel = 0;
     for (size_t Bit = 0; Bit < MaskPositions.size() && Channel < Map.channels; ++Bit)
         if (Mask & (1u << Bit))
             Map.map[Channel++] = MaskPositions[Bit];
+    for (unsigned Aux = 0; Channel < Map.channels; ++Aux)
+        Map.map[Channel++] = static_cast<pa_channel_position_t>(PA_CHANNEL_POSITION_AUX0 + Aux);
+    return Map;
 }
 
 // Connects Device to the server and waits until it is ready.
@@ -254,8 +263,7 @@ TDSWResult DSWInitOutput(TDSWDevice& Device, const TWaveFormatExtensible& Format
     if (Format.Channels > PA_CHANNELS_MAX)
         return static_cast<TDSWResult>(PA_ERR_INVALID);
     const TPulseBinding& P = *Device.Pulse;
-    pa_channel_map Map{};
-    ChannelMapOf(P, Format, Map);
+    const pa_channel_map Map = ChannelMapOf(Format);
 
     TLoopLock Guard(Device);
     Device.Stream = P.pa_stream_new(Device.Context, StreamName, &Spec, &Map);
@@ -383,8 +391,9 @@ bool DSWAudioPending(TDSWDevice& Device)
         return false;
     TLoopLock Guard(Device);
     pa_usec_t Played = 0;
+    // Without a clock reading yet, nothing is known to have been heard.
     if (Device.Pulse->pa_stream_get_time(Device.Stream, &Played) < 0)
-        return false;
+        return Device.AudioEnd > 0;
     const uint64_t PlayedBytes = Played * Device.BytesPerSecond / PA_USEC_PER_SEC;
     return PlayedBytes < Device.AudioEnd;
 }

@@ -6,6 +6,7 @@
 #include "audio/core/EventHandler.h"
 #include "audio/core/Rounding.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <thread>
@@ -83,6 +84,9 @@ void TDXAudioOut::Resume()
 void TDXAudioOut::Prepare()
 {
     FReleased = false;
+    // Only a stop asked for during this run may cut its drain short; one asked
+    // for while the output was idle is still flagged.
+    FStopped = false;
     const int Number = FDeviceNumber;
     if (Number < 0 || Number >= DeviceCount())
         throw EAuException("Invalid device number");
@@ -97,13 +101,16 @@ void TDXAudioOut::Prepare()
         throw EAuException("Failed to create DirectSound device");
 
     FFrameBytes = static_cast<uint32_t>(Bits / 8 * Channels);
-    FBufferBytes = FFramesInBuffer * FFrameBytes;
-    FStaging.assign(FBufferBytes, 0);
+    // Beyond 32 bits no server takes it, and the buffer is refused below.
+    FBufferBytes = static_cast<uint32_t>(std::min<uint64_t>(uint64_t{FFramesInBuffer} * FFrameBytes, UINT32_MAX));
     FSilence = Bits == 8 ? 128 : 0;
 
     const TWaveFormatExtensible Format = MakeWaveFormat(Channels, FSampleRate, Bits);
     if (const TDSWResult Result = DSWInitOutput(*FDevice, Format, FBufferBytes); Result != 0)
         throw EAuException("Failed to create DirectSound buffer" + HexCode(Result));
+    // Allocated once the server took the buffer, so that a size it refuses is
+    // never allocated here.
+    FStaging.assign(FBufferBytes, 0);
 
     FFirstChunk = true;
     FInputEnded = false;
@@ -146,7 +153,9 @@ void TDXAudioOut::StartPlaying()
     const uint32_t Got = Input()->FillBuffer(FStaging.data(), FBufferBytes, EndReached);
     FInputEnded = EndReached;
     DSWWrite(*FDevice, FStaging.data(), Got);
-    if (DSWSetVolume(*FDevice, FVolume) == DSWErrControlUnavailable)
+    // A new stream plays at full volume unless the user turned this program
+    // down in the mixer; setting full volume anyway would undo that.
+    if (FVolume != 0 && DSWSetVolume(*FDevice, FVolume) == DSWErrControlUnavailable)
         throw EAuException("Control not available");
     DSWStartOutput(*FDevice);
     FFirstChunk = false;

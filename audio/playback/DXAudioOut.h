@@ -45,7 +45,7 @@ public:
     bool PrefetchData() const { return FPrefetchData; }
     void SetPrefetchData(bool Value) { FPrefetchData = Value; }
     // Hundredths of a decibel of attenuation, 0 for full volume; applied when
-    // playback starts.
+    // playback starts (at 0 the stream keeps the volume the server gives it).
     int Volume() const { return FVolume; }
     void SetVolume(int Value) { FVolume = Value; }
 

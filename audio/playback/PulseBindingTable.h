@@ -44,7 +44,6 @@
     X(pa_stream_trigger)                                                                    \
     X(pa_stream_update_timing_info)                                                         \
     X(pa_stream_get_time)                                                                   \
-    X(pa_channel_map_init_extend)                                                           \
     X(pa_cvolume_set)                                                                       \
     X(pa_sw_volume_from_dB)
 

@@ -109,6 +109,73 @@ TEST(DXAudioOutDevices, WithoutLibraryOrServerTheTableIsEmptyAndRunsFail)
     EXPECT_EQ(Input->InitCount, 0);
 }
 
+TEST(DXAudioOutDevices, FailuresToOpenTheOutputNameTheirCause)
+{
+    struct TCase {
+        const char* Message;
+        int Bits;
+        uint32_t Frames;
+        bool ServerGone;
+    };
+    const std::string Server = TSoundServer::Address();
+    for (const TCase& C : {TCase{"Failed to create DirectSound device", 16, 24576, true},
+                           // The client library's "invalid argument".
+                           TCase{"Failed to create DirectSound buffer00000003", 12, 24576, false},
+                           TCase{"Failed to create DirectSound buffer00000003", 16, 0, false},
+                           // "Too large": more than the server holds for one stream.
+                           TCase{"Failed to create DirectSound buffer00000012", 16, 4000000, false}}) {
+        SCOPED_TRACE(C.Message);
+        TDXAudioOut Out;
+        TOutputEvents Events(Out);
+        Out.SetFramesInBuffer(C.Frames);
+        auto Input = BytesInput(std::vector<uint8_t>(4000), ToneRate, C.Bits, 2);
+        Out.SetInput(Input.get());
+        if (C.ServerGone)
+            ::setenv("PULSE_SERVER", "unix:/nonexistent/native", 1);
+        const bool Done = Events.RunToDone();
+        ::setenv("PULSE_SERVER", Server.c_str(), 1);
+        ASSERT_TRUE(Done);
+        EXPECT_EQ(Out.ExceptionMessage(), C.Message);
+        EXPECT_EQ(Events.ThreadExceptions, 1);
+        EXPECT_EQ(Input->FlushCount, 1);
+    }
+}
+
+TEST(DXAudioOutDevices, TheServerPlaysTheStreamInTheSourceFormat)
+{
+    struct TCase {
+        int Bits, Channels;
+        const char* Spec;
+        const char* Map;
+    };
+    for (const TCase& C : {TCase{24, 2, "s24le 2ch 44100Hz", "front-left,front-right"},
+                           TCase{16, 5, "s16le 5ch 44100Hz", "front-left,front-right,front-center,lfe,rear-left"},
+                           TCase{16, 6, "s16le 6ch 44100Hz",
+                                 "front-left,front-right,front-center,lfe,rear-left,rear-right"},
+                           TCase{8, 1, "u8 1ch 44100Hz", "mono"}}) {
+        SCOPED_TRACE(C.Spec);
+        TDXAudioOut Out;
+        TOutputEvents Events(Out);
+        ConfigureSmallBuffer(Out);
+        auto Input = BytesInput(std::vector<uint8_t>(ToneRate * C.Bits / 8 * C.Channels, C.Bits == 8 ? 128 : 0),
+                                ToneRate, C.Bits, C.Channels);
+        Out.SetInput(Input.get());
+        Out.Run();
+        std::string Streams;
+        const bool Listed = PumpUntil(
+            [&] {
+                Streams.clear();
+                RunCommand("pactl list sink-inputs", &Streams);
+                return Streams.find("Sample Specification") != std::string::npos;
+            },
+            5s);
+        Out.Stop(false);
+        ASSERT_TRUE(Listed);
+        EXPECT_NE(Streams.find(std::string("Sample Specification: ") + C.Spec + "\n"), std::string::npos) << Streams;
+        EXPECT_NE(Streams.find(std::string("Channel Map: ") + C.Map + "\n"), std::string::npos) << Streams;
+    }
+}
+
 TEST(DXAudioOutFormat, PlainForMonoAndStereoExtensibleForMoreChannelsOr24Bits)
 {
     // 24-bit stereo: extensible, front left and right.
