@@ -1,0 +1,141 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "WaitThread.h"
+
+#include "PathUtils.h"
+#include "ReadyQueue.h"
+#include "WriterCheck.h"
+#include "audio/core/AuException.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+#include <optional>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace app {
+
+namespace {
+
+// The extension from the name's last dot, dot included, must occur in
+// Extensions; a name without a dot passes only an empty filter.
+bool PassesFilter(const QString& FileName, const QString& Extensions)
+{
+    if (Extensions.isEmpty())
+        return true;
+    const QString Name = FileName.mid(FileName.lastIndexOf(QLatin1Char('/')) + 1);
+    const qsizetype Dot = Name.lastIndexOf(QLatin1Char('.'));
+    return Dot >= 0 && Extensions.contains(Name.mid(Dot).toLower());
+}
+
+// The file's size, 0 for anything but a regular file; empty when it is gone.
+std::optional<int64_t> FileSize(const QString& FileName)
+{
+    struct stat Info;
+    if (stat(QFile::encodeName(FileName).constData(), &Info) != 0)
+        return std::nullopt;
+    return S_ISREG(Info.st_mode) ? static_cast<int64_t>(Info.st_size) : 0;
+}
+
+} // namespace
+
+TWaitThread::TWaitThread(DirectoryMonitor* Monitor, std::unique_ptr<TFolderWatch> Watch, const QString& Directory)
+    : FMonitor(Monitor), FWatch(std::move(Watch)), FDirectory(AddTrailingBackslash(Directory))
+{
+    FCheckTimer.setInterval(CheckInterval);
+    QObject::connect(&FCheckTimer, &QTimer::timeout, [this] { CheckFiles(); });
+    FCheckTimer.start();
+}
+
+TWaitThread::~TWaitThread()
+{
+    if (FThread.joinable()) {
+        const uint64_t One = 1;
+        while (write(FWake, &One, sizeof One) < 0 && errno == EINTR) {
+        }
+        FThread.join();
+    }
+    if (FWake >= 0)
+        close(FWake);
+    FCheckTimer.stop();
+}
+
+void TWaitThread::Start()
+{
+    FWake = eventfd(0, EFD_CLOEXEC);
+    if (FWake < 0)
+        throw au::EAuException(strerror(errno));
+    FThread = std::thread([this] { Execute(); });
+}
+
+int TWaitThread::PendingCount()
+{
+    std::lock_guard Lock(TReadyQueue::Instance().PendingLock);
+    return static_cast<int>(FPending.size());
+}
+
+void TWaitThread::Execute()
+{
+    const auto Changed = [this](const QString& RelativeName) { FileChanged(RelativeName); };
+    pollfd Waits[2] = {{FWake, POLLIN, 0}, {FWatch->Handle(), POLLIN, 0}};
+    for (;;) {
+        if (poll(Waits, 2, -1) < 0) {
+            if (errno == EINTR)
+                continue;
+            return;
+        }
+        if (Waits[0].revents)
+            return;
+        if (Waits[1].revents & POLLIN)
+            FWatch->ReadChanges(Changed);
+        else if (Waits[1].revents)
+            return; // the notification descriptor broke; nothing more will come
+    }
+}
+
+void TWaitThread::FileChanged(const QString& RelativeName)
+{
+    const QString FileName = FDirectory + RelativeName;
+    if (!PassesFilter(FileName, FExtensions))
+        return;
+    const QString Key = LowerTrim(FileName);
+    std::lock_guard Lock(TReadyQueue::Instance().PendingLock);
+    if (FPendingKeys.contains(Key))
+        return;
+    FPending.push_back({FileName, FileSize(FileName).value_or(0), 0});
+    FPendingKeys.insert(Key, std::prev(FPending.end()));
+}
+
+void TWaitThread::CheckFiles()
+{
+    TReadyQueue& Queue = TReadyQueue::Instance();
+    std::lock_guard Lock(Queue.PendingLock);
+    // Oldest first, so that files found complete at one check are delivered
+    // in the order they arrived.
+    for (auto It = FPending.begin(); It != FPending.end();) {
+        TfileWaiter& Waiter = *It;
+        const std::optional<int64_t> Size = FileSize(Waiter.FileName);
+        bool Done = !Size;
+        if (Size && *Size != 0 && *Size == Waiter.LastSize && !HasWriter(Waiter.FileName)) {
+            if (++Waiter.StableCount < FRequiredChecks) {
+                ++It;
+                continue;
+            }
+            Queue.Append(Waiter.FileName, FMonitor);
+            Done = true;
+        }
+        if (Done) {
+            FPendingKeys.remove(LowerTrim(Waiter.FileName));
+            It = FPending.erase(It);
+            continue;
+        }
+        Waiter.LastSize = Size.value_or(0);
+        Waiter.StableCount = 0;
+        ++It;
+    }
+}
+
+} // namespace app

@@ -1,0 +1,74 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "FolderWatch.h"
+
+#include <QHash>
+#include <QString>
+#include <QTimer>
+
+#include <cstdint>
+#include <list>
+#include <memory>
+#include <thread>
+
+namespace app {
+
+class DirectoryMonitor;
+
+// One file that was written to and has not been found complete yet.
+struct TfileWaiter {
+    QString FileName; // the full path, in the spelling the folder has on disk
+    int64_t LastSize = 0;
+    int StableCount = 0;
+};
+
+// The thread that waits for a monitor's change notifications and keeps the
+// files they name in Pending, plus the timer that checks them for completeness
+// on the user-interface thread and queues each complete one for delivery.
+class TWaitThread {
+public:
+    static constexpr int CheckInterval = 500; // ms
+
+    // UI thread; the check timer runs from here on, the thread from Start.
+    // Directory is the watched folder as reported paths begin.
+    TWaitThread(DirectoryMonitor* Monitor, std::unique_ptr<TFolderWatch> Watch, const QString& Directory);
+    // UI thread: ends the thread, stops the checks and forgets every waiter.
+    ~TWaitThread();
+    TWaitThread(const TWaitThread&) = delete;
+    TWaitThread& operator=(const TWaitThread&) = delete;
+
+    // Before Start.
+    void SetRequiredChecks(int Value) { FRequiredChecks = Value; }
+    void SetExtensions(const QString& Value) { FExtensions = Value; }
+
+    // UI thread. Throws EAuException with the system's text when the thread's
+    // wake-up cannot be made.
+    void Start();
+
+    // Any thread; takes PendingLock.
+    int PendingCount();
+
+private:
+    void Execute();
+    void FileChanged(const QString& RelativeName);
+    // UI thread, every CheckInterval; takes PendingLock, then ReadyLock.
+    void CheckFiles();
+
+    DirectoryMonitor* FMonitor;
+    std::unique_ptr<TFolderWatch> FWatch;
+    QString FDirectory;
+    int FRequiredChecks = 5;
+    QString FExtensions;
+
+    // Guarded by PendingLock. The keys are the lower-cased paths, so that one
+    // file has one waiter whatever case its notifications spell it in.
+    std::list<TfileWaiter> FPending;
+    QHash<QString, std::list<TfileWaiter>::iterator> FPendingKeys;
+
+    QTimer FCheckTimer;
+    int FWake = -1; // eventfd that tells the thread to end
+    std::thread FThread;
+};
+
+} // namespace app
