@@ -38,11 +38,7 @@ TBaseSettings::TBaseSettings(QObject* Owner)
 {
 }
 
-TBaseSettings::~TBaseSettings()
-{
-    if (FAutoLoad)
-        Save();
-}
+TBaseSettings::~TBaseSettings() = default;
 
 QString TBaseSettings::FilePath()
 {

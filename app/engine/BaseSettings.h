@@ -25,7 +25,9 @@ class TBaseSettings : public QObject {
 
 public:
     explicit TBaseSettings(QObject* Owner = nullptr);
-    // Saves when AutoLoad is set.
+    // The properties to save belong to the subclass, which is gone by the time
+    // this destructor runs: a subclass saves in its own destructor when AutoLoad
+    // is set.
     ~TBaseSettings() override;
 
     QString RegistryKey() const { return FRegistryKey; }

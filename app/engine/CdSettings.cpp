@@ -17,4 +17,10 @@ TcdSettings::TcdSettings()
     Load();
 }
 
+TcdSettings::~TcdSettings()
+{
+    if (AutoLoad())
+        Save();
+}
+
 } // namespace app

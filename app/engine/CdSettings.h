@@ -26,6 +26,8 @@ public:
     static constexpr const char* SettingsKey = "Software\\Trevalin\\Kelvaro\\Setting";
 
     TcdSettings();
+    // Saves when AutoLoad is set.
+    ~TcdSettings() override;
 
     QString LogDir() const { return FLogDir; }
     void SetLogDir(const QString& Value) { FLogDir = Value; }

@@ -1,0 +1,201 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/QtTestUtil.h"
+#include "support/TestUtil.h"
+
+#include "app/engine/BatchDriver.h"
+#include "app/engine/CdSettings.h"
+#include "app/engine/ConversionChain.h"
+#include "app/engine/DecoderSet.h"
+#include "app/engine/FileListModel.h"
+#include "app/engine/Language.h"
+#include "app/engine/PathUtils.h"
+
+#include <QDir>
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+using namespace app;
+using namespace autest;
+
+namespace {
+
+// A batch list, its chain and its driver, with everything the driver says recorded.
+class BatchDriverTest : public ::testing::Test {
+protected:
+    BatchDriverTest() : Driver(List, Settings, Chain, Decoders)
+    {
+        Settings.SetAutoLoad(false);
+        LoadLanguageStrings(LangStrings(), 450, ExeFolderFile("English.lng"), "Strings");
+        QObject::connect(&Driver, &TBatchDriver::LogLine, [this](const QString& Line) { Log << Line; });
+        QObject::connect(&Driver, &TBatchDriver::MissingFile, [this](const QString& M) { Missing << M; });
+        QObject::connect(&Driver, &TBatchDriver::RunFinished,
+                         [this](const QString&, const QString& Last) { Finished << Last; });
+        QObject::connect(&Driver, &TBatchDriver::RunStopped, [this] { ++Stopped; });
+        QObject::connect(&Driver, &TBatchDriver::ControlsEnabled, [this](bool On) { ControlsOn = On; });
+        QObject::connect(&Driver, &TBatchDriver::ProgressChanged, [this](int P) { Progress << P; });
+    }
+
+    QString Flac(const QString& Name, const char* Fixture = "tone-22050-16-1.wav")
+    {
+        const QString Path = QString::fromStdString(Dir.File(Name.toStdString()));
+        EXPECT_EQ(RunCommand("flac -s -f -o '" + Path.toStdString() + "' '" + FixturesDir() + "/" + Fixture + "'"),
+                  0);
+        return Path;
+    }
+
+    QString Out() const { return QString::fromStdString(Dir.File("out")); }
+
+    bool RunAll()
+    {
+        QDir().mkpath(Out());
+        if (!Driver.StartRun(Out()))
+            return false;
+        return RunUntil([this] { return !Finished.isEmpty() || Stopped > 0; });
+    }
+
+    // The log with each time stamp replaced by [T].
+    QStringList PlainLog() const
+    {
+        QStringList Lines;
+        for (QString Line : Log)
+            Lines << Line.replace(QRegularExpression("^\\[\\d\\d:\\d\\d:\\d\\d\\]"), "[T]");
+        return Lines;
+    }
+
+    TTempDir Dir;
+    TFileListModel List;
+    TcdSettings Settings;
+    TConversionChain Chain;
+    TDecoderSet Decoders;
+    TBatchDriver Driver;
+    QStringList Log, Missing, Finished;
+    QList<int> Progress;
+    int Stopped = 0;
+    bool ControlsOn = true;
+};
+
+} // namespace
+
+TEST_F(BatchDriverTest, ARunOfTwoGoodFilesLogsEachLoadAndResult)
+{
+    const QString A = Flac("a.flac"), B = Flac("b.FLAC", "tone-44100-16-2.wav");
+    List.AddFile(A);
+    List.AddFile(B);
+    ASSERT_TRUE(RunAll());
+    EXPECT_EQ(PlainLog(), (QStringList{"Task Begin", "[T]Load: " + A + " [Success]", "[T]Convert to: a.wav [Success]",
+                                       "[T]Load: " + B + " [Success]", "[T]Convert to: b.wav [Success]", "Task End",
+                                       ""}));
+    EXPECT_EQ(List.Row(0).ImageIndex, TFileListModel::imgSucceeded);
+    EXPECT_EQ(List.Row(1).ImageIndex, TFileListModel::imgSucceeded);
+    EXPECT_EQ(List.Row(1).SubItems[TFileListModel::SubStatus], "Converter...");
+    EXPECT_EQ(List.Row(1).SubItems[TFileListModel::SubInformation], "Save to: b.wav");
+    EXPECT_EQ(List.Row(1).SubItems[TFileListModel::SubOutput], Out() + "/b.wav");
+    EXPECT_EQ(Finished, QStringList{Out() + "/b.wav"});
+    EXPECT_EQ(Settings.SavePath(), Out());
+    EXPECT_TRUE(ControlsOn);
+    EXPECT_FALSE(Progress.isEmpty());
+    EXPECT_TRUE(QFileInfo(Out() + "/a.wav").size() > 44);
+}
+
+TEST_F(BatchDriverTest, AMissingFileRefusesTheRun)
+{
+    List.AddFile(Flac("a.flac"));
+    List.AddFile(QString::fromStdString(Dir.File("gone.flac")));
+    QDir().mkpath(Out());
+    EXPECT_FALSE(Driver.StartRun(Out()));
+    EXPECT_EQ(Missing, QStringList{LangStrings()[14]});
+    EXPECT_TRUE(ControlsOn);
+    EXPECT_FALSE(Driver.Running());
+    EXPECT_FALSE(QFileInfo::exists(Out() + "/a.wav"));
+}
+
+// A row whose chain cannot start ends as failed, with its lines, and the run goes on.
+TEST_F(BatchDriverTest, ARowWithoutADecoderFailsAndTheNextOneConverts)
+{
+    const QString Text = QString::fromStdString(Dir.File("notes.txt"));
+    WriteBytes(Text.toStdString(), {'h', 'i'});
+    const QString Good = Flac("good.flac");
+    List.AddFile(Text);
+    List.AddFile(Good);
+    ASSERT_TRUE(RunAll());
+    EXPECT_EQ(PlainLog(), (QStringList{"Task Begin", "[T]Load: " + Text + " [Success]",
+                                       "[T]Convert to: notes.wav [Failed]", "No decoder reads files of this kind.",
+                                       "[T]Load: " + Good + " [Success]", "[T]Convert to: good.wav [Success]",
+                                       "Task End", ""}));
+    EXPECT_EQ(List.Row(0).ImageIndex, TFileListModel::imgFailed);
+    EXPECT_EQ(List.Row(1).ImageIndex, TFileListModel::imgSucceeded);
+}
+
+TEST_F(BatchDriverTest, ADamagedFileFailsWithTheDecodersText)
+{
+    const QString Bad = QString::fromStdString(Dir.File("bad.flac"));
+    WriteBytes(Bad.toStdString(), std::vector<uint8_t>(5000, 0x41));
+    List.AddFile(Bad);
+    ASSERT_TRUE(RunAll());
+    ASSERT_GE(Log.size(), 4);
+    EXPECT_TRUE(Log[2].endsWith("Convert to: bad.wav [Failed]"));
+    EXPECT_FALSE(Log[3].isEmpty());
+    EXPECT_EQ(List.Row(0).ImageIndex, TFileListModel::imgFailed);
+}
+
+TEST_F(BatchDriverTest, StopEndsTheRunAfterTheCurrentFile)
+{
+    List.AddFile(Flac("a.flac", "tone-44100-16-2.wav"));
+    List.AddFile(Flac("b.flac"));
+    QDir().mkpath(Out());
+    ASSERT_TRUE(Driver.StartRun(Out()));
+    Driver.RequestStop();
+    ASSERT_TRUE(RunUntil([this] { return Stopped > 0; }));
+    RunUntil([] { return false; }, 700); // a timer tick that must start nothing more
+    EXPECT_EQ(PlainLog().mid(0, 4), (QStringList{"Task Begin", LangStrings()[16], "[T]Load: " + List.Row(0).SubItems[2] +
+                                                 " [Success]", "[T]Convert to: a.wav [Success]"}));
+    EXPECT_EQ(Log.size(), 4);
+    EXPECT_TRUE(Finished.isEmpty());
+    EXPECT_EQ(List.Row(1).ImageIndex, TFileListModel::imgPending);
+    EXPECT_FALSE(Driver.Running());
+}
+
+TEST_F(BatchDriverTest, TheSettingsChooseTheOutputFormat)
+{
+    Settings.SetMRate("22050");
+    Settings.SetMBit("16");
+    Settings.SetMChannel(0);
+    List.AddFile(Flac("stereo.flac", "tone-44100-16-2.wav"));
+    ASSERT_TRUE(RunAll());
+    std::string Probe;
+    RunCommand("ffprobe -v error -show_entries stream=codec_name,sample_rate,channels -of csv=p=0 '" +
+                   (Out() + "/stereo.wav").toStdString() + "'",
+               &Probe);
+    EXPECT_EQ(Probe, "pcm_s16le,22050,2\n");
+
+    Settings.SetMEncoding(1);
+    Settings.SetMChannel(1);
+    Finished.clear();
+    ASSERT_TRUE(RunAll());
+    Probe.clear();
+    RunCommand("ffprobe -v error -show_entries stream=codec_name,sample_rate,channels -of csv=p=0 '" +
+                   (Out() + "/stereo.wav").toStdString() + "'",
+               &Probe);
+    EXPECT_EQ(Probe, "adpcm_ima_wav,22050,1\n");
+}
+
+TEST_F(BatchDriverTest, TwoRowsWithOneOutputBothShowTheirResult)
+{
+    List.AddFile(Flac("same.flac"));
+    const QString Other = QString::fromStdString(Dir.File("sub"));
+    QDir().mkpath(Other);
+    const QString Second = Other + "/same.flac";
+    QFile::copy(List.Row(0).SubItems[2], Second);
+    List.AddFile(Second);
+    ASSERT_TRUE(RunAll());
+    EXPECT_EQ(List.Row(0).ImageIndex, TFileListModel::imgSucceeded);
+    EXPECT_EQ(List.Row(1).ImageIndex, TFileListModel::imgSucceeded);
+    EXPECT_EQ(List.Row(0).SubItems[8], List.Row(1).SubItems[8]);
+}
+
+TEST_F(BatchDriverTest, AnEmptyListFinishesAtOnce)
+{
+    ASSERT_TRUE(RunAll());
+    EXPECT_EQ(Log, (QStringList{"Task Begin", "Task End", ""}));
+    EXPECT_EQ(Finished, QStringList{QString()});
+}
