@@ -1,0 +1,71 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "WMFInterface.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace wmvcore {
+
+struct TPcmFormat {
+    uint32_t Channels = 0;
+    uint32_t SampleRate = 0;
+    uint32_t BitsPerSample = 0; // 8, 16, 24 or 32
+};
+
+inline bool operator==(const TPcmFormat& A, const TPcmFormat& B)
+{
+    return A.Channels == B.Channels && A.SampleRate == B.SampleRate && A.BitsPerSample == B.BitsPerSample;
+}
+
+// The audio stream of an ASF or MPEG audio file, demuxed and decoded by FFmpeg
+// and converted to interleaved little-endian PCM of the chosen output format.
+// Reads the file only through the IStream it was opened on, which must outlive it.
+// Not thread-safe: one caller at a time.
+class TMediaSource {
+public:
+    // Null when the stream holds neither container, no audio stream of a Windows
+    // Media or MPEG layer 3 codec, or one FFmpeg cannot open.
+    static std::unique_ptr<TMediaSource> Open(wmf::IStream& Stream);
+    ~TMediaSource();
+    TMediaSource(const TMediaSource&) = delete;
+    TMediaSource& operator=(const TMediaSource&) = delete;
+
+    bool IsAsf() const;
+    uint32_t Channels() const { return FChannels; }
+    uint32_t SampleRate() const { return FSampleRate; }
+    // True when the source was coded with more than 16 bits a sample.
+    bool Deep() const { return FDeep; }
+    // Bits per second; 0 when unknown.
+    uint32_t Bitrate() const;
+    // FFmpeg's idea of the length, in 100-ns units; 0 when unknown.
+    uint64_t Duration() const;
+    // The FFmpeg metadata value of Key (UTF-8); empty when absent.
+    std::string Tag(const char* Key) const;
+    int StreamIndex() const { return FStreamIndex; }
+
+    // The format Next delivers from now on.
+    void SetOutput(const TPcmFormat& Format);
+    // Decodes on to the next non-empty piece of PCM (whole frames, replacing
+    // Pcm's content) and its start time in 100-ns units. Damaged packets are
+    // skipped; false at the end of the stream.
+    bool Next(std::vector<uint8_t>& Pcm, uint64_t& Time);
+    // Moves to the key point at or before Time (100-ns units).
+    bool Seek(uint64_t Time);
+
+private:
+    struct TState;
+    explicit TMediaSource(std::unique_ptr<TState> State);
+    bool Convert(std::vector<uint8_t>& Pcm, bool Flush);
+
+    std::unique_ptr<TState> FState;
+    uint32_t FChannels = 0;
+    uint32_t FSampleRate = 0;
+    bool FDeep = false;
+    int FStreamIndex = -1;
+};
+
+} // namespace wmvcore
