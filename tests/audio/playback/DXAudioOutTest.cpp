@@ -256,7 +256,8 @@ TEST(DXAudioOutPlayback, SourceShorterThanTheBufferPlaysWholeAndEndsInSilence)
         SCOPED_TRACE("16-bit stereo");
         TDXAudioOut Out;
         TOutputEvents Events(Out);
-        const std::vector<int16_t> Tone = StereoTone(ToneRate / 5, 440, 1000);
+        ConfigureSmallBuffer(Out);
+        const std::vector<int16_t> Tone = StereoTone(ToneRate / 10, 440, 1000);
         auto Input = BytesInput(LittleEndianBytes(Tone), ToneRate, 16, 2);
         const std::vector<int16_t> Sound = SoundOf(PlayAndRecord(Out, Events, *Input));
         EXPECT_EQ(Out.ExceptionMessage(), "");
