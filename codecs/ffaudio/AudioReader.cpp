@@ -5,6 +5,7 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/error.h>
+#include <libavutil/log.h>
 #include <libavutil/samplefmt.h>
 }
 
@@ -28,6 +29,9 @@ void Check(int Result, const char* What)
 
 AVFormatContext* OpenInput(const char* Url, AVIOContext* Io, const char* FormatName)
 {
+    // A component says what went wrong through its results; FFmpeg's own
+    // remarks about damaged files would only clutter the program's output.
+    av_log_set_level(AV_LOG_QUIET);
     const AVInputFormat* Input = av_find_input_format(FormatName);
     if (Input == nullptr)
         throw TReaderError(std::string("FFmpeg lacks the demuxer ") + FormatName);

@@ -256,8 +256,11 @@ bool ReadTrailingId3v1(const char* FileName, ID3Tag* Tag)
 bool ReadApeTag(const char* FileName, ID3Tag* Tag)
 {
     AVFormatContext* Format = nullptr;
-    if (avformat_open_input(&Format, FileName, av_find_input_format("ape"), nullptr) < 0)
+    try {
+        Format = ffaudio::OpenInput(FileName, nullptr, "ape");
+    } catch (const ffaudio::TReaderError&) {
         return false;
+    }
     std::memset(Tag, 0, sizeof *Tag);
     std::memcpy(Tag->Header, "TAG", 3);
     Tag->Genre = 255;
