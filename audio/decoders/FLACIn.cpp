@@ -292,13 +292,19 @@ void TFLACIn::DecodeFrame()
 {
     TFlacBinding& Flac = FlacLibrary();
     FLAC__StreamDecoder* Decoder = AsDecoder(FDecoder);
+    // A stream that ends before the samples its header promised is cut short:
+    // that is an error, not silence to pad with.
+    const auto EndOfStream = [this] {
+        if (FSize > 0 && FPosition < FSize)
+            throw EAuException(MsgReadError);
+    };
     for (;;) {
         FFrameWritten = false;
         const bool Ok = Flac.StreamDecoderProcessSingle(Decoder);
         const FLAC__StreamDecoderState State = Flac.StreamDecoderGetState(Decoder);
         if (!Ok) {
             if (State == FLAC__STREAM_DECODER_END_OF_STREAM)
-                return;
+                return EndOfStream();
             throw EAuException(MsgReadError);
         }
         if (FFrameWritten) {
@@ -306,7 +312,7 @@ void TFLACIn::DecodeFrame()
             return;
         }
         if (State == FLAC__STREAM_DECODER_END_OF_STREAM)
-            return;
+            return EndOfStream();
         if (!FHaveFrame) {
             if (FStream->Position() < FStream->Size())
                 throw EAuException(MsgSyncLost);

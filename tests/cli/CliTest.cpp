@@ -1,0 +1,237 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// kelvaro-cli from the outside: what a script sees.
+#include "audio/decoders/DecoderTestUtil.h"
+#include "support/TestUtil.h"
+
+#include "audio/core/ProgramFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+using namespace autest;
+
+namespace {
+
+struct TResult {
+    int Status = -1;
+    std::string Out;
+};
+
+// Runs kelvaro-cli with Arguments, a settings folder of its own and no terminal.
+TResult Cli(const TTempDir& Dir, const std::string& Arguments)
+{
+    TResult Result;
+    Result.Status = RunCommand("cd '" + Dir.Path() + "' && XDG_CONFIG_HOME='" + Dir.Path() + "/config' '" +
+                                   au::ProgramFolder() + "/kelvaro-cli' " + Arguments + " 2>&1",
+                               &Result.Out);
+    return Result;
+}
+
+// The fields of a WAV header that the tests look at.
+struct TWavInfo {
+    uint16_t Tag = 0, Channels = 0, Bits = 0, BlockAlign = 0;
+    uint32_t Rate = 0, DataSize = 0, Fact = 0;
+    size_t DataOffset = 0, FileSize = 0;
+};
+
+TWavInfo ReadWav(const std::string& Name)
+{
+    const std::vector<uint8_t> File = ReadBytes(Name);
+    TWavInfo Info;
+    Info.FileSize = File.size();
+    size_t At = 12;
+    while (At + 8 <= File.size()) {
+        const std::string Id(File.begin() + At, File.begin() + At + 4);
+        const uint32_t Size = LE32(File, At + 4);
+        if (Id == "fmt ") {
+            Info.Tag = LE16(File, At + 8);
+            Info.Channels = LE16(File, At + 10);
+            Info.Rate = LE32(File, At + 12);
+            Info.BlockAlign = LE16(File, At + 20);
+            Info.Bits = LE16(File, At + 22);
+        } else if (Id == "fact") {
+            Info.Fact = LE32(File, At + 8);
+        } else if (Id == "data") {
+            Info.DataSize = Size;
+            Info.DataOffset = At + 8;
+            break;
+        }
+        At += 8 + Size;
+    }
+    return Info;
+}
+
+int64_t RoundEven(long double V) { return static_cast<int64_t>(std::nearbyint(V)); }
+
+// The bytes a conversion gives: the resampler scales the size by the ratio of
+// its block sizes (rate div 5), the converter by the ratio of frame sizes, each
+// cut to whole frames.
+int64_t ExpectedSize(int64_t Frames, int InRate, int InBits, int InChannels, int OutRate, int OutBits,
+                     int OutChannels)
+{
+    const int64_t InFrame = InBits / 8 * InChannels;
+    const int64_t InSize = Frames * InFrame;
+    int64_t Resampled =
+        RoundEven(static_cast<long double>(InSize) * ((OutRate / 5) * InFrame) / ((InRate / 5) * InFrame));
+    Resampled -= Resampled % InFrame;
+    const int64_t Converted = RoundEven(static_cast<long double>(Resampled) * (OutBits * OutChannels) /
+                                        (InBits * InChannels));
+    return Converted - Converted % ((OutBits * OutChannels) >> 3);
+}
+
+} // namespace
+
+TEST(Cli, UsageErrorsExitWithTwoAndAReason)
+{
+    TTempDir Dir;
+    for (const char* Bad : {"", "frobnicate", "convert", "convert -b 12 x.flac", "convert -r 7999 x.flac",
+                            "convert -c quad x.flac", "convert -e mp3 x.flac", "convert -x x.flac", "convert -o"}) {
+        const TResult R = Cli(Dir, Bad);
+        EXPECT_EQ(R.Status, 2) << Bad;
+        EXPECT_EQ(R.Out.rfind("kelvaro-cli: ", 0), 0u) << Bad << ": " << R.Out;
+        EXPECT_EQ(std::count(R.Out.begin(), R.Out.end(), '\n'), 1) << Bad << ": " << R.Out;
+    }
+    const TResult Help = Cli(Dir, "--help");
+    EXPECT_EQ(Help.Status, 0);
+    EXPECT_NE(Help.Out.find("Usage: kelvaro-cli convert"), std::string::npos);
+}
+
+namespace {
+
+// One source of each kind the grid covers, with its format.
+struct TSource {
+    std::string File;
+    int Rate, Bits, Channels;
+    int64_t Frames;
+};
+
+class CliGrid : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        Dir = new TTempDir();
+        std::filesystem::create_directories(Dir->File("in"));
+        const std::string Stereo = FixturesDir() + "/tone-44100-16-2.wav";
+        const std::string Mono = FixturesDir() + "/tone-22050-16-1.wav";
+        Shell("flac -s -f -o " + Quote(Dir->File("in/stereo.flac")) + " " + Quote(Stereo));
+        Shell("oggenc -Q -o " + Quote(Dir->File("in/mono.ogg")) + " " + Quote(Mono));
+        std::string Samples;
+        RunCommand("oggdec -Q -R -o - " + Quote(Dir->File("in/mono.ogg")) + " | wc -c", &Samples);
+        Sources = {{"stereo", 44100, 16, 2, 44100}, {"mono", 22050, 16, 1, std::stoll(Samples) / 2}};
+    }
+    static void TearDownTestSuite()
+    {
+        delete Dir;
+        Dir = nullptr;
+    }
+
+    static TTempDir* Dir;
+    static std::vector<TSource> Sources;
+};
+
+TTempDir* CliGrid::Dir = nullptr;
+std::vector<TSource> CliGrid::Sources;
+
+} // namespace
+
+// Every rate of the Option dialog, every depth, every channel choice and both
+// encodings: the header says what was asked and the data is as long as the
+// chain's sizes say.
+TEST_F(CliGrid, EveryOptionGivesTheFormatAskedFor)
+{
+    const std::map<std::string, int> ChannelChoices = {{"keep", 0}, {"mono", 1}, {"stereo", 2}};
+    for (int Rate : {8000, 11025, 16000, 22050, 32000, 44100, 48000})
+        for (int Bits : {8, 16, 24, 32})
+            for (const auto& [Choice, Channels] : ChannelChoices)
+                for (const std::string Encoding : {"pcm", "adpcm"}) {
+                    const std::string Out = Dir->File("out");
+                    std::filesystem::remove_all(Out);
+                    const std::string Args = "convert -o out -r " + std::to_string(Rate) + " -b " +
+                                             std::to_string(Bits) + " -c " + Choice + " -e " + Encoding + " in";
+                    const TResult R = Cli(*Dir, Args);
+                    const bool Adpcm = Encoding == "adpcm";
+                    if (Adpcm && Bits != 16) {
+                        EXPECT_EQ(R.Status, 1) << Args;
+                        EXPECT_NE(R.Out.find("Cannot encode 8 bit sound into ADPCM."), std::string::npos) << Args;
+                        continue;
+                    }
+                    ASSERT_EQ(R.Status, 0) << Args << "\n" << R.Out;
+                    for (const TSource& Source : Sources) {
+                        const TWavInfo Wav = ReadWav(Out + "/" + Source.File + ".wav");
+                        const int OutChannels = Channels == 0 ? Source.Channels : Channels;
+                        const std::string What = Args + " " + Source.File;
+                        EXPECT_EQ(Wav.Tag, Adpcm ? 17 : 1) << What;
+                        EXPECT_EQ(Wav.Channels, OutChannels) << What;
+                        EXPECT_EQ(Wav.Rate, static_cast<uint32_t>(Rate)) << What;
+                        EXPECT_EQ(Wav.Bits, Adpcm ? 4 : Bits) << What;
+                        EXPECT_EQ(Wav.DataOffset + Wav.DataSize, Wav.FileSize) << What;
+                        const int64_t Size = ExpectedSize(Source.Frames, Source.Rate, Source.Bits, Source.Channels,
+                                                          Rate, Bits, OutChannels);
+                        if (Adpcm) {
+                            EXPECT_EQ(Wav.Fact, static_cast<uint32_t>(Size / 2 / OutChannels)) << What;
+                            EXPECT_EQ(Wav.DataSize % Wav.BlockAlign, 0u) << What;
+                        } else {
+                            EXPECT_EQ(Wav.DataSize, static_cast<uint32_t>(Size)) << What;
+                        }
+                    }
+                }
+}
+
+TEST_F(CliGrid, ALosslessFileInItsOwnFormatKeepsEverySample)
+{
+    const TResult R = Cli(*Dir, "convert -o same -r 44100 -b 16 -c keep -e pcm in/stereo.flac");
+    ASSERT_EQ(R.Status, 0) << R.Out;
+    EXPECT_EQ(ReadBytes(Dir->File("same/stereo.wav")), ReadBytes(FixturesDir() + "/tone-44100-16-2.wav"));
+}
+
+TEST(Cli, BadInputFailsClearlyWhileTheOtherFilesConvert)
+{
+    TTempDir Dir;
+    Shell("flac -s -f -o " + Quote(Dir.File("good.flac")) + " " + Quote(FixturesDir() + "/tone-8000-8-1.wav"));
+    WriteBytes(Dir.File("text.wma"), std::vector<uint8_t>(100, 'x'));
+    std::vector<uint8_t> Damaged = ReadBytes(Dir.File("good.flac"));
+    Damaged.resize(60);
+    WriteBytes(Dir.File("damaged.flac"), Damaged);
+    WriteBytes(Dir.File("notes.txt"), {'a'});
+    const TResult R = Cli(Dir, "convert -o out missing.flac good.flac damaged.flac notes.txt");
+    EXPECT_EQ(R.Status, 1) << R.Out;
+    EXPECT_NE(R.Out.find("kelvaro-cli: missing.flac: no such file or folder"), std::string::npos) << R.Out;
+    EXPECT_NE(R.Out.find("]Convert to: good.wav [Success]"), std::string::npos) << R.Out;
+    EXPECT_NE(R.Out.find("]Convert to: damaged.wav [Failed]\n"), std::string::npos) << R.Out;
+    EXPECT_NE(R.Out.find("]Convert to: notes.wav [Failed]\nNo decoder reads files of this kind.\n"),
+              std::string::npos)
+        << R.Out;
+    EXPECT_GT(ReadBytes(Dir.File("out/good.wav")).size(), 44u);
+
+    const TResult Ok = Cli(Dir, "convert -o out good.flac");
+    EXPECT_EQ(Ok.Status, 0) << Ok.Out;
+    EXPECT_NE(Ok.Out.find("Task Begin\n["), std::string::npos) << Ok.Out;
+    EXPECT_NE(Ok.Out.find("Task End\n\n"), std::string::npos) << Ok.Out;
+}
+
+TEST(Cli, FilesThatCannotBeReadFailAsTheirUserSeesThem)
+{
+    TTempDir Dir;
+    if (RunCommand("command -v setpriv >/dev/null") != 0)
+        GTEST_SKIP() << "setpriv is not installed";
+    Shell("flac -s -f -o " + Quote(Dir.File("good.flac")) + " " + Quote(FixturesDir() + "/tone-8000-8-1.wav"));
+    Shell("cp " + Quote(Dir.File("good.flac")) + " " + Quote(Dir.File("secret.flac")));
+    std::filesystem::create_directories(Dir.File("closed"));
+    std::filesystem::create_directories(Dir.File("out"));
+    Shell("chmod 755 " + Quote(Dir.Path()) + " && chmod 777 " + Quote(Dir.File("out")) + " && chmod 000 " +
+          Quote(Dir.File("secret.flac")) + " " + Quote(Dir.File("closed")));
+    std::string Out;
+    const int Status = RunCommand("cd '" + Dir.Path() + "' && XDG_CONFIG_HOME='" + Dir.Path() +
+                                      "/config' setpriv --reuid=65534 --regid=65534 --clear-groups '" +
+                                      au::ProgramFolder() + "/kelvaro-cli' convert -o out good.flac secret.flac closed 2>&1",
+                                  &Out);
+    EXPECT_EQ(Status, 1) << Out;
+    EXPECT_NE(Out.find("kelvaro-cli: closed: the folder cannot be read"), std::string::npos) << Out;
+    EXPECT_NE(Out.find("]Convert to: good.wav [Success]"), std::string::npos) << Out;
+    EXPECT_NE(Out.find("]Convert to: secret.wav [Failed]"), std::string::npos) << Out;
+}
