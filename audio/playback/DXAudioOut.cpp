@@ -161,8 +161,9 @@ void TDXAudioOut::StartPlaying()
     FFirstChunk = false;
 }
 
-// Thrown rather than returned: the worker then keeps the message, notifies
-// OnThreadException and finishes the run, as a failed run must.
+// Room on the card in whole frames. Sixteen polls without room are tolerated;
+// the seventeenth fails, by throwing rather than returning, so that the worker
+// keeps the message, notifies OnThreadException and finishes the run.
 uint32_t TDXAudioOut::PollFreeSpace()
 {
     for (int Poll = 1;; ++Poll) {
@@ -185,7 +186,9 @@ void TDXAudioOut::WaitPollingInterval()
         const uint64_t Frames = uint64_t{Interval} * FSampleRate / 1000;
         uint64_t Bytes = FFrameBytes * Frames / 4 * 3;
         Bytes -= Bytes % FFrameBytes;
-        Input()->Prefetch(static_cast<uint32_t>(std::min<uint64_t>(Bytes, UINT32_MAX)));
+        // A pull of 0 bytes would tell a converter that its input has ended.
+        if (Bytes > 0)
+            Input()->Prefetch(static_cast<uint32_t>(std::min<uint64_t>(Bytes, UINT32_MAX)));
     }
     std::this_thread::sleep_until(Start + std::chrono::milliseconds(Interval));
 }
