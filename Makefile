@@ -15,6 +15,7 @@ build: setup
 	@cmake --build $(BUILD) -j $(JOBS)
 
 run: build
+	@$(BUILD)/bin/kelvaro-cli convert -o out $(BUILD)/bin/Example.wma
 
 test: build
 	@ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
@@ -25,10 +26,11 @@ asan: setup
 	@cmake --build build-asan -j $(JOBS)
 	@ctest --test-dir build-asan --output-on-failure -j $(JOBS)
 
-# ThreadSanitizer over the tests of the threaded pipeline and the writer.
+# ThreadSanitizer over the tests of the threaded pipeline, the writer, the
+# converters and the sound output.
 tsan: setup
 	@cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKELVARO_SANITIZE=thread >/dev/null
-	@cmake --build build-tsan -j $(JOBS) --target core_tests wave_tests
+	@cmake --build build-tsan -j $(JOBS) --target core_tests wave_tests convert_tests playback_tests
 	@ctest --test-dir build-tsan --output-on-failure -j $(JOBS) -L pipeline
 
 clean:

@@ -3,7 +3,11 @@
 
 #include "PathUtils.h"
 #include "audio/decoders/FLACIn.h"
+#include "audio/decoders/MACIn.h"
+#include "audio/decoders/MP3In.h"
+#include "audio/decoders/TTAIn.h"
 #include "audio/decoders/VorbisIn.h"
+#include "audio/decoders/WMIn.h"
 
 #include <QFileInfo>
 #include <QStringList>
@@ -12,8 +16,12 @@ namespace app {
 
 TDecoderSet::TDecoderSet()
 {
+    FDecoders.emplace_back(QStringLiteral(".mp3"), std::make_unique<au::TMP3In>());
     FDecoders.emplace_back(QStringLiteral(".flac"), std::make_unique<au::TFLACIn>());
+    FDecoders.emplace_back(QStringLiteral(".ape"), std::make_unique<au::TMACIn>());
+    FDecoders.emplace_back(QStringLiteral(".wma"), std::make_unique<au::TWMIn>());
     FDecoders.emplace_back(QStringLiteral(".ogg"), std::make_unique<au::TVorbisIn>());
+    FDecoders.emplace_back(QStringLiteral(".tta"), std::make_unique<au::TTTAIn>());
 }
 
 TDecoderSet::~TDecoderSet() = default;

@@ -104,7 +104,8 @@ void TAuInput::GetData(uint8_t*& Buffer, uint32_t& Bytes)
 void TAuInput::Prefetch(uint32_t Bytes)
 {
     std::lock_guard<std::recursive_mutex> Guard(FDataLock);
-    if (FReadAheadCount > 0)
+    // Asking for nothing must not read as the end of the data.
+    if (FReadAheadCount > 0 || Bytes == 0)
         return;
     if (FReadAhead.size() < Bytes)
         FReadAhead.resize(Bytes);

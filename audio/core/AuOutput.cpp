@@ -80,6 +80,8 @@ void TAuOutput::Run()
     if (FInput == nullptr)
         throw EAuException("Input is not assigned");
     FBusy = true;
+    // A stop asked for while idle belongs to no run.
+    FStopped = false;
     ++FRunId;
     FThread->FStopRequested = false;
     FThread->RequestRun();

@@ -370,3 +370,32 @@ TEST(Pipeline, AnOutputFreedRightAfterRunStopsCleanly)
     EXPECT_EQ(Done, 0);
     EXPECT_EQ(Source.InitCount, Source.FlushCount);
 }
+
+TEST(Pipeline, PrefetchingNothingLeavesAConverterRunning)
+{
+    TSyntheticInput Source(8000, 8, 1, 100);
+    TPassThrough Through;
+    Through.SetInput(&Source);
+    Through.Init();
+    Through.Prefetch(0);
+    EXPECT_FALSE(Through.EndOfData());
+    std::vector<uint8_t> Got(100);
+    bool End = false;
+    EXPECT_EQ(Through.FillBuffer(Got.data(), 100, End), 100u);
+    Through.Flush();
+}
+
+TEST(Pipeline, AStopWhileIdleDoesNotMarkTheNextRunStopped)
+{
+    TSyntheticInput Source(8000, 8, 1, 100);
+    TMemorySink Sink;
+    int Done = 0;
+    Sink.SetOnDone([&](TAuComponent*) { ++Done; });
+    Sink.Stop(true);
+    EXPECT_TRUE(Sink.Stopped());
+    Sink.SetInput(&Source);
+    Sink.Run();
+    EXPECT_FALSE(Sink.Stopped());
+    ASSERT_TRUE(PumpUntil([&] { return Done == 1; }));
+    EXPECT_EQ(Sink.Data().size(), 100u);
+}
