@@ -104,6 +104,66 @@ TEST(Ape, TheTagFillsTheAPEv2Object)
     EXPECT_TRUE(In.APEv2Tags().Year().empty());
 }
 
+namespace {
+
+// An APEv2 tag (items, then the 32-byte footer) for the end of a file.
+std::vector<uint8_t> ApeTag(const std::vector<std::pair<std::string, std::string>>& Items)
+{
+    std::vector<uint8_t> Tag;
+    auto Put32 = [&](uint32_t V) {
+        for (int B = 0; B < 4; ++B)
+            Tag.push_back(static_cast<uint8_t>(V >> (8 * B)));
+    };
+    for (const auto& [Key, Value] : Items) {
+        Put32(static_cast<uint32_t>(Value.size()));
+        Put32(0);
+        Tag.insert(Tag.end(), Key.begin(), Key.end());
+        Tag.push_back(0);
+        Tag.insert(Tag.end(), Value.begin(), Value.end());
+    }
+    const uint32_t Size = static_cast<uint32_t>(Tag.size()) + 32;
+    const std::string Magic = "APETAGEX";
+    Tag.insert(Tag.end(), Magic.begin(), Magic.end());
+    Put32(2000);
+    Put32(Size);
+    Put32(static_cast<uint32_t>(Items.size()));
+    Put32(0);
+    Tag.insert(Tag.end(), 8, 0);
+    return Tag;
+}
+
+} // namespace
+
+TEST(Ape, AnAPEv2TagWithoutAnId3v1BlockIsMappedToItsFields)
+{
+    TTempDir Dir;
+    std::vector<uint8_t> File = ReadBytes(Fixture("tone-44100-16-2.ape"));
+    const std::vector<uint8_t> Tag = ApeTag({{"Title", "Tagged Title"},
+                                             {"Artist", "\xC3\x84rtist \xE2\x82\xAC"},
+                                             {"Album", "An album whose name is longer than thirty bytes"},
+                                             {"Year", "2023-05-01"}});
+    File.insert(File.end(), Tag.begin(), Tag.end());
+    const std::string Tagged = Dir.File("apev2.ape");
+    WriteBytes(Tagged, File);
+    std::string Probe;
+    ASSERT_EQ(RunCommand("ffprobe -v error -show_entries format_tags=title -of default=nw=1:nk=1 " + Quote(Tagged), &Probe), 0);
+    ASSERT_EQ(Probe, "Tagged Title\n") << "ffprobe does not see the tag as made";
+
+    TMACIn In;
+    In.SetFileName(Tagged);
+    ASSERT_TRUE(In.Valid());
+    const TAPEv2Tags& Tags = In.APEv2Tags();
+    EXPECT_EQ(Tags.Title(), u"Tagged Title");
+    // The record holds ISO-8859-1: what it cannot hold arrives as '?'.
+    EXPECT_EQ(Tags.Artist(), u"\u00C4rtist ?");
+    EXPECT_EQ(Tags.Album(), u"An album whose name is longer ");
+    EXPECT_EQ(Tags.Year(), "2023");
+    EXPECT_TRUE(Tags.Comment().empty());
+    In.Init();
+    EXPECT_EQ(PullAll(In), WavData(Fixture("tone-44100-16-2.wav")));
+    In.Flush();
+}
+
 TEST(Ape, TwentyFourBitStereoRefillsInWholeFramesOf8190Bytes)
 {
     TMACIn In;
