@@ -133,7 +133,7 @@ void TFolderWatch::ReportFiles(const QByteArray& Relative, TScan Scan, const TCh
     }
     Dir.reset();
     for (const QByteArray& Name : Names)
-        Changed(QFile::decodeName(Name));
+        Changed(QFile::decodeName(Name), true);
 }
 
 void TFolderWatch::RemoveTree(const QByteArray& Relative)
@@ -182,7 +182,7 @@ void TFolderWatch::HandleEvent(int Wd, uint32_t Mask, const QByteArray& Name, co
     const QByteArray Relative = Folder->second + Name;
     if (!(Mask & IN_ISDIR)) {
         if (Mask & FileEvents)
-            Changed(QFile::decodeName(Relative));
+            Changed(QFile::decodeName(Relative), false);
         return;
     }
     if (!FSubtree)

@@ -15,13 +15,13 @@ namespace app {
 // below it, including those that appear later. Reports the names of files that
 // were created, written, closed after writing or moved in. When the kernel's
 // queue overflows, the folders are scanned again for files changed since the
-// queue was last seen empty, so a burst loses nothing (though a file may then be
-// reported twice).
+// queue was last seen empty, so a burst loses nothing.
 class TFolderWatch {
 public:
     // Called with a file name relative to the watched folder ("a.wma",
-    // "sub/b.wma").
-    using TChanged = std::function<void(const QString& RelativeName)>;
+    // "sub/b.wma"); Scanned when the name comes from a look at the folder
+    // rather than from a notification, so the file may be one already reported.
+    using TChanged = std::function<void(const QString& RelativeName, bool Scanned)>;
 
     // How far before the last moment the queue was seen empty a file's status
     // change may be stamped: coarse file-system clocks (two seconds on FAT).

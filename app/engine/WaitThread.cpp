@@ -31,13 +31,24 @@ bool PassesFilter(const QString& FileName, const QString& Extensions)
     return Dot >= 0 && Extensions.contains(Name.mid(Dot).toLower());
 }
 
-// The file's size, 0 for anything but a regular file; empty when it is gone.
-std::optional<int64_t> FileSize(const QString& FileName)
+// Empty when the file is gone.
+std::optional<struct stat> Status(const QString& FileName)
 {
     struct stat Info;
     if (stat(QFile::encodeName(FileName).constData(), &Info) != 0)
         return std::nullopt;
+    return Info;
+}
+
+// 0 for anything but a regular file.
+int64_t FileSize(const struct stat& Info)
+{
     return S_ISREG(Info.st_mode) ? static_cast<int64_t>(Info.st_size) : 0;
+}
+
+bool operator==(const timespec& A, const timespec& B)
+{
+    return A.tv_sec == B.tv_sec && A.tv_nsec == B.tv_nsec;
 }
 
 } // namespace
@@ -79,7 +90,7 @@ int TWaitThread::PendingCount()
 
 void TWaitThread::Execute()
 {
-    const auto Changed = [this](const QString& RelativeName) { FileChanged(RelativeName); };
+    const auto Changed = [this](const QString& RelativeName, bool Scanned) { FileChanged(RelativeName, Scanned); };
     pollfd Waits[2] = {{FWake, POLLIN, 0}, {FWatch->Handle(), POLLIN, 0}};
     for (;;) {
         if (poll(Waits, 2, -1) < 0) {
@@ -96,17 +107,35 @@ void TWaitThread::Execute()
     }
 }
 
-void TWaitThread::FileChanged(const QString& RelativeName)
+void TWaitThread::FileChanged(const QString& RelativeName, bool Scanned)
 {
     const QString FileName = FDirectory + RelativeName;
     if (!PassesFilter(FileName, FExtensions))
         return;
     const QString Key = LowerTrim(FileName);
+    const std::optional<struct stat> Info = Status(FileName);
     std::lock_guard Lock(TReadyQueue::Instance().PendingLock);
     if (FPendingKeys.contains(Key))
         return;
-    FPending.push_back({FileName, FileSize(FileName).value_or(0), 0});
+    if (Scanned && Info) {
+        const auto Reported = FReported.constFind(Key);
+        if (Reported != FReported.constEnd() && *Reported == Info->st_ctim)
+            return;
+    }
+    FPending.push_back({FileName, Info ? FileSize(*Info) : 0, 0});
     FPendingKeys.insert(Key, std::prev(FPending.end()));
+}
+
+void TWaitThread::Remember(const QString& Key, const timespec& Changed)
+{
+    FReported.insert(Key, Changed);
+    if (FReported.size() < FPruneAt)
+        return;
+    timespec Now;
+    clock_gettime(CLOCK_REALTIME, &Now);
+    for (auto It = FReported.begin(); It != FReported.end();)
+        It = Now.tv_sec - It->tv_sec > ReportMemorySeconds ? FReported.erase(It) : std::next(It);
+    FPruneAt = 2 * FReported.size() + 64;
 }
 
 void TWaitThread::CheckFiles()
@@ -117,14 +146,16 @@ void TWaitThread::CheckFiles()
     // in the order they arrived.
     for (auto It = FPending.begin(); It != FPending.end();) {
         TfileWaiter& Waiter = *It;
-        const std::optional<int64_t> Size = FileSize(Waiter.FileName);
-        bool Done = !Size;
-        if (Size && *Size != 0 && *Size == Waiter.LastSize && !HasWriter(Waiter.FileName)) {
+        const std::optional<struct stat> Info = Status(Waiter.FileName);
+        const int64_t Size = Info ? FileSize(*Info) : 0;
+        bool Done = !Info;
+        if (Size != 0 && Size == Waiter.LastSize && !HasWriter(Waiter.FileName)) {
             if (++Waiter.StableCount < FRequiredChecks) {
                 ++It;
                 continue;
             }
             Queue.Append(Waiter.FileName, FMonitor);
+            Remember(LowerTrim(Waiter.FileName), Info->st_ctim);
             Done = true;
         }
         if (Done) {
@@ -132,7 +163,7 @@ void TWaitThread::CheckFiles()
             It = FPending.erase(It);
             continue;
         }
-        Waiter.LastSize = Size.value_or(0);
+        Waiter.LastSize = Size;
         Waiter.StableCount = 0;
         ++It;
     }

@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include <cstdint>
+#include <ctime>
 #include <list>
 #include <memory>
 #include <thread>
@@ -29,6 +30,8 @@ struct TfileWaiter {
 class TWaitThread {
 public:
     static constexpr int CheckInterval = 500; // ms
+    // How long a report is remembered against a second one from a folder scan.
+    static constexpr time_t ReportMemorySeconds = 60;
 
     // UI thread; the check timer runs from here on, the thread from Start.
     // Directory is the watched folder as reported paths begin.
@@ -51,7 +54,8 @@ public:
 
 private:
     void Execute();
-    void FileChanged(const QString& RelativeName);
+    void FileChanged(const QString& RelativeName, bool Scanned);
+    void Remember(const QString& Key, const timespec& Changed);
     // UI thread, every CheckInterval; takes PendingLock, then ReadyLock.
     void CheckFiles();
 
@@ -65,6 +69,10 @@ private:
     // file has one waiter whatever case its notifications spell it in.
     std::list<TfileWaiter> FPending;
     QHash<QString, std::list<TfileWaiter>::iterator> FPendingKeys;
+    // Files reported lately, with their status-change time then, so that a
+    // look at the folder after lost notifications does not report them again.
+    QHash<QString, timespec> FReported;
+    qsizetype FPruneAt = 64;
 
     QTimer FCheckTimer;
     int FWake = -1; // eventfd that tells the thread to end

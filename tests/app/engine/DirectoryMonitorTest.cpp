@@ -1,0 +1,313 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "MonitorTestUtil.h"
+#include "support/TestUtil.h"
+#include "app/engine/DirectoryMonitor.h"
+#include "app/engine/FolderWatch.h"
+#include "app/engine/ReadyQueue.h"
+#include "app/engine/WaitThread.h"
+#include "audio/core/AuException.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace app;
+using namespace autest;
+
+namespace {
+
+class DirectoryMonitorTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Reports.Attach(Monitor);
+        Monitor.SetDirectory(Folder);
+        Monitor.SetExtensions(".wma");
+    }
+    void TearDown() override
+    {
+        Monitor.Stop();
+        // Nothing of this test may reach the next one through the shared queue.
+        TReadyQueue::Instance().Forget(&Monitor);
+        TReadyQueue::Instance().Dispatch();
+    }
+
+    QString File(const QString& Name) const { return Folder + "/" + Name; }
+    bool WaitForReports(int Count, int TimeoutMs = 10000)
+    {
+        return RunUntil([&] { return Reports.Paths.size() >= Count; }, TimeoutMs);
+    }
+
+    TTempDir Temp;
+    QString Folder = QString::fromStdString(Temp.Path());
+    DirectoryMonitor Monitor;
+    TReports Reports;
+};
+
+// Seconds since the file's last change of contents, by the file system's clock.
+double SecondsSinceWrite(const QString& FileName)
+{
+    struct stat Info;
+    if (stat(QFile::encodeName(FileName).constData(), &Info) != 0)
+        return -1;
+    timespec Now;
+    clock_gettime(CLOCK_REALTIME, &Now);
+    return double(Now.tv_sec - Info.st_mtim.tv_sec) + double(Now.tv_nsec - Info.st_mtim.tv_nsec) / 1e9;
+}
+
+} // namespace
+
+TEST_F(DirectoryMonitorTest, StartRefusesWhatIsNoFolder)
+{
+    Monitor.SetDirectory(Folder + "/missing");
+    try {
+        Monitor.Start();
+        FAIL() << "started on a missing folder";
+    } catch (const au::EAuException& Error) {
+        EXPECT_STREQ(Error.what(), strerror(ENOENT));
+    }
+    EXPECT_FALSE(Monitor.Started());
+
+    WriteFile(File("plain.wma"), "data");
+    Monitor.SetDirectory(File("plain.wma"));
+    try {
+        Monitor.Start();
+        FAIL() << "started on a plain file";
+    } catch (const au::EAuException& Error) {
+        EXPECT_STREQ(Error.what(), "Please input split directory firstly");
+    }
+    EXPECT_FALSE(Monitor.Started());
+    EXPECT_FALSE(TReadyQueue::Instance().DispatchEnabled());
+}
+
+TEST_F(DirectoryMonitorTest, ExtensionFilterIsASubstringTestAndPathsKeepTheFolderSpelling)
+{
+    // Linux names are case-sensitive: the reported path must name the file
+    // that is there, so the folder keeps its capitals.
+    const QString Music = Folder + "/My Music";
+    ASSERT_TRUE(QDir().mkdir(Music));
+    Monitor.SetDirectory("  " + Music + "\t");
+    Monitor.SetRequiredChecks(1);
+    Monitor.Start();
+    EXPECT_EQ(Monitor.Directory(), Music);
+
+    const QStringList Passing = {"a.wma", "b.WMA", "c.w", "d.wm"};
+    for (const QString& Name : Passing + QStringList{"e.mp3", "noextension", "f.wma.txt"})
+        WriteFile(Music + "/" + Name, "0123456789");
+    ASSERT_TRUE(WaitForReports(Passing.size()));
+    RunFor(2 * TWaitThread::CheckInterval);
+    QStringList Expected;
+    for (const QString& Name : Passing)
+        Expected << Music + "/" + Name;
+    QStringList Got = Reports.Paths;
+    Got.sort();
+    EXPECT_EQ(Got, Expected);
+    for (const QString& Path : Got)
+        EXPECT_TRUE(QFileInfo::exists(Path)) << Path.toStdString();
+}
+
+TEST_F(DirectoryMonitorTest, SlowCopyIsReportedOnceAfterFiveStableChecks)
+{
+    Monitor.Start();
+    const QString Target = File("slow.wma");
+    // Ten chunks, one every 300 ms: many notifications, never five quiet checks.
+    QProcess Writer;
+    Writer.start("sh", {"-c", "for i in 0 1 2 3 4 5 6 7 8 9; do printf 0123456789 >>\"$0\"; sleep 0.3; done", Target});
+    ASSERT_TRUE(Writer.waitForStarted());
+    ASSERT_TRUE(RunUntil([&] { return Writer.state() == QProcess::NotRunning; }, 10000));
+    EXPECT_TRUE(Reports.Paths.isEmpty());
+
+    ASSERT_TRUE(WaitForReports(1));
+    // Five checks after the one that saw the last chunk.
+    EXPECT_GE(SecondsSinceWrite(Target), 4 * TWaitThread::CheckInterval / 1000.0 - 0.05);
+    EXPECT_EQ(QFileInfo(Target).size(), 100);
+    RunFor(3 * TWaitThread::CheckInterval);
+    EXPECT_EQ(Reports.Paths, QStringList{Target});
+}
+
+TEST_F(DirectoryMonitorTest, FileOpenForWritingElsewhereWaitsUntilClosed)
+{
+    Monitor.Start();
+    const QString Target = File("held.wma");
+    // The writer keeps its descriptor until its input closes.
+    QProcess Writer;
+    Writer.start("sh", {"-c", "exec 3>\"$0\"; printf 0123456789 >&3; read line; exec 3>&-", Target});
+    ASSERT_TRUE(Writer.waitForStarted());
+    ASSERT_TRUE(RunUntil([&] { return Monitor.PendingCount() == 1; }, 5000));
+    // Seven checks of a file whose size no longer changes.
+    RunFor(7 * TWaitThread::CheckInterval);
+    EXPECT_TRUE(Reports.Paths.isEmpty());
+    EXPECT_EQ(Monitor.PendingCount(), 1);
+
+    Writer.closeWriteChannel();
+    ASSERT_TRUE(Writer.waitForFinished(5000));
+    ASSERT_TRUE(WaitForReports(1));
+    EXPECT_EQ(Reports.Paths, QStringList{Target});
+}
+
+TEST_F(DirectoryMonitorTest, EmptyAndVanishedFilesAreNeverReported)
+{
+    Monitor.SetRequiredChecks(1);
+    Monitor.Start();
+    WriteFile(File("empty.wma"), "");
+    WriteFile(File("gone.wma"), "0123456789");
+    // Deleted before its first check could find it complete.
+    ASSERT_TRUE(RunUntil([&] { return Monitor.PendingCount() == 2; }, 5000));
+    ASSERT_TRUE(QFile::remove(File("gone.wma")));
+    ASSERT_TRUE(RunUntil([&] { return Monitor.PendingCount() == 1; }, 5000));
+
+    WriteFile(File("later.wma"), "0123456789");
+    ASSERT_TRUE(WaitForReports(1));
+    RunFor(2 * TWaitThread::CheckInterval);
+    EXPECT_EQ(Reports.Paths, QStringList{File("later.wma")});
+    EXPECT_EQ(Monitor.PendingCount(), 1); // the empty file keeps waiting
+}
+
+TEST_F(DirectoryMonitorTest, RenamedInIsReportedRenamedAwayIsNot)
+{
+    TTempDir Outside;
+    const QString Away = QString::fromStdString(Outside.Path());
+    Monitor.SetRequiredChecks(1);
+    Monitor.Start();
+    WriteFile(Away + "/in.wma", "0123456789");
+    WriteFile(File("out.wma"), "0123456789");
+    ASSERT_TRUE(RunUntil([&] { return Monitor.PendingCount() == 1; }, 5000));
+    ASSERT_EQ(rename(QFile::encodeName(File("out.wma")), QFile::encodeName(Away + "/out.wma")), 0);
+    ASSERT_EQ(rename(QFile::encodeName(Away + "/in.wma"), QFile::encodeName(File("in.wma"))), 0);
+
+    ASSERT_TRUE(WaitForReports(1));
+    // A reported file renamed away gives nothing new either.
+    ASSERT_EQ(rename(QFile::encodeName(File("in.wma")), QFile::encodeName(Away + "/in.wma")), 0);
+    RunFor(3 * TWaitThread::CheckInterval);
+    EXPECT_EQ(Reports.Paths, QStringList{File("in.wma")});
+}
+
+TEST_F(DirectoryMonitorTest, ManyFilesAtOnceComeTenPerTickInArrivalOrder)
+{
+    Monitor.SetRequiredChecks(1);
+    Monitor.Start();
+    QStringList Names;
+    for (int I = 0; I < 25; ++I) {
+        Names << File(QString("f%1.wma").arg(I, 2, 10, QLatin1Char('0')));
+        WriteFile(Names.back(), "0123456789");
+    }
+    ASSERT_TRUE(WaitForReports(25));
+    RunFor(2 * TWaitThread::CheckInterval);
+    EXPECT_EQ(Reports.Paths, Names);
+    const std::vector<int> PerTick = Reports.PerTick();
+    EXPECT_GE(PerTick.size(), 3u);
+    for (const int Count : PerTick)
+        EXPECT_LE(Count, TReadyQueue::MaxPerTick);
+}
+
+TEST_F(DirectoryMonitorTest, StopRightAfterStartReportsNothing)
+{
+    Monitor.SetRequiredChecks(1);
+    Monitor.Start();
+    WriteFile(File("a.wma"), "0123456789");
+    ASSERT_TRUE(RunUntil([&] { return Monitor.PendingCount() == 1; }, 5000));
+    Monitor.Stop();
+    EXPECT_FALSE(Monitor.Started());
+    EXPECT_EQ(Monitor.PendingCount(), 0);
+    EXPECT_FALSE(TReadyQueue::Instance().DispatchEnabled());
+    RunFor(3 * TWaitThread::CheckInterval);
+    EXPECT_TRUE(Reports.Paths.isEmpty());
+
+    // Started again, the monitor sees the file once it is written again.
+    Monitor.Start();
+    WriteFile(File("a.wma"), "0123456789abc");
+    ASSERT_TRUE(WaitForReports(1));
+    EXPECT_EQ(Reports.Paths, QStringList{File("a.wma")});
+}
+
+TEST_F(DirectoryMonitorTest, SubFoldersAreWatchedOnlyWhenAskedIncludingNewOnes)
+{
+    ASSERT_TRUE(QDir().mkpath(File("old/deep")));
+    Monitor.SetRequiredChecks(1);
+    Monitor.Start();
+    WriteFile(File("old/deep/x.wma"), "0123456789");
+    WriteFile(File("top.wma"), "0123456789");
+    ASSERT_TRUE(WaitForReports(1));
+    RunFor(2 * TWaitThread::CheckInterval);
+    EXPECT_EQ(Reports.Paths, QStringList{File("top.wma")});
+    Monitor.Stop();
+    Reports.Paths.clear();
+
+    TTempDir Outside;
+    const QString Away = QString::fromStdString(Outside.Path());
+    ASSERT_TRUE(QDir().mkpath(Away + "/moved/inner"));
+    WriteFile(Away + "/moved/inner/m.wma", "0123456789");
+    Monitor.SetWatchSubtree(true);
+    Monitor.Start();
+    WriteFile(File("old/deep/y.wma"), "0123456789");
+    // A folder made and filled at once: the file may come before its watch.
+    ASSERT_TRUE(QDir().mkpath(File("new/sub")));
+    WriteFile(File("new/sub/z.wma"), "0123456789");
+    // A folder moved in brings its files.
+    ASSERT_EQ(rename(QFile::encodeName(Away + "/moved"), QFile::encodeName(File("moved"))), 0);
+    ASSERT_TRUE(WaitForReports(3));
+    // A folder moved away is no longer watched: its files would be reported
+    // under names that do not exist.
+    ASSERT_EQ(rename(QFile::encodeName(File("moved")), QFile::encodeName(Away + "/moved")), 0);
+    WriteFile(Away + "/moved/after.wma", "0123456789");
+    // And one created below a new folder later still counts.
+    WriteFile(File("new/sub/w.wma"), "0123456789");
+    ASSERT_TRUE(WaitForReports(4));
+    RunFor(2 * TWaitThread::CheckInterval);
+    QStringList Got = Reports.Paths;
+    Got.sort();
+    EXPECT_EQ(Got, (QStringList{File("moved/inner/m.wma"), File("new/sub/w.wma"), File("new/sub/z.wma"),
+                                File("old/deep/y.wma")}));
+}
+
+TEST_F(DirectoryMonitorTest, OverflowOfTheEventQueueLosesNoFile)
+{
+    int Queue = 0;
+    std::ifstream("/proc/sys/fs/inotify/max_queued_events") >> Queue;
+    if (Queue <= 0 || Queue > 1 << 20)
+        GTEST_SKIP() << "event queue of " << Queue;
+
+    WriteFile(File("old.wma"), "0123456789"); // before Start: not ours to report
+    Monitor.SetRequiredChecks(1);
+    Monitor.Start();
+    WriteFile(File("early.wma"), "0123456789");
+    ASSERT_TRUE(WaitForReports(1));
+    // A rescan looks at files changed shortly before the queue was last seen
+    // empty; let the two files above fall out of that window.
+    const QString Newest = File("early.wma");
+    RunUntil([&] { return SecondsSinceWrite(Newest) > TFolderWatch::ClockSlackSeconds + 0.3; }, 5000);
+    WriteFile(File("tick.wma"), "0123456789");
+    ASSERT_TRUE(WaitForReports(2));
+
+    {
+        // The wait thread blocks on its first file while we hold the lock, so
+        // the kernel's queue fills up and overflows.
+        std::lock_guard Lock(TReadyQueue::Instance().PendingLock);
+        WriteFile(File("block.wma"), "0123456789");
+        const int One = open(QFile::encodeName(File("one.txt")), O_WRONLY | O_CREAT, 0644);
+        const int Two = open(QFile::encodeName(File("two.txt")), O_WRONLY | O_CREAT, 0644);
+        ASSERT_GE(One, 0);
+        ASSERT_GE(Two, 0);
+        for (int I = 0; I < Queue; ++I) {
+            ASSERT_EQ(write(One, "x", 1), 1);
+            ASSERT_EQ(write(Two, "x", 1), 1);
+        }
+        close(One);
+        close(Two);
+        WriteFile(File("lost.wma"), "0123456789");
+    }
+    ASSERT_TRUE(WaitForReports(4));
+    RunFor(3 * TWaitThread::CheckInterval);
+    QStringList Got = Reports.Paths;
+    Got.sort();
+    EXPECT_EQ(Got, (QStringList{File("block.wma"), File("early.wma"), File("lost.wma"), File("tick.wma")}));
+}
