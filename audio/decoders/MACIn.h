@@ -26,13 +26,17 @@ public:
     int GetDuration() override;
 
 protected:
+    // The thread that queries the format or runs Init; takes the file lock.
     // Throws EAuException "MACDll.dll library could not be loaded." and the
     // component's EAPEException; the input then stays closed.
     void OpenFile() override;
+    // Takes the file lock.
     void CloseFile() override;
-    // Whole sample frames only, at most one buffer of 8192 bytes at a time.
+    // Worker thread, under the data lock; throws "The Stream is not opened"
+    // before Init. Whole sample frames only, at most one buffer of 8192 bytes at a time.
     void DoGetData(uint8_t*& Buffer, uint32_t& Bytes) override;
-    // Moves to sample frame SampleNum (its low 32 bits); what was buffered is dropped.
+    // Worker thread, under the data lock. Moves to sample frame SampleNum (its
+    // low 32 bits); what was buffered is dropped, so the next bytes are from there.
     bool DoSeek(int64_t& SampleNum) override;
 
 private:

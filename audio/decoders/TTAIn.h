@@ -23,14 +23,17 @@ public:
     ~TTTAIn() override;
 
 protected:
+    // The thread that queries the format or runs Init; takes the file lock.
     // Throws EAuException ("TTALib.dll library could not be loaded.", "File name
     // is not defined!", "Unable to open file for input!", "Unable to create
     // temporary file!", "Unable to map temporary file to memory!", "Broken or
     // unsupported Id3v2 tags was found!") or the decoder's ETTAException; the
     // file is closed again after any of them.
     void OpenFile() override;
+    // Takes the file lock; the last close releases descriptor and decoder.
     void CloseFile() override;
-    // Hands out exactly the bytes asked for (up to the end), whole frames or not:
+    // Worker thread, under the data lock. Throws "File for input is not opened!"
+    // before Init and the decoder's ETTAException. Hands out exactly the bytes asked for (up to the end), whole frames or not:
     // the rest of a decoded block waits for the next call.
     void DoGetData(uint8_t*& Buffer, uint32_t& Bytes) override;
     bool DoSeek(int64_t& SampleNum) override;
