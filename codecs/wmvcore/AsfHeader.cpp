@@ -28,15 +28,16 @@ constexpr uint32_t BroadcastFlag = 1;
 // A header with more objects than this is not a real one.
 constexpr uint32_t MaxObjects = 4096;
 
-uint64_t LE64(const uint8_t* P)
+uint64_t LittleEndian(const uint8_t* P, int Bytes)
 {
     uint64_t V = 0;
-    for (int I = 7; I >= 0; --I)
+    for (int I = Bytes - 1; I >= 0; --I)
         V = (V << 8) | P[I];
     return V;
 }
 
-uint32_t LE32(const uint8_t* P) { return static_cast<uint32_t>(LE64(P) & 0xFFFFFFFFu); }
+uint64_t LE64(const uint8_t* P) { return LittleEndian(P, 8); }
+uint32_t LE32(const uint8_t* P) { return static_cast<uint32_t>(LittleEndian(P, 4)); }
 
 bool ReadAt(wmf::IStream& Stream, uint64_t Offset, void* Buffer, uint32_t Count)
 {
