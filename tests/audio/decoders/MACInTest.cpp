@@ -267,22 +267,10 @@ TEST(Ape, FilesTheComponentRefusesRaiseItsCode)
     TMACIn In;
     In.SetFileName(Mislabelled);
     EXPECT_FALSE(In.Valid());
-    try {
-        In.Init();
-        ADD_FAILURE();
-    } catch (const EAuException& E) {
-        EXPECT_STREQ(E.what(), "MACDll error: invalid input file");
-    }
-    In.Reset();
+    ExpectInitFails(In, "MACDll error: invalid input file");
     In.SetFileName(Dir.File("absent.ape"));
     EXPECT_FALSE(In.Valid());
-    try {
-        In.Init();
-        ADD_FAILURE();
-    } catch (const EAuException& E) {
-        EXPECT_STREQ(E.what(), "MACDll error: I/O read error");
-    }
-    In.Reset();
+    ExpectInitFails(In, "MACDll error: I/O read error");
 }
 
 TEST(ApeLibrary, MissingGivesItsMessageWhileOthersWorkAndIsFoundOnceItIsBack)
@@ -292,28 +280,9 @@ TEST(ApeLibrary, MissingGivesItsMessageWhileOthersWorkAndIsFoundOnceItIsBack)
     Shell("ffmpeg -v error -y -i " + Quote(Fixture("tone-22050-16-1.wav")) + " -c:a tta " + Quote(Tta));
     TLibraryAway Away(MACDllLibrary(), "libkelvaro-macdll.so", Dir);
     TMACIn In;
-    In.SetFileName(Fixture("tone-22050-16-1.ape"));
-    EXPECT_FALSE(In.Valid());
-    try {
-        In.Init();
-        ADD_FAILURE();
-    } catch (const EAuException& E) {
-        EXPECT_STREQ(E.what(), "MACDll.dll library could not be loaded.");
-    }
-    In.Reset();
-
     TTTAIn Other;
-    Other.SetFileName(Tta);
-    ASSERT_TRUE(Other.Valid());
-    Other.Init();
-    EXPECT_EQ(PullAll(Other), WavData(Fixture("tone-22050-16-1.wav")));
-    Other.Flush();
-
-    Away.Bring();
-    ASSERT_TRUE(In.Valid());
-    In.Init();
-    EXPECT_EQ(PullAll(In), WavData(Fixture("tone-22050-16-1.wav")));
-    In.Flush();
+    ExpectMissingThenFound(Away, "MACDll.dll library could not be loaded.", In, Fixture("tone-22050-16-1.ape"), Other,
+                           Tta, WavData(Fixture("tone-22050-16-1.wav")));
 }
 
 TEST(ApeLibrary, AComponentWithoutTheEntryPointsFailsWithAnException)
@@ -334,11 +303,7 @@ TEST(ApeWild, RealFilesDecodeAsFFmpegDecodesThem)
     for (const char* Name : {"mac-399.ape", "mac-399-id3v2.ape", "mac-399-tagged.ape"}) {
         const std::string File = FixturesDir() + "/wild/" + Name;
         TMACIn In;
-        In.SetFileName(File);
-        ASSERT_TRUE(In.Valid()) << Name;
-        In.Init();
-        EXPECT_EQ(PullAll(In), FFmpegDecode16(Dir, File)) << Name;
-        In.Flush();
+        ExpectDecodes(In, File, FFmpegDecode16(Dir, File));
     }
 }
 
@@ -355,11 +320,10 @@ TEST(ApeWild, ACutFileGivesAllThatCanBeDecodedEvenInSmallPieces)
     // The bytes buffered when the component runs dry still arrive.
     const std::vector<uint8_t> Got = PullAll(In, 1000);
     In.Flush();
-    std::vector<uint8_t> Expected;
     const std::string Raw = Dir.File("cut.raw");
     // FFmpeg reports the damage but writes what it decoded.
     RunCommand("ffmpeg -v quiet -y -i " + Quote(Cut) + " -f s16le " + Quote(Raw));
-    Expected = ReadBytes(Raw);
+    const std::vector<uint8_t> Expected = ReadBytes(Raw);
     ASSERT_GT(Expected.size(), 0u);
     EXPECT_EQ(Got, Expected);
 }

@@ -44,6 +44,43 @@ private:
     std::string FReal, FPlace;
 };
 
+// Init must fail with exactly Message; the input is reset afterwards.
+inline void ExpectInitFails(au::TAuFileIn& In, const std::string& Message)
+{
+    try {
+        In.Init();
+        ADD_FAILURE() << "Init succeeded where it should fail with: " << Message;
+    } catch (const std::exception& E) {
+        EXPECT_EQ(std::string(E.what()), Message);
+    }
+    In.Reset();
+}
+
+// File, opened by In, gives exactly Expected.
+inline void ExpectDecodes(au::TAuFileIn& In, const std::string& File, const std::vector<uint8_t>& Expected)
+{
+    In.SetFileName(File);
+    ASSERT_TRUE(In.Valid()) << File;
+    In.Init();
+    EXPECT_EQ(PullAll(In), Expected) << File;
+    In.Flush();
+}
+
+// With Away's component gone, Missing fails with Message while Other (another
+// component's input) still decodes OtherFile to Expected; once the component is
+// back, Missing decodes MissingFile to Expected too.
+inline void ExpectMissingThenFound(TLibraryAway& Away, const std::string& Message, au::TAuFileIn& Missing,
+                                   const std::string& MissingFile, au::TAuFileIn& Other,
+                                   const std::string& OtherFile, const std::vector<uint8_t>& Expected)
+{
+    Missing.SetFileName(MissingFile);
+    EXPECT_FALSE(Missing.Valid());
+    ExpectInitFails(Missing, Message);
+    ExpectDecodes(Other, OtherFile, Expected);
+    Away.Bring();
+    ExpectDecodes(Missing, MissingFile, Expected);
+}
+
 // Opens, probes and pulls File to its end (at most Cap bytes); passes when that
 // works or ends in an exception, and fails only on a crash, a hang or a
 // sanitizer report. Returns whether the input called the file valid.

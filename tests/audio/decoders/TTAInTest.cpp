@@ -178,14 +178,8 @@ TEST_F(TtaTest, AnId3v2TagThatRunsPastTheEndFailsCleanly)
     TTTAIn In;
     In.SetFileName(Broken);
     EXPECT_FALSE(In.Valid());
-    try {
-        In.Init();
-        ADD_FAILURE() << "opened a file whose tag runs past its end";
-    } catch (const EAuException& E) {
         // Nothing is left behind the tag for the decoder.
-        EXPECT_STREQ(E.what(), "Unable to open TrueAudio-file! Error: \"not a TrueAudio stream\"");
-    }
-    In.Reset();
+    ExpectInitFails(In, "Unable to open TrueAudio-file! Error: \"not a TrueAudio stream\"");
 }
 
 TEST_F(TtaTest, ASuppliedStreamIsDecodedThroughATemporaryCopy)
@@ -202,13 +196,7 @@ TEST_F(TtaTest, ASuppliedStreamIsDecodedThroughATemporaryCopy)
 TEST_F(TtaTest, OpeningFailuresSayWhy)
 {
     TTTAIn In;
-    try {
-        In.Init();
-        ADD_FAILURE();
-    } catch (const EAuException& E) {
-        EXPECT_STREQ(E.what(), "The file name is not assigned");
-    }
-    In.Reset();
+    ExpectInitFails(In, "The file name is not assigned");
     In.SetFileName(Dir.File("absent.tta"));
     EXPECT_FALSE(In.Valid());
     EXPECT_THROW(In.Init(), EAuException);
@@ -219,13 +207,7 @@ TEST_F(TtaTest, OpeningFailuresSayWhy)
     std::filesystem::copy_file(Wav, Mislabelled);
     In.SetFileName(Mislabelled);
     EXPECT_FALSE(In.Valid());
-    try {
-        In.Init();
-        ADD_FAILURE();
-    } catch (const EAuException& E) {
-        EXPECT_STREQ(E.what(), "Unable to open TrueAudio-file! Error: \"not a TrueAudio stream\"");
-    }
-    In.Reset();
+    ExpectInitFails(In, "Unable to open TrueAudio-file! Error: \"not a TrueAudio stream\"");
 }
 
 TEST(TtaDecoder, ChecksItsHandleAndTheComponentBeforeEveryCall)
@@ -266,28 +248,9 @@ TEST(TtaLibrary, MissingGivesItsMessageWhileOthersWorkAndIsFoundOnceItIsBack)
     const std::string Tta = MakeTta(Dir, FixturesDir() + "/tone-8000-8-1.wav", "mono8");
     TLibraryAway Away(TTALibLibrary(), "libkelvaro-ttalib.so", Dir);
     TTTAIn In;
-    In.SetFileName(Tta);
-    EXPECT_FALSE(In.Valid());
-    try {
-        In.Init();
-        ADD_FAILURE();
-    } catch (const EAuException& E) {
-        EXPECT_STREQ(E.what(), "TTALib.dll library could not be loaded.");
-    }
-    In.Reset();
-
     TMACIn Ape;
-    Ape.SetFileName(FixturesDir() + "/tone-8000-8-1.ape");
-    ASSERT_TRUE(Ape.Valid());
-    Ape.Init();
-    EXPECT_EQ(PullAll(Ape), WavData(FixturesDir() + "/tone-8000-8-1.wav"));
-    Ape.Flush();
-
-    Away.Bring();
-    EXPECT_TRUE(In.Valid());
-    In.Init();
-    EXPECT_EQ(PullAll(In), WavData(FixturesDir() + "/tone-8000-8-1.wav"));
-    In.Flush();
+    ExpectMissingThenFound(Away, "TTALib.dll library could not be loaded.", In, Tta, Ape,
+                           FixturesDir() + "/tone-8000-8-1.ape", WavData(FixturesDir() + "/tone-8000-8-1.wav"));
 }
 
 TEST(TtaWild, RealFilesDecodeAsFFmpegDecodesThemAndReadTheirTags)
@@ -296,11 +259,7 @@ TEST(TtaWild, RealFilesDecodeAsFFmpegDecodesThemAndReadTheirTags)
     for (const char* Name : {"empty.tta", "tagged.tta"}) {
         const std::string File = FixturesDir() + "/wild/" + Name;
         TTTAIn In;
-        In.SetFileName(File);
-        ASSERT_TRUE(In.Valid()) << Name;
-        In.Init();
-        EXPECT_EQ(PullAll(In), FFmpegDecode16(Dir, File)) << Name;
-        In.Flush();
+        ExpectDecodes(In, File, FFmpegDecode16(Dir, File));
     }
     TTTAIn In;
     In.SetFileName(FixturesDir() + "/wild/tagged.tta");
