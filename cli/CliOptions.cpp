@@ -8,6 +8,7 @@ QString UsageText()
     return QStringLiteral(
         "Usage: kelvaro-cli convert [-o DIR] [-r HZ] [-b 8|16|24|32] [-c keep|mono|stereo] [-e pcm|adpcm]"
         " FILE|FOLDER...\n"
+        "       kelvaro-cli play FILE\n"
         "       kelvaro-cli --help\n"
         "\n"
         "convert  turns WMA, MP3, FLAC, Ogg Vorbis, Monkey's Audio and TrueAudio files into WAV files,\n"
@@ -19,6 +20,8 @@ QString UsageText()
         "  -c MODE  channels: keep (as the input), mono or stereo\n"
         "  -e ENC   encoding: pcm or adpcm (DVI IMA ADPCM, 16 bits)\n"
         "         Options left out take the values of the settings file, which is never written.\n"
+        "play     plays a file of any of those kinds to the sound card; on a terminal, space pauses\n"
+        "         and resumes, the left and right arrows seek by 10 percent, q stops.\n"
         "\n"
         "Exit status: 0 when every file converted, 1 when any failed, 2 for bad usage.\n");
 }

@@ -2,6 +2,8 @@
 // kelvaro-cli: the converter's engine for scripts and servers.
 #include "CliOptions.h"
 #include "ConvertCommand.h"
+#include "PlayCommand.h"
+#include "SignalWatcher.h"
 #include "app/engine/Language.h"
 #include "app/engine/SynchronizePump.h"
 
@@ -21,6 +23,7 @@ int Usage(const QString& Reason)
 
 int main(int argc, char* argv[])
 {
+    cli::BlockTerminationSignals();
     QCoreApplication App(argc, argv);
     app::InstallSynchronizePump();
     app::LoadLanguageStrings(app::LangStrings(), app::LangStringCount - 1,
@@ -45,6 +48,11 @@ int main(int argc, char* argv[])
         if (!cli::ParseConvertOptions(Arguments, Options, Error))
             return Usage(Error);
         return cli::RunConvert(Options);
+    }
+    if (Command == QLatin1String("play")) {
+        if (Arguments.size() != 1 || Arguments[0].startsWith(QLatin1Char('-')))
+            return Usage(QStringLiteral("play takes one file"));
+        return cli::RunPlay(Arguments[0]);
     }
     return Usage(QStringLiteral("unknown command '%1'").arg(Command));
 }
