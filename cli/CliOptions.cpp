@@ -8,6 +8,7 @@ QString UsageText()
     return QStringLiteral(
         "Usage: kelvaro-cli convert [-o DIR] [-r HZ] [-b 8|16|24|32] [-c keep|mono|stereo] [-e pcm|adpcm]"
         " FILE|FOLDER...\n"
+        "       kelvaro-cli watch --in DIR --out DIR --log DIR [--subdirs]\n"
         "       kelvaro-cli play FILE\n"
         "       kelvaro-cli --help\n"
         "\n"
@@ -20,6 +21,10 @@ QString UsageText()
         "  -c MODE  channels: keep (as the input), mono or stereo\n"
         "  -e ENC   encoding: pcm or adpcm (DVI IMA ADPCM, 16 bits)\n"
         "         Options left out take the values of the settings file, which is never written.\n"
+        "watch    converts every WMA file copied into the input folder (and its subfolders with\n"
+        "         --subdirs), once it is complete, into the output folder, with the output format of\n"
+        "         the settings and a log file per day in the log folder; Ctrl+C ends it after the\n"
+        "         file in progress.\n"
         "play     plays a file of any of those kinds to the sound card; on a terminal, space pauses\n"
         "         and resumes, the left and right arrows seek by 10 percent, q stops.\n"
         "\n"

@@ -4,6 +4,7 @@
 #include "ConvertCommand.h"
 #include "PlayCommand.h"
 #include "SignalWatcher.h"
+#include "WatchCommand.h"
 #include "app/engine/Language.h"
 #include "app/engine/SynchronizePump.h"
 
@@ -49,6 +50,8 @@ int main(int argc, char* argv[])
             return Usage(Error);
         return cli::RunConvert(Options);
     }
+    if (Command == QLatin1String("watch"))
+        return cli::RunWatch(Arguments);
     if (Command == QLatin1String("play")) {
         if (Arguments.size() != 1 || Arguments[0].startsWith(QLatin1Char('-')))
             return Usage(QStringLiteral("play takes one file"));

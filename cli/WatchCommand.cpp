@@ -1,0 +1,81 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "WatchCommand.h"
+
+#include "SignalWatcher.h"
+#include "app/engine/CdSettings.h"
+#include "app/engine/ConversionChain.h"
+#include "app/engine/HotDirectory.h"
+#include "app/engine/Language.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+
+namespace cli {
+namespace {
+
+int Usage(const QString& Reason)
+{
+    std::fprintf(stderr, "kelvaro-cli: %s (see kelvaro-cli --help)\n", Reason.toUtf8().constData());
+    return 2;
+}
+
+} // namespace
+
+int RunWatch(const QStringList& Arguments)
+{
+    QString Input, Output, Log;
+    bool SubDirs = false;
+    for (int At = 0; At < Arguments.size(); ++At) {
+        const QString& Argument = Arguments[At];
+        QString* Target = Argument == QLatin1String("--in")    ? &Input
+                          : Argument == QLatin1String("--out") ? &Output
+                          : Argument == QLatin1String("--log") ? &Log
+                                                               : nullptr;
+        if (Target != nullptr) {
+            if (At + 1 >= Arguments.size())
+                return Usage(QStringLiteral("option %1 needs a folder").arg(Argument));
+            *Target = Arguments[++At];
+        } else if (Argument == QLatin1String("--subdirs")) {
+            SubDirs = true;
+        } else {
+            return Usage(QStringLiteral("unknown argument %1").arg(Argument));
+        }
+    }
+    const int Refusal = app::THotDirectory::CheckFolders(Input, Output, Log);
+    if (Refusal != 0) {
+        std::fprintf(stderr, "kelvaro-cli: %s\n", app::LangStrings()[static_cast<size_t>(Refusal)].toUtf8().constData());
+        return 2;
+    }
+
+    app::TcdSettings Settings;
+    Settings.SetAutoLoad(false);
+    app::TConversionChain Chain;
+    app::THotDirectory Hot(Settings, Chain);
+    QObject::connect(&Hot, &app::THotDirectory::LogLine, [](const QString& Line) {
+        std::fprintf(stdout, "%s\n", Line.toUtf8().constData());
+        std::fflush(stdout);
+    });
+    bool Ending = false;
+    // The file in progress finishes; nothing more starts.
+    TSignalWatcher Signals([&](int) {
+        Ending = true;
+        Hot.Halt();
+        if (!Hot.Busy())
+            QCoreApplication::exit();
+    });
+    QObject::connect(&Hot, &app::THotDirectory::FileFinished, [&] {
+        if (Ending)
+            QCoreApplication::exit();
+    });
+    try {
+        Hot.Start(Input, Output, Log, SubDirs);
+    } catch (const std::exception& E) {
+        std::fprintf(stderr, "kelvaro-cli: %s: %s\n", Input.toUtf8().constData(), E.what());
+        return 1;
+    }
+    std::fprintf(stderr, "Watching %s; Ctrl+C ends.\n", Input.toUtf8().constData());
+    QCoreApplication::exec();
+    return 0;
+}
+
+} // namespace cli
