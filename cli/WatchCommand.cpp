@@ -8,6 +8,7 @@
 #include "app/engine/Language.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 #include <cstdio>
 
 namespace cli {
@@ -66,6 +67,8 @@ int RunWatch(const QStringList& Arguments)
     QObject::connect(&Hot, &app::THotDirectory::FileFinished, [&] {
         if (Ending)
             QCoreApplication::exit();
+        else // the next queued file starts at once, not at the next tick
+            QTimer::singleShot(0, &Hot, &app::THotDirectory::TimerStep);
     });
     try {
         Hot.Start(Input, Output, Log, SubDirs);

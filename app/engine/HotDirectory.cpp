@@ -123,6 +123,7 @@ void THotDirectory::Halt()
 {
     FMonitor.Stop();
     FTimer.stop();
+    FHalted = true;
 }
 
 void THotDirectory::QueueReadyFile(const QString& Path)
@@ -145,7 +146,7 @@ void THotDirectory::Log(const QString& Text)
 
 void THotDirectory::TimerStep()
 {
-    if (FHotBusy)
+    if (FHotBusy || FHalted)
         return;
     for (int Index = 0; Index < FQueue.Count(); ++Index) {
         if (!FQueue.Values(Index).isEmpty())

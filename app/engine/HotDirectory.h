@@ -63,7 +63,8 @@ public:
     // Ends watching; the file in progress and the files still queued go on
     // converting.
     void Stop();
-    // Stops converting: the file in progress ends, nothing queued starts.
+    // Stops watching and converting for good: the file in progress ends,
+    // nothing queued starts.
     void Halt();
     bool Watching() const { return FMonitor.Started(); }
     bool Busy() const { return FHotBusy; }
@@ -94,6 +95,7 @@ private:
     QTimer FTimer;
     TStringValues FQueue;
     bool FHotBusy = false;
+    bool FHalted = false;
     int FHotItem = 0;
     QString FOutput;
 };

@@ -1,0 +1,107 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/QtTestUtil.h"
+#include "support/TestUtil.h"
+
+#include "app/engine/CdSettings.h"
+#include "app/engine/ConversionChain.h"
+#include "app/engine/HotDirectory.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+using namespace app;
+using namespace autest;
+
+TEST(HotDirectory, StringValuesKeepPairsInOrder)
+{
+    TStringValues Queue;
+    EXPECT_EQ(Queue.Count(), 0);
+    EXPECT_EQ(Queue.Names(0), "");
+    Queue.Add("/in/a.wma", "");
+    Queue.Add("/in/b.wma", "");
+    Queue.SetValue(1, "2");
+    Queue.SetValue(5, "1");
+    EXPECT_EQ(Queue.Count(), 2);
+    EXPECT_EQ(Queue.Names(1), "/in/b.wma");
+    EXPECT_EQ(Queue.Values(1), "2");
+    EXPECT_EQ(Queue.Values(0), "");
+    EXPECT_EQ(Queue.Values(-1), "");
+}
+
+TEST(HotDirectory, RelativePathsKeepTheirOwnSpelling)
+{
+    EXPECT_EQ(RelativeToFolder("/Music/In", "/music/in/A/Song.wma"), "A/Song.wma");
+    EXPECT_EQ(RelativeToFolder("/Music/In/", "/Music/In/Song.wma"), "Song.wma");
+    EXPECT_EQ(RelativeToFolder("/Music/In", "/Music/Inside/Song.wma"), "Song.wma");
+    EXPECT_EQ(RelativeToFolder("", "/x/y.wma"), "y.wma");
+}
+
+TEST(HotDirectory, TheLogGrowsByLinesWithCrLf)
+{
+    TTempDir Dir;
+    const QString Log = DayLogFile(QString::fromStdString(Dir.Path()));
+    EXPECT_TRUE(Log.endsWith("/" + QDate::currentDate().toString("yy-MM-dd") + ".log"));
+    AppendLogLine("Start: [10:00:00]\r\nExcute File: /in/a.wma", Log);
+    AppendLogLine("Finish: [10:00:01]", Log);
+    const std::vector<uint8_t> Bytes = ReadBytes(Log.toStdString());
+    EXPECT_EQ(std::string(Bytes.begin(), Bytes.end()),
+              "Start: [10:00:00]\r\nExcute File: /in/a.wma\r\nFinish: [10:00:01]\r\n");
+}
+
+TEST(HotDirectory, StartChecksRefuseInTheirOrder)
+{
+    TTempDir Dir;
+    const QString Root = QString::fromStdString(Dir.Path());
+    for (const char* Sub : {"in", "in/out", "inside", "log"})
+        QDir().mkpath(Root + "/" + Sub);
+    EXPECT_EQ(THotDirectory::CheckFolders(Root + "/none", Root + "/none", Root + "/none"), 22);
+    EXPECT_EQ(THotDirectory::CheckFolders(Root + "/in", Root + "/none", Root + "/none"), 23);
+    EXPECT_EQ(THotDirectory::CheckFolders(Root + "/in", Root + "/inside", Root + "/none"), 24);
+    EXPECT_EQ(THotDirectory::CheckFolders(Root + "/in", Root + "/in/out", Root + "/log"), 25);
+    EXPECT_EQ(THotDirectory::CheckFolders(Root + "/in", Root + "/in", Root + "/log"), 25);
+    EXPECT_EQ(THotDirectory::CheckFolders(Root + "/IN", Root + "/in/out", Root + "/log"), 22); // no folder IN here
+    EXPECT_EQ(THotDirectory::CheckFolders(Root + "/in", Root + "/inside", Root + "/log"), 0);
+}
+
+// Files the monitor lets through but no decoder reads, and files whose chain
+// fails, end as failed; the queue goes on to the next file.
+TEST(HotDirectory, AFileWithoutDecoderIsLoggedFailedAndTheQueueGoesOn)
+{
+    TTempDir Dir;
+    const QString Root = QString::fromStdString(Dir.Path());
+    for (const char* Sub : {"in", "out", "log"})
+        QDir().mkpath(Root + "/" + Sub);
+    WriteBytes((Root + "/in/odd.wm").toStdString(), std::vector<uint8_t>(200, 1));
+    ASSERT_EQ(RunCommand("flac -s -f -o '" + (Root + "/in/good.flac").toStdString() + "' '" + FixturesDir() +
+                         "/tone-8000-8-1.wav'"),
+              0);
+    TcdSettings Settings;
+    Settings.SetAutoLoad(false);
+    Settings.SetIndir(Root + "/in");
+    Settings.SetOutDir(Root + "/out");
+    Settings.SetLogDir(Root + "/log");
+    TConversionChain Chain;
+    THotDirectory Hot(Settings, Chain);
+    QStringList Lines;
+    int Finished = 0;
+    QObject::connect(&Hot, &THotDirectory::LogLine, [&](const QString& Line) { Lines << Line; });
+    QObject::connect(&Hot, &THotDirectory::FileFinished, [&] { ++Finished; });
+    Hot.QueueReadyFile(Root + "/in/odd.wm");
+    Hot.QueueReadyFile(Root + "/in/good.flac");
+    ASSERT_TRUE(RunUntil([&] { return Finished == 2; }, 10000));
+    EXPECT_EQ(Hot.Queue().Values(0), "2");
+    EXPECT_EQ(Hot.Queue().Values(1), "1");
+    QStringList Plain;
+    for (QString Line : Lines)
+        Plain << Line.replace(QRegularExpression("\\d\\d:\\d\\d:\\d\\d"), "T");
+    EXPECT_EQ(Plain, (QStringList{"Start: [T]", "Excute File: " + Root + "/in/odd.wm",
+                                  "Save to: " + Root + "/out/odd.wav [Failed]", "Finish: [T]", "Start: [T]",
+                                  "Excute File: " + Root + "/in/good.flac",
+                                  "Save to: " + Root + "/out/good.wav [Success]", "Finish: [T]"}));
+    const std::vector<uint8_t> Log = ReadBytes(DayLogFile(Root + "/log").toStdString());
+    EXPECT_EQ(std::count(Log.begin(), Log.end(), '\n'), 8);
+    EXPECT_GT(QFileInfo(Root + "/out/good.wav").size(), 44);
+}
