@@ -103,7 +103,7 @@ TEST(Cli, UsageErrorsExitWithTwoAndAReason)
 
 namespace {
 
-// One source of each kind the grid covers, with its format.
+// One source of each input kind, with its format and the frames it decodes to.
 struct TSource {
     std::string File;
     int Rate, Bits, Channels;
@@ -116,14 +116,31 @@ protected:
     {
         Dir = new TTempDir();
         std::filesystem::create_directories(Dir->File("in"));
-        const std::string Stereo = FixturesDir() + "/tone-44100-16-2.wav";
-        const std::string Mono = FixturesDir() + "/tone-22050-16-1.wav";
-        Shell("flac -s -f -o " + Quote(Dir->File("in/stereo.flac")) + " " + Quote(Stereo));
-        Shell("oggenc -Q -o " + Quote(Dir->File("in/mono.ogg")) + " " + Quote(Mono));
-        std::string Samples;
-        RunCommand("oggdec -Q -R -o - " + Quote(Dir->File("in/mono.ogg")) + " | wc -c", &Samples);
-        Sources = {{"stereo", 44100, 16, 2, 44100}, {"mono", 22050, 16, 1, std::stoll(Samples) / 2}};
+        const std::string Fixtures = FixturesDir() + "/";
+        // One file of each kind the program reads.
+        Shell("flac -s -f -o " + Quote(Dir->File("in/stereo.flac")) + " " + Quote(Fixtures + "tone-44100-16-2.wav"));
+        Shell("oggenc -Q -o " + Quote(Dir->File("in/mono.ogg")) + " " + Quote(Fixtures + "tone-22050-16-1.wav"));
+        Shell("ffmpeg -v error -i " + Quote(Fixtures + "tone-22050-16-1.wav") + " -c:a libmp3lame " +
+              Quote(Dir->File("in/voice.mp3")));
+        Shell("ffmpeg -v error -i " + Quote(Fixtures + "tone-48000-24-2.wav") + " -c:a tta " +
+              Quote(Dir->File("in/deep.tta")));
+        Shell("cp " + Quote(Fixtures + "tone-8000-8-1.ape") + " " + Quote(Dir->File("in/narrow.ape")));
+        Shell("cp " + Quote(au::ProgramFolder() + "/Example.wma") + " " + Quote(Dir->File("in/example.wma")));
+        Sources = {{"stereo.flac", 44100, 16, 2, 0}, {"mono.ogg", 22050, 16, 1, 0}, {"voice.mp3", 22050, 16, 1, 0},
+                   {"deep.tta", 48000, 24, 2, 0},    {"narrow.ape", 8000, 8, 1, 0}, {"example.wma", 44100, 16, 2, 0}};
+        // The frames each decoder gives, from a conversion that changes nothing.
+        for (TSource& Source : Sources) {
+            const TResult R = Cli(*Dir, "convert -o ref -r " + std::to_string(Source.Rate) + " -b " +
+                                            std::to_string(Source.Bits) + " -c keep -e pcm " +
+                                            Quote(Dir->File("in/" + Source.File)));
+            ASSERT_EQ(R.Status, 0) << R.Out;
+            Source.Frames = ReadWav(Dir->File("ref/" + BaseName(Source.File) + ".wav")).DataSize /
+                            (Source.Bits / 8) / Source.Channels;
+            ASSERT_GT(Source.Frames, 0) << Source.File;
+        }
     }
+
+    static std::string BaseName(const std::string& File) { return File.substr(0, File.rfind('.')); }
     static void TearDownTestSuite()
     {
         delete Dir;
@@ -162,7 +179,7 @@ TEST_F(CliGrid, EveryOptionGivesTheFormatAskedFor)
                     }
                     ASSERT_EQ(R.Status, 0) << Args << "\n" << R.Out;
                     for (const TSource& Source : Sources) {
-                        const TWavInfo Wav = ReadWav(Out + "/" + Source.File + ".wav");
+                        const TWavInfo Wav = ReadWav(Out + "/" + BaseName(Source.File) + ".wav");
                         const int OutChannels = Channels == 0 ? Source.Channels : Channels;
                         const std::string What = Args + " " + Source.File;
                         EXPECT_EQ(Wav.Tag, Adpcm ? 17 : 1) << What;
@@ -184,9 +201,19 @@ TEST_F(CliGrid, EveryOptionGivesTheFormatAskedFor)
 
 TEST_F(CliGrid, ALosslessFileInItsOwnFormatKeepsEverySample)
 {
-    const TResult R = Cli(*Dir, "convert -o same -r 44100 -b 16 -c keep -e pcm in/stereo.flac");
-    ASSERT_EQ(R.Status, 0) << R.Out;
-    EXPECT_EQ(ReadBytes(Dir->File("same/stereo.wav")), ReadBytes(FixturesDir() + "/tone-44100-16-2.wav"));
+    struct TCase {
+        const char* File;
+        const char* Options;
+        const char* Source;
+    };
+    for (const TCase& Case : {TCase{"stereo.flac", "-r 44100 -b 16", "tone-44100-16-2.wav"},
+                              TCase{"deep.tta", "-r 48000 -b 24", "tone-48000-24-2.wav"},
+                              TCase{"narrow.ape", "-r 8000 -b 8", "tone-8000-8-1.wav"}}) {
+        const TResult R = Cli(*Dir, std::string("convert -o same -c keep -e pcm ") + Case.Options + " in/" + Case.File);
+        ASSERT_EQ(R.Status, 0) << R.Out;
+        EXPECT_EQ(ReadBytes(Dir->File("same/" + BaseName(Case.File) + ".wav")), ReadBytes(FixturesDir() + "/" + Case.Source))
+            << Case.File;
+    }
 }
 
 TEST(Cli, BadInputFailsClearlyWhileTheOtherFilesConvert)
