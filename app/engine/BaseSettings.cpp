@@ -64,14 +64,10 @@ void TBaseSettings::Load()
         return;
     QSettings File = OpenSettingsFile();
     File.beginGroup(Group());
-    const QMetaObject* Meta = metaObject();
-    for (int I = 0; I < Meta->propertyCount(); ++I) {
-        const QMetaProperty Property = Meta->property(I);
-        const QString Name = QString::fromLatin1(Property.name());
-        if (Excluded(Name) || !Property.isWritable() || !File.contains(Name))
-            continue;
+    ForEachStoredProperty([&](const QMetaProperty& Property, const QString& Name, QMetaType::Type Type) {
+        if (!Property.isWritable() || !File.contains(Name))
+            return;
         const QVariant Stored = File.value(Name);
-        const auto Type = static_cast<QMetaType::Type>(Property.metaType().id());
         if (Type == QMetaType::Bool)
             Property.write(this, Stored.toInt() != 0);
         else if (IsIntegral(Type))
@@ -84,7 +80,7 @@ void TBaseSettings::Load()
             Property.write(this, Stored.toString().toLongLong());
         else if (Type == QMetaType::QStringList)
             Property.write(this, QString::fromUtf8(Stored.toByteArray()).split(QStringLiteral("\n"), Qt::SkipEmptyParts));
-    }
+    });
 }
 
 void TBaseSettings::Save()
@@ -93,14 +89,8 @@ void TBaseSettings::Save()
         return;
     QSettings File = OpenSettingsFile();
     File.beginGroup(Group());
-    const QMetaObject* Meta = metaObject();
-    for (int I = 0; I < Meta->propertyCount(); ++I) {
-        const QMetaProperty Property = Meta->property(I);
-        const QString Name = QString::fromLatin1(Property.name());
-        if (Excluded(Name))
-            continue;
+    ForEachStoredProperty([&](const QMetaProperty& Property, const QString& Name, QMetaType::Type Type) {
         const QVariant Value = Property.read(this);
-        const auto Type = static_cast<QMetaType::Type>(Property.metaType().id());
         if (IsIntegral(Type))
             File.setValue(Name, Value.toInt());
         else if (Type == QMetaType::QString)
@@ -109,9 +99,21 @@ void TBaseSettings::Save()
             File.setValue(Name, Value.toString());
         else if (Type == QMetaType::QStringList)
             File.setValue(Name, Value.toStringList().join(QStringLiteral("\n")).append(QLatin1Char('\n')).toUtf8());
-    }
+    });
     File.endGroup();
     File.sync();
+}
+
+void TBaseSettings::ForEachStoredProperty(
+    const std::function<void(const QMetaProperty&, const QString&, QMetaType::Type)>& Visit) const
+{
+    const QMetaObject* Meta = metaObject();
+    for (int I = 0; I < Meta->propertyCount(); ++I) {
+        const QMetaProperty Property = Meta->property(I);
+        const QString Name = QString::fromLatin1(Property.name());
+        if (!Excluded(Name))
+            Visit(Property, Name, static_cast<QMetaType::Type>(Property.metaType().id()));
+    }
 }
 
 void TBaseSettings::Assign(const TBaseSettings& Source)

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QMetaProperty>
 #include <QObject>
+#include <functional>
 #include <QString>
 #include <QStringList>
 
@@ -52,6 +54,9 @@ protected:
 
 private:
     QString Group() const;
+    // Calls Visit for every property that is stored, with its name and type.
+    void ForEachStoredProperty(
+        const std::function<void(const QMetaProperty&, const QString&, QMetaType::Type)>& Visit) const;
 
     QString FRegistryKey;
     bool FAutoLoad = true;

@@ -226,26 +226,33 @@ void TWaveOut::WriteHeader(const uint8_t* Header, uint32_t Length, uint32_t Stat
     FMaxStreamSize = std::min(FDataStart + MaxChunkData, MaxRiffFile);
 }
 
-void TWaveOut::WriteClassicHeader()
+// The 36 bytes both PCM layouts share: RIFF and WAVE, then a format chunk
+// of FmtSize bytes for the input's format, up to its bits per sample.
+void TWaveOut::PutPcmFormat(uint8_t* H, uint32_t RiffSize, uint32_t FmtSize, uint16_t Tag)
 {
     TAuInput& Source = *Input();
-    const int64_t Size = Source.Size();
     const uint16_t Channels = static_cast<uint16_t>(Source.Channels());
     const uint16_t Bits = static_cast<uint16_t>(Source.BitsPerSample());
     const uint32_t Rate = static_cast<uint32_t>(Source.SampleRate());
     const uint16_t Align = static_cast<uint16_t>((Bits * Channels) >> 3);
-    uint8_t H[ClassicHeaderSize];
     PutId(H, "RIFF");
-    PutLE32(H + 4, Low32(Size + 36));
+    PutLE32(H + 4, RiffSize);
     PutId(H + 8, "WAVE");
     PutId(H + 12, "fmt ");
-    PutLE32(H + 16, 16);
-    PutLE16(H + 20, 1);
+    PutLE32(H + 16, FmtSize);
+    PutLE16(H + 20, Tag);
     PutLE16(H + 22, Channels);
     PutLE32(H + 24, Rate);
     PutLE32(H + 28, Rate * Align);
     PutLE16(H + 32, Align);
     PutLE16(H + 34, Bits);
+}
+
+void TWaveOut::WriteClassicHeader()
+{
+    const int64_t Size = Input()->Size();
+    uint8_t H[ClassicHeaderSize];
+    PutPcmFormat(H, Low32(Size + 36), 16, 1);
     PutId(H + 36, "data");
     PutLE32(H + 40, Low32(Size));
     WriteHeader(H, sizeof H, Low32(Size));
@@ -255,12 +262,8 @@ void TWaveOut::WriteExtensibleHeader()
 {
     TAuInput& Source = *Input();
     const int64_t Size = Source.Size();
-    const uint16_t Channels = static_cast<uint16_t>(Source.Channels());
-    const uint16_t Bits = static_cast<uint16_t>(Source.BitsPerSample());
-    const uint32_t Rate = static_cast<uint32_t>(Source.SampleRate());
-    const uint16_t Align = static_cast<uint16_t>((Bits * Channels) >> 3);
     uint32_t Mask = 0;
-    switch (Channels) {
+    switch (Source.Channels()) {
     case 1: Mask = 1; break;
     case 2: Mask = 3; break;
     case 6: Mask = 63; break;
@@ -268,19 +271,9 @@ void TWaveOut::WriteExtensibleHeader()
     default: break;
     }
     uint8_t H[ExtensibleHeaderSize];
-    PutId(H, "RIFF");
-    PutLE32(H + 4, Low32(Size + 60));
-    PutId(H + 8, "WAVE");
-    PutId(H + 12, "fmt ");
-    PutLE32(H + 16, 40);
-    PutLE16(H + 20, 0xFFFE);
-    PutLE16(H + 22, Channels);
-    PutLE32(H + 24, Rate);
-    PutLE32(H + 28, Rate * Align);
-    PutLE16(H + 32, Align);
-    PutLE16(H + 34, Bits);
+    PutPcmFormat(H, Low32(Size + 60), 40, 0xFFFE);
     PutLE16(H + 36, 22);
-    PutLE16(H + 38, Bits);
+    PutLE16(H + 38, static_cast<uint16_t>(Source.BitsPerSample()));
     PutLE32(H + 40, Mask);
     std::memcpy(H + 44, PcmSubFormat, sizeof PcmSubFormat);
     PutId(H + 60, "data");

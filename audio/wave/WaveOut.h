@@ -54,6 +54,7 @@ private:
 
     [[noreturn]] void Abandon(const char* Message);
     bool ScanHeader();
+    void PutPcmFormat(uint8_t* Header, uint32_t RiffSize, uint32_t FmtSize, uint16_t Tag);
     void WriteClassicHeader();
     void WriteExtensibleHeader();
     void WriteAdpcmHeader();
