@@ -4,6 +4,7 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavutil/avstring.h>
 #include <libavutil/channel_layout.h>
 #include <libavutil/mem.h>
 #include <libavutil/opt.h>
@@ -195,12 +196,31 @@ uint64_t TMediaSource::Duration() const
     return static_cast<uint64_t>(av_rescale_q(Length, AV_TIME_BASE_Q, HundredNanoseconds));
 }
 
-std::string TMediaSource::Tag(const char* Key) const
+std::u16string TMediaSource::Tag(const char* Key) const
 {
     const AVDictionaryEntry* Entry = av_dict_get(FState->Format->metadata, Key, nullptr, 0);
     if (Entry == nullptr)
         Entry = av_dict_get(FState->Format->streams[FStreamIndex]->metadata, Key, nullptr, 0);
-    return Entry != nullptr && Entry->value != nullptr ? Entry->value : "";
+    std::u16string Text;
+    if (Entry == nullptr || Entry->value == nullptr)
+        return Text;
+    const auto* At = reinterpret_cast<const uint8_t*>(Entry->value);
+    const uint8_t* End = At + std::strlen(Entry->value);
+    while (At < End) {
+        const uint8_t* Start = At;
+        int32_t Code = 0;
+        if (av_utf8_decode(&Code, &At, End, 0) < 0)
+            Code = 0xFFFD;
+        if (At == Start)
+            ++At;
+        if (Code >= 0x10000) {
+            Text.push_back(static_cast<char16_t>(0xD800 | ((Code - 0x10000) >> 10)));
+            Text.push_back(static_cast<char16_t>(0xDC00 | ((Code - 0x10000) & 0x3FF)));
+        } else {
+            Text.push_back(static_cast<char16_t>(Code));
+        }
+    }
+    return Text;
 }
 
 void TMediaSource::SetOutput(const TPcmFormat& Format)

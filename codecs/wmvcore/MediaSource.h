@@ -43,8 +43,9 @@ public:
     uint32_t Bitrate() const;
     // FFmpeg's idea of the length, in 100-ns units; 0 when unknown.
     uint64_t Duration() const;
-    // The FFmpeg metadata value of Key (UTF-8); empty when absent.
-    std::string Tag(const char* Key) const;
+    // The FFmpeg metadata value of Key, without a terminator; empty when
+    // absent. Malformed UTF-8 becomes U+FFFD.
+    std::u16string Tag(const char* Key) const;
     int StreamIndex() const { return FStreamIndex; }
 
     // The format Next delivers from now on.

@@ -144,38 +144,6 @@ HRESULT Answer(wmf::WMT_ATTR_DATATYPE Kind, const void* Data, size_t Size, wmf::
     return wmf::S_OK;
 }
 
-// UTF-8 to UTF-16 with a terminating zero; malformed bytes become U+FFFD.
-std::u16string Utf16Text(std::string_view Utf8)
-{
-    std::u16string Out;
-    for (size_t I = 0; I < Utf8.size();) {
-        const auto Lead = static_cast<uint8_t>(Utf8[I]);
-        const int Extra = Lead < 0x80 ? 0 : (Lead >> 5) == 6 ? 1 : (Lead >> 4) == 14 ? 2 : (Lead >> 3) == 30 ? 3 : -1;
-        uint32_t Code = Extra == 0 ? Lead : Extra == 1 ? Lead & 0x1F : Extra == 2 ? Lead & 0x0F : Lead & 0x07;
-        bool Good = Extra >= 0 && I + static_cast<size_t>(Extra) < Utf8.size() + (Extra == 0 ? 1 : 0);
-        for (int K = 1; Good && K <= Extra; ++K) {
-            const auto Next = static_cast<uint8_t>(Utf8[I + K]);
-            Good = (Next & 0xC0) == 0x80;
-            Code = (Code << 6) | (Next & 0x3F);
-        }
-        if (!Good || Code > 0x10FFFF || (Code >= 0xD800 && Code <= 0xDFFF)) {
-            Out.push_back(u'\uFFFD');
-            ++I;
-            continue;
-        }
-        I += static_cast<size_t>(Extra) + 1;
-        if (Code >= 0x10000) {
-            Code -= 0x10000;
-            Out.push_back(static_cast<char16_t>(0xD800 + (Code >> 10)));
-            Out.push_back(static_cast<char16_t>(0xDC00 + (Code & 0x3FF)));
-        } else {
-            Out.push_back(static_cast<char16_t>(Code));
-        }
-    }
-    Out.push_back(0);
-    return Out;
-}
-
 // Attribute names and the FFmpeg metadata keys that answer them, first found wins.
 struct TTextAttribute {
     const char* Name;
@@ -423,11 +391,11 @@ HRESULT TSyncReader::GetAttribute(const char16_t* Name, wmf::WMT_ATTR_DATATYPE* 
             if (!NameIs(Name, Attribute.Name))
                 continue;
             for (const char* Key : Attribute.Keys) {
-                const std::string Text = Key != nullptr ? FSource->Tag(Key) : std::string();
+                std::u16string Text = Key != nullptr ? FSource->Tag(Key) : std::u16string();
                 if (Text.empty())
                     continue;
-                const std::u16string Wide = Utf16Text(Text);
-                return Answer(wmf::WMT_TYPE_STRING, Wide.data(), Wide.size() * sizeof(char16_t), Type, Value, Length);
+                Text.push_back(0);
+                return Answer(wmf::WMT_TYPE_STRING, Text.data(), Text.size() * sizeof(char16_t), Type, Value, Length);
             }
         }
         return wmf::ASF_E_NOTFOUND;
