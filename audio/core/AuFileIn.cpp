@@ -2,9 +2,11 @@
 #include "AuFileIn.h"
 
 #include "AuException.h"
+#include "AuFileStream.h"
 #include "Rounding.h"
 
 #include <algorithm>
+#include <memory>
 
 namespace au {
 
@@ -74,6 +76,17 @@ std::string TAuFileIn::FileName() const
 {
     std::lock_guard<std::mutex> Guard(FNameLock);
     return FFileName;
+}
+
+void TAuFileIn::OpenOwnStream(const char* MissingNameText)
+{
+    if (FStreamAssigned)
+        return;
+    const std::string Name = FileName();
+    if (Name.empty())
+        throw EAuException(MissingNameText);
+    FOwnStream = std::make_unique<TAuFileStream>(Name, TAuFileStream::fmOpenRead | TAuFileStream::fmShareDenyWrite);
+    FStream = FOwnStream.get();
 }
 
 void TAuFileIn::DoInit()

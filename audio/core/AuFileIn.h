@@ -44,6 +44,12 @@ protected:
     void DoInit() override;
     void DoFlush() override;
 
+    // For OpenFile: unless the caller supplied a stream, opens FileName for
+    // reading (others may read too) as the input's own stream. Throws
+    // EAuException with MissingNameText when there is no name, and with the
+    // system's text when the file cannot be opened.
+    void OpenOwnStream(const char* MissingNameText);
+
     std::recursive_mutex FFileLock;
     mutable std::mutex FNameLock;
     std::string FFileName;

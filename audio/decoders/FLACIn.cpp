@@ -211,14 +211,7 @@ void TFLACIn::OpenFile()
         return;
     ++FOpenCount;
     FSeekOffset = 0;
-    if (!FStreamAssigned) {
-        const std::string Name = FileName();
-        if (Name.empty())
-            throw EAuException(MsgNoFileName);
-        FOwnStream = std::make_unique<TAuFileStream>(Name, TAuFileStream::fmOpenRead |
-                                                               TAuFileStream::fmShareDenyWrite);
-        FStream = FOwnStream.get();
-    }
+    OpenOwnStream(MsgNoFileName);
     FValid = true;
     FSampleRate = 0;
     FChannels = 0;

@@ -44,14 +44,7 @@ void TWMIn::OpenFile()
     std::lock_guard<std::recursive_mutex> Guard(FFileLock);
     if (FOpenCount != 0)
         return;
-    if (!FStreamAssigned) {
-        const std::string Name = FileName();
-        if (Name.empty())
-            throw EAuException(MsgNoFileName);
-        FOwnStream = std::make_unique<TAuFileStream>(Name, TAuFileStream::fmOpenRead |
-                                                               TAuFileStream::fmShareDenyWrite);
-        FStream = FOwnStream.get();
-    }
+    OpenOwnStream(MsgNoFileName);
     // Nothing of a file opened before may survive a failed open.
     FChannels = 0;
     FSampleRate = 0;
