@@ -178,8 +178,9 @@ TEST(Ape, TwentyFourBitStereoRefillsInWholeFramesOf8190Bytes)
         if (Bytes == 0)
             break;
         Total += Bytes;
-        if (Total < In.Size())
+        if (Total < In.Size()) {
             ASSERT_EQ(Bytes, 8190u) << "at " << Total;
+        }
     }
     EXPECT_EQ(Total, 144000);
     In.Flush();
