@@ -255,18 +255,18 @@ TDSWResult DSWInitOutput(TDSWDevice& Device, const TWaveFormatExtensible& Format
     Device.AudioEnd = 0;
     Device.Underruns = 0;
 
-    pa_sample_spec Spec{};
-    if (!SampleFormatOf(Format.BitsPerSample, Spec.format) || BufferBytes == 0 || Format.BlockAlign == 0)
+    pa_sample_spec Sample{};
+    if (!SampleFormatOf(Format.BitsPerSample, Sample.format) || BufferBytes == 0 || Format.BlockAlign == 0)
         return static_cast<TDSWResult>(PA_ERR_INVALID);
-    Spec.rate = Format.SamplesPerSec;
-    Spec.channels = static_cast<uint8_t>(Format.Channels);
+    Sample.rate = Format.SamplesPerSec;
+    Sample.channels = static_cast<uint8_t>(Format.Channels);
     if (Format.Channels > PA_CHANNELS_MAX)
         return static_cast<TDSWResult>(PA_ERR_INVALID);
     const TPulseBinding& P = *Device.Pulse;
     const pa_channel_map Map = ChannelMapOf(Format);
 
     TLoopLock Guard(Device);
-    Device.Stream = P.pa_stream_new(Device.Context, StreamName, &Spec, &Map);
+    Device.Stream = P.pa_stream_new(Device.Context, StreamName, &Sample, &Map);
     if (Device.Stream == nullptr)
         return ContextError(Device);
     P.pa_stream_set_state_callback(Device.Stream, SignalStream, &Device);

@@ -145,7 +145,7 @@ TEST(DXAudioOutDevices, TheServerPlaysTheStreamInTheSourceFormat)
 {
     struct TCase {
         int Bits, Channels;
-        const char* Spec;
+        const char* Expected;
         const char* Map;
     };
     for (const TCase& C : {TCase{24, 2, "s24le 2ch 44100Hz", "front-left,front-right"},
@@ -153,7 +153,7 @@ TEST(DXAudioOutDevices, TheServerPlaysTheStreamInTheSourceFormat)
                            TCase{16, 6, "s16le 6ch 44100Hz",
                                  "front-left,front-right,front-center,lfe,rear-left,rear-right"},
                            TCase{8, 1, "u8 1ch 44100Hz", "mono"}}) {
-        SCOPED_TRACE(C.Spec);
+        SCOPED_TRACE(C.Expected);
         TDXAudioOut Out;
         TOutputEvents Events(Out);
         ConfigureSmallBuffer(Out);
