@@ -171,7 +171,7 @@ TEST(DXAudioOutDevices, TheServerPlaysTheStreamInTheSourceFormat)
             5s);
         Out.Stop(false);
         ASSERT_TRUE(Listed);
-        EXPECT_NE(Streams.find(std::string("Sample Specification: ") + C.Spec + "\n"), std::string::npos) << Streams;
+        EXPECT_NE(Streams.find(std::string("Sample Specification: ") + C.Expected + "\n"), std::string::npos) << Streams;
         EXPECT_NE(Streams.find(std::string("Channel Map: ") + C.Map + "\n"), std::string::npos) << Streams;
     }
 }
