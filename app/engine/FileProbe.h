@@ -1,0 +1,43 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "FileListModel.h"
+
+#include <QJsonObject>
+#include <QString>
+#include <optional>
+
+namespace app {
+
+// What probing one file found: the batch list's row for it, and the same facts
+// as values for callers that are not a list (kelvaro-cli info, progress
+// estimates).
+struct TProbeResult {
+    TFileListModel::TRow Row;
+    // False when no decoder reads the file or a query failed; Error then says why
+    // and the row's format cells are empty.
+    bool Valid = false;
+    QString Error;
+    int Duration = 0; // whole seconds
+    int SampleRate = 0;
+    int BitsPerSample = 0;
+    int Channels = 0;
+    std::optional<int> BitrateKbps;
+    // {kind: {property: value}} for the tag objects the decoder filled.
+    QJsonObject Tags;
+};
+
+// Probes Path with a fresh decoder of its kind, freed before returning. Never
+// throws; a damaged file gives a well-formed row that is not valid. UI thread or
+// any one thread at a time per call (each call has its own decoders).
+TProbeResult ProbeFile(const QString& Path);
+
+// "(bytes div 1024) + 0.5" KB with no decimals, halves away from zero, and the
+// locale's thousands separator: 1,536,000 bytes read "1,501 KB", 0 bytes "1 KB".
+QString FormatSizeKB(qint64 Bytes);
+
+// The decimal digits of Text read left to right as one number, every other
+// character skipped ("1,501 KB" gives 1501; no digits give 0).
+qint64 DigitsValue(const QString& Text);
+
+} // namespace app

@@ -1,0 +1,17 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "Components.h"
+
+namespace app {
+
+TComponents::TComponents(TcdSettings& Settings)
+    : Settings(Settings), Batch(Files, Settings, Chain, BatchDecoders), HotDir(Settings, Chain)
+{
+    Batch.SetPreview(&Preview);
+}
+
+// Outputs stop before the decoders they pull from go away: members are destroyed
+// in reverse order, so the preview output (declared last) stops first, and the
+// batch writer and hot directory writer before the chain they pull through.
+TComponents::~TComponents() = default;
+
+} // namespace app

@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "app/engine/BatchDriver.h"
+#include "app/engine/ConversionChain.h"
+#include "app/engine/DecoderSet.h"
+#include "app/engine/FileListModel.h"
+#include "app/engine/HotDirectory.h"
+#include "audio/playback/DXAudioOut.h"
+
+namespace app {
+
+class TcdSettings;
+
+// The engine objects the main window owns and its pages show: the chain the two
+// modes share, the batch list and its driver, the hot directory, and the preview
+// output with its own decoders. Pages receive references; none owns another's.
+// User-interface thread only.
+struct TComponents {
+    explicit TComponents(TcdSettings& Settings);
+    ~TComponents();
+    TComponents(const TComponents&) = delete;
+    TComponents& operator=(const TComponents&) = delete;
+
+    TcdSettings& Settings;
+    TConversionChain Chain;
+    TFileListModel Files;
+    TDecoderSet BatchDecoders;
+    TBatchDriver Batch;
+    THotDirectory HotDir;
+    TDecoderSet PreviewDecoders;
+    au::TDXAudioOut Preview;
+};
+
+} // namespace app
