@@ -139,6 +139,7 @@ void TBatchDriver::FinishRow(const QString& Error)
     const QString Name = QFileInfo(FFiles.Row(Row).SubItems[TFileListModel::SubOutput]).fileName();
     const bool Succeeded = Error.isEmpty();
     if (!Succeeded) {
+        FFiles.SetErrorText(Row, Error);
         FFiles.SetImageIndex(Row, TFileListModel::imgFailed);
         emit LogLine(TimeStamp() + QStringLiteral("Convert to: ") + Name + QStringLiteral(" [Failed]"));
         emit LogLine(Error);

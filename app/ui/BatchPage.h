@@ -4,10 +4,18 @@
 #include <QStringList>
 #include <QWidget>
 
+class QPushButton;
+
 namespace app {
 
 struct TComponents;
+class TBatchStatusBar;
 class TDialogs;
+class TFileListActions;
+class TFileListView;
+class TLogPanel;
+class TPreviewControl;
+class TRunControl;
 class TShell;
 
 // The batch page (`tsConvert`): the file list, the conversion run, the log and
@@ -27,15 +35,38 @@ public:
     // waits for both, so the file being written ends with a true header.
     void StopForClose();
 
+    TFileListView& FileList() const { return *FView; }
+    TFileListActions& ListActions() const { return *FListActions; }
+    TPreviewControl& Preview() const { return *FPreview; }
+    TRunControl& Run() const { return *FRun; }
+    TBatchStatusBar& StatusBar() const { return *FStatus; }
+    TLogPanel& Log() const { return *FLog; }
+
 signals:
     void OptionRequested();
     void HotDirModeRequested();
     void HelpRequested();
 
 private:
+    // Enables or disables the run's controls (the playback and list buttons,
+    // Option, Convert, the list, Hot Directories Mode, the list-file button); on
+    // enabling, the list-dependent actions follow the rows.
+    void EnableBatchControls(bool Enabled);
+    QLayout* BuildButtonBar();
+    QLayout* BuildBottomBar();
+
     TComponents& FComponents;
     TDialogs& FDialogs;
     TShell& FShell;
+    TBatchStatusBar* FStatus;
+    TLogPanel* FLog;
+    TFileListView* FView;
+    TPreviewControl* FPreview;
+    TRunControl* FRun;
+    TFileListActions* FListActions;
+    QPushButton* FOption;
+    QPushButton* FHotDir;
+    QPushButton* FListFile;
 };
 
 } // namespace app

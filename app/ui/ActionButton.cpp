@@ -1,0 +1,23 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ActionButton.h"
+
+#include <QAction>
+
+namespace app {
+
+TActionButton::TActionButton(QAction* Action, const QString& ObjectName, QWidget* Parent)
+    : QPushButton(Parent), FAction(Action)
+{
+    setObjectName(ObjectName);
+    Follow();
+    connect(Action, &QAction::changed, this, &TActionButton::Follow);
+    connect(this, &QPushButton::clicked, Action, &QAction::trigger);
+}
+
+void TActionButton::Follow()
+{
+    setText(FAction->text());
+    setEnabled(FAction->isEnabled());
+}
+
+} // namespace app

@@ -1,0 +1,319 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "FileListActions.h"
+
+#include "BatchStatusBar.h"
+#include "Components.h"
+#include "Dialogs.h"
+#include "FileAdder.h"
+#include "FileListView.h"
+#include "PreviewControl.h"
+#include "Shell.h"
+#include "app/engine/DecoderSet.h"
+#include "app/engine/Language.h"
+#include "app/engine/PathUtils.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QMenu>
+
+namespace app {
+namespace {
+
+constexpr int StrAddFolder = 11;
+constexpr int StrNoListFile = 26;
+constexpr int PanelStatus = 0;
+const QString WmaFilter = QStringLiteral("WMA FILE(*.wma)");
+const QString TextFilter = QStringLiteral("TEXT FILE(*.txt)");
+
+bool IsWma(const QString& Path)
+{
+    return FileExtension(Path) == QStringLiteral(".wma");
+}
+
+// The ".wma" files of Folder, not of its subfolders, in name order.
+QStringList ScanFolder(const QString& Folder)
+{
+    QStringList Files;
+    const QDir Dir(Folder);
+    for (const QFileInfo& Entry : Dir.entryInfoList(QDir::Files | QDir::Hidden, QDir::Name))
+        if (IsWma(Entry.fileName()))
+            Files << AddTrailingBackslash(Folder) + Entry.fileName();
+    return Files;
+}
+
+// The hourglass for as long as the object lives.
+class TWaitCursor {
+public:
+    TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
+    TWaitCursor(const TWaitCursor&) = delete;
+    TWaitCursor& operator=(const TWaitCursor&) = delete;
+};
+
+} // namespace
+
+TFileListActions::TFileListActions(TComponents& Components, TDialogs& Dialogs, TShell& Shell, TFileListView& View,
+                                   TPreviewControl& Preview, TBatchStatusBar& Status, QAction* Convert,
+                                   QWidget* Window)
+    : QObject(Window), FComponents(Components), FDialogs(Dialogs), FShell(Shell), FView(View), FPreview(Preview),
+      FStatus(Status), FConvert(Convert), FWindow(Window), FAdder(new TFileAdder(Components.Files, Window)),
+      FAdd(NewAction("&Add", "actAdd", &TFileListActions::OnAdd)),
+      FAddFolder(NewAction("Add &Folder", "actAddFolder", &TFileListActions::OnAddFolder)),
+      FRemove(NewAction("&Remove", "actRemove", &TFileListActions::OnRemove)),
+      FClear(NewAction("&Clear", "actClear", &TFileListActions::OnClear)),
+      FSelectAll(NewAction("Select All", "actSelectAll", &TFileListActions::OnSelectAll)),
+      FRemoveFailed(NewAction("R&emove Failed Items", "actRemoveFailedItems", &TFileListActions::OnRemoveFailed)),
+      FRemoveSucceeded(
+          NewAction("Re&move Succeeded Items", "actRemoveSucceededItems", &TFileListActions::OnRemoveSucceeded)),
+      FOpenFolder(NewAction("Open Folder", "actOpenFolder", &TFileListActions::OnOpenFolder)),
+      FImportList(NewAction("I&mport List", "actImportList", &TFileListActions::OnImportList)),
+      FExportList(NewAction("&Export List", "actExportList", &TFileListActions::OnExportList)),
+      FListFileMenu(new QMenu(Window)), FFilesMenu(new QMenu(&View))
+{
+    // Del and Ctrl+A act on the list while it has the focus.
+    FRemove->setShortcut(QKeySequence::Delete);
+    FSelectAll->setShortcut(QKeySequence::SelectAll);
+    for (QAction* Keyed : {FRemove, FSelectAll}) {
+        Keyed->setShortcutContext(Qt::WidgetShortcut);
+        FView.addAction(Keyed);
+    }
+    FListFileMenu->setObjectName(QStringLiteral("poplistfile"));
+    FListFileMenu->addAction(FImportList);
+    FListFileMenu->addAction(FExportList);
+    BuildFilesMenu();
+
+    connect(&FView, &TFileListView::ExampleClicked, this, &TFileListActions::OnExample);
+    connect(&FView, &QWidget::customContextMenuRequested, this, [this](const QPoint& At) {
+        OnFilesPopup();
+        FFilesMenu->popup(FView.viewport()->mapToGlobal(At));
+    });
+    connect(FView.header(), &QHeaderView::sectionClicked, this, &TFileListActions::OnColumnClick);
+}
+
+TFileListActions::~TFileListActions() = default;
+
+QAction* TFileListActions::NewAction(const char* Text, const char* Name, void (TFileListActions::*Handler)())
+{
+    auto* Action = new QAction(QString::fromUtf8(Text), this);
+    Action->setObjectName(QString::fromUtf8(Name));
+    connect(Action, &QAction::triggered, this, Handler);
+    return Action;
+}
+
+void TFileListActions::BuildFilesMenu()
+{
+    FFilesMenu->setObjectName(QStringLiteral("pmFiles"));
+    // The menu's items trigger the page's actions but are enabled on their own
+    // when the menu opens, so that the buttons keep their state.
+    auto Item = [this](QAction* Source, const QString& Keys = QString()) {
+        auto* Entry = FFilesMenu->addAction(Source->text() + (Keys.isEmpty() ? QString() : QLatin1Char('\t') + Keys));
+        Entry->setObjectName(Source->objectName().replace(0, 3, QStringLiteral("mni")));
+        connect(Entry, &QAction::triggered, Source, &QAction::trigger);
+        return Entry;
+    };
+    QAction* Play = Item(FPreview.Play());
+    FFilesMenu->setDefaultAction(Play);
+    FFilesMenu->addSeparator();
+    QAction* OpenFolder = Item(FOpenFolder);
+    FFilesMenu->addSeparator();
+    Item(FAdd);
+    Item(FAddFolder);
+    FFilesMenu->addSeparator();
+    QAction* SelectAll = Item(FSelectAll, FSelectAll->shortcut().toString(QKeySequence::NativeText));
+    QAction* Remove = Item(FRemove, FRemove->shortcut().toString(QKeySequence::NativeText));
+    QAction* Clear = Item(FClear);
+    FFilesMenu->addSeparator();
+    Item(FRemoveFailed);
+    Item(FRemoveSucceeded);
+    FNeedSelection = {Play, OpenFolder, Remove};
+    FNeedRows = {Clear, SelectAll};
+}
+
+void TFileListActions::OnFilesPopup()
+{
+    const bool Selected = FView.selectionModel()->hasSelection();
+    const bool HasRows = FComponents.Files.Count() > 0;
+    for (QAction* Entry : FFilesMenu->actions())
+        if (!Entry->isSeparator())
+            Entry->setEnabled(FNeedSelection.contains(Entry)  ? Selected
+                              : FNeedRows.contains(Entry)     ? HasRows
+                                                              : true);
+}
+
+QStringList TFileListActions::WmaFiles(const QStringList& Paths)
+{
+    QStringList Files;
+    for (const QString& Path : Paths)
+        if (IsWma(Path))
+            Files << Path;
+    return Files;
+}
+
+void TFileListActions::UpdateListActions()
+{
+    const bool HasRows = FComponents.Files.Count() > 0;
+    for (QAction* Action : {FRemoveSucceeded, FRemoveFailed, FExportList, FConvert, FRemove, FClear})
+        Action->setEnabled(HasRows);
+    FView.SetEmptyPanelVisible(!HasRows);
+}
+
+void TFileListActions::OnAdd()
+{
+    FView.SetEmptyPanelVisible(false);
+    const QStringList Chosen = FDialogs.OpenFiles(FWindow, WmaFilter, true);
+    if (Chosen.isEmpty()) {
+        FView.SetEmptyPanelVisible(FComponents.Files.Count() == 0);
+        return;
+    }
+    FAdder->AddFiles(WmaFiles(Chosen));
+    FComponents.Files.RemoveDuplicates();
+    UpdateListActions();
+}
+
+void TFileListActions::OnAddFolder()
+{
+    FView.SetEmptyPanelVisible(false);
+    const QString Folder = FDialogs.BrowseForFolder(FWindow, LangStrings()[StrAddFolder], QString());
+    if (!Folder.isEmpty()) {
+        FComponents.Files.Clear();
+        FAdder->AddFiles(ScanFolder(Folder));
+    }
+    FComponents.Files.RemoveDuplicates();
+    UpdateListActions();
+}
+
+void TFileListActions::AddDroppedFiles(const QStringList& Paths)
+{
+    // The driver walks the rows while it converts; they must not move under it.
+    if (FComponents.Batch.Running())
+        return;
+    QStringList Files;
+    for (const QString& Path : Paths)
+        if (QFileInfo(Path).isFile() && IsWma(Path))
+            Files << Path;
+    if (Files.isEmpty())
+        return;
+    TWaitCursor Wait;
+    FAdder->AddFiles(Files);
+    FComponents.Files.RemoveDuplicates();
+    UpdateListActions();
+}
+
+void TFileListActions::OnImportList()
+{
+    TWaitCursor Wait;
+    const QStringList Chosen = FDialogs.OpenFiles(FWindow, TextFilter, false);
+    if (Chosen.isEmpty())
+        return;
+    QFile List(Chosen.constFirst());
+    if (!List.exists()) {
+        FDialogs.Message(FWindow, QMessageBox::Warning, LangStrings()[StrNoListFile], QMessageBox::Ok);
+        return;
+    }
+    QStringList Files;
+    if (List.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        for (const QString& Line : QString::fromUtf8(List.readAll()).split(QLatin1Char('\n')))
+            if (QFileInfo(Line).isFile() && IsWma(Line))
+                Files << Line;
+    }
+    FComponents.Files.Clear();
+    FAdder->AddFiles(Files);
+    UpdateListActions();
+}
+
+void TFileListActions::OnExportList()
+{
+    QByteArray Text;
+    for (int Row = 0; Row < FComponents.Files.Count(); ++Row)
+        Text += FComponents.Files.Row(Row).SubItems[TFileListModel::SubPath].toUtf8() + "\r\n";
+    const QString Name = FDialogs.SaveFile(FWindow, TextFilter, QStringLiteral("txt"));
+    if (Name.isEmpty())
+        return;
+    QFile List(Name);
+    if (!List.open(QIODevice::WriteOnly | QIODevice::Truncate) || List.write(Text) != Text.size() || !List.flush())
+        FDialogs.Message(FWindow, QMessageBox::Critical,
+                         QStringLiteral("Cannot create file \"%1\". %2").arg(Name, List.errorString()),
+                         QMessageBox::Ok);
+}
+
+void TFileListActions::OnExample()
+{
+    FAdder->AddFiles({ExeFolderFile(QStringLiteral("Example.wma"))});
+    FComponents.Files.RemoveDuplicates();
+    UpdateListActions();
+}
+
+void TFileListActions::OnRemove()
+{
+    const QList<int> Rows = FView.SelectedRows();
+    if (Rows.isEmpty())
+        return;
+    // Exactly the selected rows go, last first, also when the selection has gaps.
+    for (auto Row = Rows.crbegin(); Row != Rows.crend(); ++Row) {
+        if (FPreview.Plays(FComponents.Files.Row(*Row).SubItems[TFileListModel::SubPath]))
+            FPreview.StopForRemoval();
+        FComponents.Files.RemoveRow(*Row);
+    }
+    if (FComponents.Files.Count() == 0)
+        FStatus.SetPanelText(PanelStatus, QString());
+    UpdateListActions();
+}
+
+void TFileListActions::OnClear()
+{
+    if (FComponents.Files.Count() == 0)
+        return;
+    FPreview.StopForRemoval();
+    FComponents.Files.ClearHeaderImages();
+    FComponents.Files.Clear();
+    FStatus.SetPanelText(PanelStatus, QString());
+    UpdateListActions();
+}
+
+void TFileListActions::OnSelectAll()
+{
+    FView.selectAll();
+}
+
+void TFileListActions::RemoveWithImage(int Image)
+{
+    for (int Row = FComponents.Files.Count() - 1; Row >= 0; --Row) {
+        if (FComponents.Files.Row(Row).ImageIndex != Image)
+            continue;
+        FPreview.StopForRemoval();
+        FComponents.Files.RemoveRow(Row);
+    }
+    UpdateListActions();
+}
+
+void TFileListActions::OnRemoveFailed()
+{
+    RemoveWithImage(TFileListModel::imgFailed);
+}
+
+void TFileListActions::OnRemoveSucceeded()
+{
+    RemoveWithImage(TFileListModel::imgSucceeded);
+}
+
+void TFileListActions::OnOpenFolder()
+{
+    const QList<int> Rows = FView.SelectedRows();
+    if (Rows.isEmpty())
+        return;
+    FShell.ShowItem(QFileInfo(FComponents.Files.Row(Rows.front()).SubItems[TFileListModel::SubPath]).path());
+}
+
+void TFileListActions::OnColumnClick(int Column)
+{
+    FComponents.Files.SetHeaderImage(Column, FSortAscending ? TFileListModel::imgSortDescending
+                                                            : TFileListModel::imgSortAscending);
+    FSortAscending = !FSortAscending;
+    FComponents.Files.Sort(Column, FSortAscending);
+}
+
+} // namespace app

@@ -1,0 +1,101 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+
+class QAction;
+class QMenu;
+class QWidget;
+
+namespace app {
+
+struct TComponents;
+class TBatchStatusBar;
+class TDialogs;
+class TFileAdder;
+class TFileListView;
+class TPreviewControl;
+class TShell;
+
+// What the user does to the batch list: add files, a folder, dropped files, a
+// list file or the example; remove the selected, all, the failed or the
+// succeeded rows; export the list; open a row's folder; sort by a column; and
+// the list's popup menu `pmFiles` and the list-file menu `poplistfile`. Only
+// ".wma" files come in. User-interface thread only.
+class TFileListActions final : public QObject {
+    Q_OBJECT
+
+public:
+    TFileListActions(TComponents& Components, TDialogs& Dialogs, TShell& Shell, TFileListView& View,
+                     TPreviewControl& Preview, TBatchStatusBar& Status, QAction* Convert, QWidget* Window);
+    ~TFileListActions() override;
+
+    QAction* Add() const { return FAdd; }
+    QAction* AddFolder() const { return FAddFolder; }
+    QAction* Remove() const { return FRemove; }
+    QAction* Clear() const { return FClear; }
+    QAction* SelectAll() const { return FSelectAll; }
+    QAction* RemoveFailedItems() const { return FRemoveFailed; }
+    QAction* RemoveSucceededItems() const { return FRemoveSucceeded; }
+    QAction* OpenFolder() const { return FOpenFolder; }
+    QAction* ImportList() const { return FImportList; }
+    QAction* ExportList() const { return FExportList; }
+    QMenu* ListFileMenu() const { return FListFileMenu; }
+    QMenu* FilesMenu() const { return FFilesMenu; }
+    TFileAdder& Adder() const { return *FAdder; }
+
+    // Appends the existing ".wma" files among Paths.
+    void AddDroppedFiles(const QStringList& Paths);
+    // Enables what needs rows by whether there are any, and shows the
+    // empty-list panel when there are none.
+    void UpdateListActions();
+
+private:
+    QAction* NewAction(const char* Text, const char* Name, void (TFileListActions::*Handler)());
+    void OnAdd();
+    void OnAddFolder();
+    void OnImportList();
+    void OnExportList();
+    void OnExample();
+    void OnRemove();
+    void OnClear();
+    void OnSelectAll();
+    void OnRemoveFailed();
+    void OnRemoveSucceeded();
+    void OnOpenFolder();
+    void OnColumnClick(int Column);
+    void RemoveWithImage(int Image);
+    void BuildFilesMenu();
+    void OnFilesPopup();
+    static QStringList WmaFiles(const QStringList& Paths);
+
+    TComponents& FComponents;
+    TDialogs& FDialogs;
+    TShell& FShell;
+    TFileListView& FView;
+    TPreviewControl& FPreview;
+    TBatchStatusBar& FStatus;
+    QAction* FConvert;
+    QWidget* FWindow;
+    TFileAdder* FAdder;
+    QAction* FAdd;
+    QAction* FAddFolder;
+    QAction* FRemove;
+    QAction* FClear;
+    QAction* FSelectAll;
+    QAction* FRemoveFailed;
+    QAction* FRemoveSucceeded;
+    QAction* FOpenFolder;
+    QAction* FImportList;
+    QAction* FExportList;
+    QMenu* FListFileMenu;
+    QMenu* FFilesMenu;
+    // Menu items of pmFiles whose enabling the popup decides: Play, Open
+    // Folder and Remove need a selection, Clear and Select All rows.
+    QList<QAction*> FNeedSelection;
+    QList<QAction*> FNeedRows;
+    bool FSortAscending = false;
+};
+
+} // namespace app

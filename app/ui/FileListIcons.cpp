@@ -1,0 +1,48 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "FileListIcons.h"
+
+#include "app/engine/FileListModel.h"
+
+// The pictures live in the library's resources, which a static library must
+// register itself.
+static void InitBatchIcons()
+{
+    Q_INIT_RESOURCE(BatchIcons);
+}
+
+namespace app {
+
+TFileListIcons::TFileListIcons(QObject* Parent)
+    : QIdentityProxyModel(Parent)
+{
+    InitBatchIcons();
+    const char* const Names[] = {"pending", "failed", "succeeded", "sort-descending", "sort-ascending"};
+    for (size_t Image = 0; Image < FIcons.size(); ++Image)
+        FIcons[Image] = QIcon(QStringLiteral(":/batch/%1.svg").arg(QLatin1String(Names[Image])));
+}
+
+QIcon TFileListIcons::Icon(int Image) const
+{
+    if (Image < 0 || Image >= static_cast<int>(FIcons.size()))
+        return {};
+    return FIcons[static_cast<size_t>(Image)];
+}
+
+QVariant TFileListIcons::data(const QModelIndex& Index, int Role) const
+{
+    if (Role == Qt::DecorationRole && Index.column() == 0)
+        return Icon(QIdentityProxyModel::data(Index, TFileListModel::ImageIndexRole).toInt());
+    return QIdentityProxyModel::data(Index, Role);
+}
+
+QVariant TFileListIcons::headerData(int Section, Qt::Orientation Orientation, int Role) const
+{
+    if (Role == Qt::DecorationRole && Orientation == Qt::Horizontal) {
+        const QIcon Picture = Icon(QIdentityProxyModel::headerData(Section, Orientation,
+                                                                    TFileListModel::ImageIndexRole).toInt());
+        return Picture.isNull() ? QVariant() : QVariant(Picture);
+    }
+    return QIdentityProxyModel::headerData(Section, Orientation, Role);
+}
+
+} // namespace app

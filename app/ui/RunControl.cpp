@@ -1,0 +1,102 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "RunControl.h"
+
+#include "ActionButton.h"
+#include "BatchStatusBar.h"
+#include "Components.h"
+#include "Dialogs.h"
+#include "LogPanel.h"
+#include "Shell.h"
+#include "app/engine/CdSettings.h"
+#include "app/engine/Language.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFileInfo>
+
+namespace app {
+namespace {
+
+constexpr int StrOutputFolder = 12;
+
+} // namespace
+
+TRunControl::TRunControl(TComponents& Components, TDialogs& Dialogs, TShell& Shell, TBatchStatusBar& Status,
+                         TLogPanel& Log, QWidget* Window)
+    : QObject(Window), FComponents(Components), FDialogs(Dialogs), FShell(Shell), FStatus(Status), FLog(Log),
+      FWindow(Window), FConvert(new QAction(QStringLiteral("Convert To Wav"), this)),
+      FStopConvert(new QAction(QStringLiteral("Stop Convert"), this)),
+      FConvertButton(new TActionButton(FConvert, QStringLiteral("btnConvert"), Window)),
+      FStopConvertButton(new TActionButton(FStopConvert, QStringLiteral("btnStopConvert"), Window))
+{
+    FConvert->setObjectName(QStringLiteral("actConvert"));
+    FStopConvert->setObjectName(QStringLiteral("actStopConvert"));
+    FStopConvertButton->hide();
+    connect(FConvert, &QAction::triggered, this, &TRunControl::OnConvert);
+
+    TBatchDriver& Driver = FComponents.Batch;
+    connect(FStopConvert, &QAction::triggered, &Driver, &TBatchDriver::RequestStop);
+    connect(&Driver, &TBatchDriver::LogLine, &FLog, &TLogPanel::Append);
+    connect(&Driver, &TBatchDriver::StatusText, &FStatus, &TBatchStatusBar::SetPanelText);
+    connect(&Driver, &TBatchDriver::ProgressChanged, &FStatus, &TBatchStatusBar::ShowProgress);
+    connect(&Driver, &TBatchDriver::ProgressHidden, &FStatus, &TBatchStatusBar::HideProgress);
+    connect(&Driver, &TBatchDriver::ConvertButtonShown, this, &TRunControl::ShowConvertButton);
+    connect(&Driver, &TBatchDriver::MissingFile, this, [this](const QString& Message) {
+        SetBusyCursor(false);
+        FDialogs.Message(FWindow, QMessageBox::Information, Message, QMessageBox::Ok);
+    });
+    connect(&Driver, &TBatchDriver::RunStopped, this, [this] { SetBusyCursor(false); });
+    connect(&Driver, &TBatchDriver::RunFinished, this, &TRunControl::OnRunFinished);
+}
+
+TRunControl::~TRunControl()
+{
+    SetBusyCursor(false);
+}
+
+void TRunControl::SetBusyCursor(bool Busy)
+{
+    if (Busy == FBusyCursor)
+        return;
+    FBusyCursor = Busy;
+    if (Busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void TRunControl::ShowConvertButton(bool Shown)
+{
+    FConvertButton->setVisible(Shown);
+    FStopConvertButton->setVisible(!Shown);
+}
+
+void TRunControl::OnConvert()
+{
+    SetBusyCursor(true);
+    QString Start = FComponents.Settings.SavePath();
+    if (!QFileInfo(Start).isDir())
+        Start.clear();
+    const QString Folder = FDialogs.BrowseForFolder(FWindow, LangStrings()[StrOutputFolder], Start);
+    if (Folder.isEmpty()) {
+        SetBusyCursor(false);
+        return;
+    }
+    FLog.ShowLog(true);
+    FComponents.Batch.StartRun(Folder);
+}
+
+void TRunControl::OnRunFinished(const QString& Message, const QString& LastOutput)
+{
+    SetBusyCursor(false);
+    const auto Answer = FDialogs.Message(FWindow, QMessageBox::Information, Message,
+                                         QMessageBox::Ok | QMessageBox::Cancel);
+    if (Answer != QMessageBox::Ok)
+        return;
+    if (QFileInfo(LastOutput).isFile())
+        FShell.ShowItem(LastOutput);
+    else
+        FShell.OpenFolder(QFileInfo(LastOutput).path());
+}
+
+} // namespace app

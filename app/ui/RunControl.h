@@ -1,0 +1,57 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QObject>
+
+class QAction;
+class QPushButton;
+class QWidget;
+
+namespace app {
+
+struct TComponents;
+class TBatchStatusBar;
+class TDialogs;
+class TLogPanel;
+class TShell;
+
+// The conversion run as the window shows it: "Convert To Wav" asks for the
+// output folder and starts the batch driver; "Stop Convert" takes its place
+// while the run lasts. The driver's log lines go to the log panel, its texts
+// and progress to the status bar, its questions to the dialogs, and the end
+// question's OK to the file manager. The cursor is the hourglass from the
+// start of a run to its end. User-interface thread only.
+class TRunControl final : public QObject {
+    Q_OBJECT
+
+public:
+    TRunControl(TComponents& Components, TDialogs& Dialogs, TShell& Shell, TBatchStatusBar& Status, TLogPanel& Log,
+                QWidget* Window);
+    ~TRunControl() override;
+
+    QAction* Convert() const { return FConvert; }
+    QAction* StopConvert() const { return FStopConvert; }
+    // The two buttons share one place: one of them shows.
+    QPushButton* ConvertButton() const { return FConvertButton; }
+    QPushButton* StopConvertButton() const { return FStopConvertButton; }
+
+private:
+    void OnConvert();
+    void OnRunFinished(const QString& Message, const QString& LastOutput);
+    void ShowConvertButton(bool Shown);
+    void SetBusyCursor(bool Busy);
+
+    TComponents& FComponents;
+    TDialogs& FDialogs;
+    TShell& FShell;
+    TBatchStatusBar& FStatus;
+    TLogPanel& FLog;
+    QWidget* FWindow;
+    QAction* FConvert;
+    QAction* FStopConvert;
+    QPushButton* FConvertButton;
+    QPushButton* FStopConvertButton;
+    bool FBusyCursor = false;
+};
+
+} // namespace app
