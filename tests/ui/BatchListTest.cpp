@@ -1,0 +1,326 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The batch list as the user fills, orders and empties it.
+#include "BatchPageFixture.h"
+
+#include "app/ui/FileAdder.h"
+
+#include <QHeaderView>
+#include <QApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QProgressDialog>
+#include <QRegularExpression>
+#include <QTest>
+#include <QTimer>
+
+using namespace uitest;
+using app::TFileListModel;
+
+
+TEST_F(BatchPageTest, AnAddedFileShowsWhatItsProbeFound)
+{
+    const QString A = Wma("a.wma");
+    AddByDialog({A});
+    ASSERT_EQ(Files().Count(), 1);
+    EXPECT_EQ(Dialogs.OpenFilters, QStringList{"WMA FILE(*.wma)"});
+    // What ffprobe reads from the same file.
+    std::string Probe;
+    autest::RunCommand("ffprobe -v error -show_entries stream=sample_rate,channels -of csv=p=0 '" + A.toStdString() +
+                           "'",
+                       &Probe);
+    EXPECT_EQ(Probe, "44100,2\n");
+    EXPECT_EQ(Cell(0, 0), "a.wma");
+    EXPECT_EQ(Cell(0, 1), "");
+    EXPECT_EQ(Cell(0, 3), A);
+    EXPECT_EQ(Cell(0, 4), "0:01");
+    EXPECT_EQ(Cell(0, 5), "44100");
+    EXPECT_EQ(Cell(0, 6), "16");
+    EXPECT_EQ(Cell(0, 7), "Stereo");
+    EXPECT_EQ(Cell(0, 8), "64");
+    // Whole kilobytes plus a half, rounded up: one more than the whole kilobytes.
+    EXPECT_EQ(Cell(0, 2), QLocale().toString(QFileInfo(A).size() / 1024 + 1) + " KB");
+    // Pending: an icon, and no result text yet.
+    EXPECT_FALSE(Page->FileList().model()->index(0, 0).data(Qt::DecorationRole).value<QIcon>().isNull());
+    EXPECT_TRUE(Cell(0, 0, Qt::ToolTipRole).isEmpty());
+    EXPECT_FALSE(Child("pnlempty")->isVisible());
+    EXPECT_TRUE(Page->Run().Convert()->isEnabled());
+}
+
+TEST_F(BatchPageTest, TheEmptyListShowsItsPanelAndOnlyWhatWorksWithoutRows)
+{
+    EXPECT_TRUE(Child("pnlempty")->isVisible());
+    for (QAction* Action : {Actions().Remove(), Actions().Clear(), Actions().ExportList(),
+                            Actions().RemoveFailedItems(), Actions().RemoveSucceededItems(), Page->Run().Convert()})
+        EXPECT_FALSE(Action->isEnabled()) << Action->objectName().toStdString();
+    EXPECT_TRUE(Actions().Add()->isEnabled());
+    // A cancelled Add leaves the panel as it was.
+    Actions().Add()->trigger();
+    EXPECT_TRUE(Child("pnlempty")->isVisible());
+    EXPECT_EQ(Files().Count(), 0);
+}
+
+TEST_F(BatchPageTest, TheExampleLinkAddsTheExampleBesideTheProgram)
+{
+    QLabel* Link = Child<QLabel>("lblexample");
+    ASSERT_NE(Link, nullptr);
+    emit Link->linkActivated(QStringLiteral("example"));
+    emit Link->linkActivated(QStringLiteral("example"));
+    EXPECT_EQ(Paths(), QStringList{app::ExeFolderFile("Example.wma")});
+    EXPECT_FALSE(Cell(0, 5).isEmpty());
+}
+
+TEST_F(BatchPageTest, OnlyExistingWmaFilesComeIn)
+{
+    const QString A = Wma("a.wma"), Upper = Wma("LOUD.WMA");
+    const QString Mp3 = Make("song.mp3", "ffmpeg -v error -y -i %1 -c:a libmp3lame %2");
+    QDir().mkpath(Path("folder.wma"));
+    // A dropped folder, an .mp3 and a missing file add nothing.
+    Page->AddDroppedFiles({Path("folder.wma"), Mp3, Path("gone.wma")});
+    EXPECT_EQ(Files().Count(), 0);
+    // The Add dialog's .mp3 is skipped; the upper-case extension passes.
+    AddByDialog({A, Mp3, Upper});
+    EXPECT_EQ(Paths(), (QStringList{A, Upper}));
+}
+
+TEST_F(BatchPageTest, TheSameFileByAddAndByDropLeavesOneRow)
+{
+    const QString A = Wma("a.wma"), B = Wma("b.wma");
+    AddByDialog({A});
+    Page->AddDroppedFiles({B, A, B});
+    EXPECT_EQ(Paths(), (QStringList{A, B}));
+}
+
+TEST_F(BatchPageTest, AddFolderReplacesTheListWithTheFoldersOwnWmaFiles)
+{
+    const QString Old = Wma("old.wma");
+    AddByDialog({Old});
+    const QString One = Wma("music/one.wma"), Two = Wma("music/two.WMA"), Three = Wma("music/.three.wma");
+    Wma("music/deeper/four.wma");
+    Make("music/five.mp3", "ffmpeg -v error -y -i %1 -c:a libmp3lame %2");
+    Dialogs.FolderAnswers.push_back(Path("music"));
+    Actions().AddFolder()->trigger();
+    EXPECT_EQ(Dialogs.FolderTitles, QStringList{app::LangStrings()[11]});
+    QStringList Got = Paths();
+    Got.sort();
+    QStringList Expected{One, Two, Three};
+    Expected.sort();
+    EXPECT_EQ(Got, Expected);
+    // Cancelling the folder browser keeps the list.
+    Actions().AddFolder()->trigger();
+    EXPECT_EQ(Files().Count(), 3);
+}
+
+TEST_F(BatchPageTest, ExportAndImportKeepTheListsOrderAndItsRepeatedLines)
+{
+    const QString A = Wma("a.wma"), B = Wma("b.wma");
+    AddByDialog({B, A});
+    Dialogs.SaveAnswers.push_back(Path("list.txt"));
+    Actions().ExportList()->trigger();
+    EXPECT_EQ(Dialogs.SaveFilters, QStringList{"TEXT FILE(*.txt)"});
+    const std::vector<uint8_t> Bytes = autest::ReadBytes(Path("list.txt").toStdString());
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(Bytes.data()), static_cast<int>(Bytes.size())),
+              (B + "\r\n" + A + "\r\n").toUtf8());
+
+    // A list with a repeated path, a missing file, another kind and a blank line.
+    const QString Mp3 = Make("c.mp3", "ffmpeg -v error -y -i %1 -c:a libmp3lame %2");
+    const QByteArray Text = (A + "\r\n" + Path("gone.wma") + "\r\n" + A + "\r\n" + Mp3 + "\r\n\r\n" + B).toUtf8();
+    autest::WriteBytes(Path("import.txt").toStdString(), std::vector<uint8_t>(Text.begin(), Text.end()));
+    Dialogs.OpenAnswers.push_back({Path("import.txt")});
+    Actions().ImportList()->trigger();
+    EXPECT_EQ(Paths(), (QStringList{A, A, B}));
+}
+
+TEST_F(BatchPageTest, ImportingAMissingListFileWarnsAndChangesNothing)
+{
+    const QString A = Wma("a.wma");
+    AddByDialog({A});
+    Dialogs.OpenAnswers.push_back({Path("nothing.txt")});
+    Actions().ImportList()->trigger();
+    ASSERT_EQ(Dialogs.Messages.size(), 1u);
+    EXPECT_EQ(Dialogs.Messages[0].Icon, QMessageBox::Warning);
+    EXPECT_EQ(Dialogs.Messages[0].Text, app::LangStrings()[26]);
+    EXPECT_EQ(Paths(), QStringList{A});
+}
+
+TEST_F(BatchPageTest, AnEmptyFileReadsOneKilobyteAndNoFormat)
+{
+    autest::WriteBytes(Path("empty.wma").toStdString(), {});
+    Page->AddDroppedFiles({Path("empty.wma")});
+    ASSERT_EQ(Files().Count(), 1);
+    EXPECT_EQ(Cell(0, 2), "1 KB");
+    EXPECT_EQ(Cell(0, 5), "");
+}
+
+// Rows given straight to the list, as the probe would give them, so that the
+// sort sees values no short test file has.
+class BatchSortTest : public BatchPageTest {
+protected:
+    void Row(const QString& Name, const QString& Size, const QString& Length)
+    {
+        TFileListModel::TRow Row;
+        Row.Caption = Name;
+        Row.SubItems[TFileListModel::SubSize] = Size;
+        Row.SubItems[TFileListModel::SubPath] = "/music/" + Name;
+        Row.SubItems[TFileListModel::SubLength] = Length;
+        std::vector<TFileListModel::TRow> Rows;
+        Rows.push_back(Row);
+        Files().AddRows(std::move(Rows));
+        Actions().UpdateListActions();
+    }
+    void ClickHeader(int Column) { emit Page->FileList().header()->sectionClicked(Column); }
+    int HeaderImage(int Column)
+    {
+        return Files().headerData(Column, Qt::Horizontal, TFileListModel::ImageIndexRole).toInt();
+    }
+};
+
+TEST_F(BatchSortTest, LengthsSortAsMinutesThenSeconds)
+{
+    Row("b", "2,048 KB", "75:10");
+    Row("a", "999 KB", "9:59");
+    Row("c", "10 KB", "0:05");
+    ClickHeader(4);
+    EXPECT_EQ(Captions(), (QStringList{"c", "a", "b"}));
+    EXPECT_EQ(HeaderImage(4), TFileListModel::imgSortAscending);
+    EXPECT_FALSE(Page->FileList().model()->headerData(4, Qt::Horizontal, Qt::DecorationRole).value<QIcon>().isNull());
+    EXPECT_EQ(HeaderImage(0), TFileListModel::imgNone);
+    // Twice reverses.
+    ClickHeader(4);
+    EXPECT_EQ(Captions(), (QStringList{"b", "a", "c"}));
+    EXPECT_EQ(HeaderImage(4), TFileListModel::imgSortDescending);
+}
+
+TEST_F(BatchSortTest, SizesSortByTheirDigitsAndTheDirectionIsShared)
+{
+    Row("b", "2,048 KB", "1:00");
+    Row("a", "999 KB", "1:00");
+    Row("C", "10 KB", "1:00");
+    ClickHeader(2);
+    EXPECT_EQ(Captions(), (QStringList{"C", "a", "b"}));
+    // Another column flips the direction too; captions compare exactly, so "C" < "a".
+    ClickHeader(0);
+    EXPECT_EQ(Captions(), (QStringList{"b", "a", "C"}));
+    EXPECT_EQ(HeaderImage(2), TFileListModel::imgNone);
+    EXPECT_EQ(HeaderImage(0), TFileListModel::imgSortDescending);
+    // The selection goes with its row.
+    Select({0});
+    ClickHeader(0);
+    EXPECT_EQ(Captions(), (QStringList{"C", "a", "b"}));
+    EXPECT_EQ(Page->FileList().SelectedRows(), QList<int>{2});
+}
+
+TEST_F(BatchSortTest, RemoveDeletesExactlyTheSelectedRows)
+{
+    for (const char* Name : {"r0", "r1", "r2", "r3", "r4", "r5", "r6"})
+        Row(Name, "1 KB", "0:01");
+    Select({2, 5});
+    Actions().Remove()->trigger();
+    EXPECT_EQ(Captions(), (QStringList{"r0", "r1", "r3", "r4", "r6"}));
+    // Del on the list does the same.
+    Select({0});
+    QApplication::setActiveWindow(Page.get());
+    Page->FileList().setFocus();
+    QTest::keyClick(&Page->FileList(), Qt::Key_Delete);
+    EXPECT_EQ(Captions(), (QStringList{"r1", "r3", "r4", "r6"}));
+}
+
+TEST_F(BatchSortTest, FailedAndSucceededRowsGoByTheirImage)
+{
+    for (const char* Name : {"ok1", "bad1", "new", "ok2", "bad2"})
+        Row(Name, "1 KB", "0:01");
+    Files().SetImageIndex(0, TFileListModel::imgSucceeded);
+    Files().SetImageIndex(3, TFileListModel::imgSucceeded);
+    Files().SetImageIndex(1, TFileListModel::imgFailed);
+    Files().SetImageIndex(4, TFileListModel::imgFailed);
+    Actions().RemoveFailedItems()->trigger();
+    EXPECT_EQ(Captions(), (QStringList{"ok1", "new", "ok2"}));
+    Actions().RemoveSucceededItems()->trigger();
+    EXPECT_EQ(Captions(), QStringList{"new"});
+    Status().SetPanelText(0, "old text");
+    ClickHeader(0);
+    Actions().Clear()->trigger();
+    EXPECT_EQ(Files().Count(), 0);
+    EXPECT_EQ(Status().PanelText(0), "");
+    EXPECT_EQ(HeaderImage(0), TFileListModel::imgNone);
+    EXPECT_TRUE(Child("pnlempty")->isVisible());
+}
+
+TEST_F(BatchSortTest, ThePopupEnablesByTheSelectionAndTheRows)
+{
+    QMenu* Menu = Actions().FilesMenu();
+    QStringList Texts;
+    for (QAction* Item : Menu->actions())
+        Texts << (Item->isSeparator() ? QString("-") : Item->text());
+    EXPECT_EQ(Texts, (QStringList{"Play", "-", "Open Folder", "-", "&Add", "Add &Folder", "-",
+                                  "Select All\t" + QKeySequence(QKeySequence::SelectAll).toString(QKeySequence::NativeText),
+                                  "&Remove\t" + QKeySequence(QKeySequence::Delete).toString(QKeySequence::NativeText),
+                                  "&Clear", "-", "R&emove Failed Items", "Re&move Succeeded Items"}));
+    EXPECT_EQ(Menu->defaultAction(), Menu->actions().at(0));
+    auto Enabled = [&] {
+        emit Page->FileList().customContextMenuRequested(QPoint(5, 5));
+        QStringList On;
+        for (QAction* Item : Menu->actions())
+            if (!Item->isSeparator() && Item->isEnabled())
+                On << Item->text().section('\t', 0, 0);
+        Menu->hide();
+        return On;
+    };
+    EXPECT_EQ(Enabled(), (QStringList{"&Add", "Add &Folder", "R&emove Failed Items", "Re&move Succeeded Items"}));
+    Row("a", "1 KB", "0:01");
+    Row("b", "1 KB", "0:01");
+    EXPECT_EQ(Enabled(), (QStringList{"&Add", "Add &Folder", "Select All", "&Clear", "R&emove Failed Items",
+                                      "Re&move Succeeded Items"}));
+    // Select All selects every row; then everything is on, and the Remove
+    // button kept its own state all along.
+    Actions().SelectAll()->trigger();
+    EXPECT_EQ(Page->FileList().SelectedRows(), (QList<int>{0, 1}));
+    EXPECT_EQ(Enabled().size(), 9);
+    EXPECT_TRUE(Child<QPushButton>("btnRemove")->isEnabled());
+}
+
+TEST_F(BatchSortTest, OpenFolderShowsTheFirstSelectedRowsFolder)
+{
+    Row("a", "1 KB", "0:01");
+    Actions().OpenFolder()->trigger();
+    EXPECT_TRUE(Shell.ShownItems.isEmpty());
+    Select({0});
+    Actions().OpenFolder()->trigger();
+    EXPECT_EQ(Shell.ShownItems, QStringList{"/music"});
+}
+
+TEST_F(BatchPageTest, AddingManyFilesShowsTheirCountAndCancelKeepsWhatCameIn)
+{
+    const QString Source = Wma("source.wma");
+    QStringList Many;
+    QDir().mkpath(Path("many"));
+    for (int I = 0; I < 3000; ++I) {
+        const QString Name = Path(QString("many/%1.wma").arg(I, 4, 10, QChar('0')));
+        ASSERT_TRUE(QFile::link(Source, Name));
+        Many << Name;
+    }
+    QString Label;
+    int Repaints = 0;
+    QTimer Watch;
+    QObject::connect(&Watch, &QTimer::timeout, [&] {
+        ++Repaints;
+        auto* Progress = Page->findChild<QProgressDialog*>("dlgAddProgress");
+        if (Progress == nullptr || !Progress->isVisible() || Progress->value() < 1)
+            return;
+        Label = Progress->labelText();
+        for (QPushButton* Button : Progress->findChildren<QPushButton*>())
+            if (Button->text() == "Cancel")
+                Button->click();
+    });
+    Watch.start(20);
+    Page->AddDroppedFiles(Many);
+    Watch.stop();
+    // The window's events ran while the files came in; the dialog counted them.
+    EXPECT_GT(Repaints, 10);
+    EXPECT_TRUE(QRegularExpression("^Adding files: \\d+ of 3000$").match(Label).hasMatch()) << Label.toStdString();
+    const int Count = Files().Count();
+    EXPECT_GT(Count, 0);
+    EXPECT_LT(Count, 3000);
+    EXPECT_EQ(Paths(), Many.mid(0, Count));
+    EXPECT_EQ(Page->findChild<QProgressDialog*>("dlgAddProgress"), nullptr);
+    EXPECT_FALSE(Actions().Adder().Busy());
+}

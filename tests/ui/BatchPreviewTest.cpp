@@ -1,0 +1,180 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Preview playback of listed files on the tests' private sound server.
+#include "BatchPageFixture.h"
+
+#include "audio/playback/SoundServer.h"
+
+#include <QProgressBar>
+#include <QTest>
+
+using namespace uitest;
+
+namespace {
+
+class BatchPreviewTest : public BatchPageTest {
+protected:
+    app::TPreviewControl& Preview() { return Page->Preview(); }
+    au::TOutputStatus State() { return Components.Preview.Status(); }
+    QString Panel() { return Status().PanelText(1); }
+    QProgressBar* Bar() { return Preview().Bar(); }
+    bool PlaysSoon(const QString& Name)
+    {
+        return autest::RunUntil([&] { return State() == au::osRunning && Panel() == "Playing:" + Name; });
+    }
+    // The output is past its start-up, where it does not take a pause yet.
+    bool ProgressShown()
+    {
+        return autest::RunUntil([&] { return Bar()->value() > 0; });
+    }
+    bool EndsSoon()
+    {
+        return autest::RunUntil([&] { return State() == au::osIdle && Panel().isEmpty(); });
+    }
+    // Nothing starts for a while.
+    bool StaysIdle()
+    {
+        return !autest::RunUntil([&] { return State() != au::osIdle; }, 800);
+    }
+    void DoubleClick(int Row)
+    {
+        app::TFileListView& View = Page->FileList();
+        const QRect Cell = View.visualRect(View.model()->index(Row, 0));
+        QTest::mouseClick(View.viewport(), Qt::LeftButton, Qt::NoModifier, Cell.center());
+        QTest::mouseDClick(View.viewport(), Qt::LeftButton, Qt::NoModifier, Cell.center());
+    }
+};
+
+} // namespace
+
+TEST_F(BatchPreviewTest, DoubleClickPlaysARowAndAnotherSwitchesAtOnce)
+{
+    Page->AddDroppedFiles({LongWma("first.wma", 30), LongWma("second.wma", 30)});
+    DoubleClick(0);
+    ASSERT_TRUE(PlaysSoon("first.wma"));
+    EXPECT_TRUE(Preview().Pause()->isEnabled());
+    EXPECT_TRUE(Preview().Stop()->isEnabled());
+    DoubleClick(1);
+    EXPECT_EQ(Panel(), "Playing:second.wma");
+    EXPECT_EQ(State(), au::osRunning);
+    EXPECT_TRUE(Preview().Plays(Path("second.wma")));
+}
+
+TEST_F(BatchPreviewTest, PlayOverThreeSelectedRowsEndsWithTheLastPlaying)
+{
+    Page->AddDroppedFiles({LongWma("a.wma", 30), LongWma("b.wma", 30), LongWma("c.wma", 30)});
+    Select({0, 1, 2});
+    Preview().Play()->trigger();
+    ASSERT_TRUE(PlaysSoon("c.wma"));
+}
+
+TEST_F(BatchPreviewTest, StopEmptiesThePanelReturnsTheBarAndStartsNoOtherRow)
+{
+    Page->AddDroppedFiles({LongWma("a.wma", 30), LongWma("b.wma", 30)});
+    Select({0});
+    Preview().Play()->trigger();
+    ASSERT_TRUE(PlaysSoon("a.wma"));
+    ASSERT_TRUE(ProgressShown());
+    Select({0, 1});
+    Preview().Stop()->trigger();
+    ASSERT_TRUE(EndsSoon());
+    EXPECT_EQ(Bar()->value(), 0);
+    EXPECT_TRUE(StaysIdle());
+}
+
+TEST_F(BatchPreviewTest, AFileThatEndsHandsOverToTheNextUnlessPauseWasUsed)
+{
+    Page->AddDroppedFiles({LongWma("long.wma", 30), Wma("a.wma"), Wma("b.wma")});
+    Select({1});
+    Preview().Play()->trigger();
+    ASSERT_TRUE(PlaysSoon("a.wma"));
+    // Three rows are selected when row 1 ends: row 2 follows.
+    Select({0, 1, 2});
+    ASSERT_TRUE(PlaysSoon("b.wma"));
+    ASSERT_TRUE(EndsSoon());
+
+    Select({0});
+    Preview().Play()->trigger();
+    ASSERT_TRUE(PlaysSoon("long.wma"));
+    ASSERT_TRUE(ProgressShown());
+    Preview().Pause()->trigger();
+    EXPECT_EQ(Panel(), "Pause:long.wma");
+    EXPECT_EQ(Preview().Pause()->text(), "Resume");
+    EXPECT_EQ(Child<QPushButton>("btnPause")->text(), "Resume");
+    EXPECT_EQ(State(), au::osPaused);
+    Preview().Pause()->trigger();
+    EXPECT_EQ(Panel(), "Playing:long.wma");
+    EXPECT_EQ(Preview().Pause()->text(), "Pause");
+    // To the end at once, with every row selected.
+    QTest::mouseClick(Bar(), Qt::LeftButton, Qt::NoModifier, QPoint(Bar()->width() - 1, 2));
+    Select({0, 1, 2});
+    ASSERT_TRUE(EndsSoon());
+    EXPECT_TRUE(StaysIdle());
+}
+
+TEST_F(BatchPreviewTest, AClickOnTheBarSeeksByItsDistanceFromThePositionOnlyWhilePlaying)
+{
+    Page->AddDroppedFiles({LongWma("long.wma", 60)});
+    Bar()->setFixedWidth(200);
+    Select({0});
+    Preview().Play()->trigger();
+    ASSERT_TRUE(PlaysSoon("long.wma"));
+    ASSERT_TRUE(ProgressShown());
+    // Paused, a click does nothing.
+    Preview().Pause()->trigger();
+    const int Before = Bar()->value();
+    QTest::mouseClick(Bar(), Qt::LeftButton, Qt::NoModifier, QPoint(180, Bar()->height() / 2));
+    Preview().Pause()->trigger();
+    autest::RunUntil([] { return false; }, 300);
+    EXPECT_LT(Bar()->value(), Before + 5);
+    // At 10 %, the middle of the bar moves the file on by 40 % of its length.
+    Bar()->setValue(10);
+    QTest::mouseClick(Bar(), Qt::LeftButton, Qt::NoModifier, QPoint(100, Bar()->height() / 2));
+    ASSERT_TRUE(autest::RunUntil([&] { return Bar()->value() >= 40; }, 5000));
+    EXPECT_LT(Bar()->value(), 50);
+}
+
+TEST_F(BatchPreviewTest, AFileThatDoesNotDecodeSaysSoAndDoesNotPlay)
+{
+    autest::WriteBytes(Path("bad.wma").toStdString(), std::vector<uint8_t>(3000, 0x41));
+    Page->AddDroppedFiles({Path("bad.wma")});
+    Select({0});
+    Preview().Play()->trigger();
+    EXPECT_EQ(Panel(), app::LangStrings()[17]);
+    EXPECT_TRUE(StaysIdle());
+    // Pause has nothing to pause.
+    Preview().Pause()->trigger();
+    EXPECT_EQ(Panel(), app::LangStrings()[17]);
+}
+
+TEST_F(BatchPreviewTest, RemovingThePlayingRowStopsThePreview)
+{
+    Page->AddDroppedFiles({LongWma("a.wma", 30), LongWma("b.wma", 30)});
+    Select({0});
+    Preview().Play()->trigger();
+    ASSERT_TRUE(PlaysSoon("a.wma"));
+    // Another row goes and the preview plays on.
+    Select({1});
+    Page->ListActions().Remove()->trigger();
+    EXPECT_EQ(State(), au::osRunning);
+    Select({0});
+    Page->ListActions().Remove()->trigger();
+    EXPECT_FALSE(Preview().Pause()->isEnabled());
+    EXPECT_FALSE(Preview().Stop()->isEnabled());
+    ASSERT_TRUE(EndsSoon());
+}
+
+TEST_F(BatchPreviewTest, AConversionRunStopsThePreview)
+{
+    Page->AddDroppedFiles({LongWma("a.wma", 30), Wma("b.wma")});
+    Select({0});
+    Preview().Play()->trigger();
+    ASSERT_TRUE(PlaysSoon("a.wma"));
+    Select({0, 1});
+    QDir().mkpath(Path("out"));
+    Dialogs.FolderAnswers.push_back(Path("out"));
+    Page->Run().Convert()->trigger();
+    EXPECT_FALSE(Preview().Play()->isEnabled());
+    ASSERT_TRUE(EndsSoon());
+    ASSERT_TRUE(autest::RunUntil([&] { return !Dialogs.Messages.empty(); }));
+    EXPECT_EQ(State(), au::osIdle);
+}

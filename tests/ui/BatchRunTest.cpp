@@ -1,0 +1,246 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Conversion runs started, watched and stopped in the window.
+#include "BatchPageFixture.h"
+
+#include "app/engine/FileProbe.h"
+#include "app/ui/FileListIcons.h"
+
+#include <QApplication>
+#include <QProgressBar>
+#include <QRegularExpression>
+
+using namespace uitest;
+using app::TFileListModel;
+
+namespace {
+
+// Log lines with their time stamps replaced by [T].
+QStringList Plain(QStringList Lines)
+{
+    for (QString& Line : Lines)
+        Line.replace(QRegularExpression("^\\[\\d\\d:\\d\\d:\\d\\d\\]"), "[T]");
+    return Lines;
+}
+
+class BatchRunTest : public BatchPageTest {
+protected:
+    // Appends the probe's rows for Paths, as the window's adders do.
+    void AddProbed(const QStringList& Paths)
+    {
+        std::vector<TFileListModel::TRow> Rows;
+        for (const QString& File : Paths)
+            Rows.push_back(app::ProbeFile(File).Row);
+        Files().AddRows(std::move(Rows));
+        Actions().UpdateListActions();
+    }
+    QString Out() const { return Path("out"); }
+    // Starts a run into the output folder and answers the end question with Answer.
+    void Convert(QMessageBox::StandardButton Answer = QMessageBox::Ok)
+    {
+        QDir().mkpath(Out());
+        Dialogs.FolderAnswers.push_back(Out());
+        Dialogs.MessageAnswers.push_back(Answer);
+        Page->Run().Convert()->trigger();
+    }
+    bool Finished()
+    {
+        return autest::RunUntil([this] { return !Dialogs.Messages.empty(); }, 60000);
+    }
+    QStringList Log() { return Plain(Page->Log().Lines()); }
+    QPushButton* ConvertButton() { return Child<QPushButton>("btnConvert"); }
+    QPushButton* StopButton() { return Child<QPushButton>("btnStopConvert"); }
+};
+
+} // namespace
+
+TEST_F(BatchRunTest, CancellingTheFolderBrowserChangesNothing)
+{
+    AddProbed({Wma("a.wma")});
+    Files().SetImageIndex(0, TFileListModel::imgSucceeded);
+    Page->Run().Convert()->trigger();
+    EXPECT_EQ(Dialogs.FolderTitles, QStringList{app::LangStrings()[12]});
+    EXPECT_EQ(Page->Log().Lines(), QStringList{""});
+    EXPECT_FALSE(Child("pnlLog")->isVisible());
+    EXPECT_EQ(Files().Row(0).ImageIndex, TFileListModel::imgSucceeded);
+    EXPECT_EQ(Status().PanelText(0), "");
+    EXPECT_FALSE(Page->Converting());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(ConvertButton()->isVisible());
+}
+
+TEST_F(BatchRunTest, AListedFileThatIsGoneRefusesTheRun)
+{
+    Settings.SetSavePath(Path("no such folder"));
+    AddProbed({Wma("a.wma"), Wma("b.wma")});
+    QFile::remove(Path("b.wma"));
+    Page->Run().Convert()->trigger();
+    Dialogs.FolderAnswers.push_back(Out());
+    QDir().mkpath(Out());
+    Page->Run().Convert()->trigger();
+    // A start folder that does not exist is not offered.
+    EXPECT_EQ(Dialogs.FolderStarts, (QStringList{"", ""}));
+    ASSERT_EQ(Dialogs.Messages.size(), 1u);
+    EXPECT_EQ(Dialogs.Messages[0].Text, app::LangStrings()[14]);
+    EXPECT_EQ(Dialogs.Messages[0].Icon, QMessageBox::Information);
+    EXPECT_FALSE(Page->Converting());
+    EXPECT_TRUE(ConvertButton()->isVisible());
+    EXPECT_FALSE(StopButton()->isVisible());
+    EXPECT_TRUE(Page->FileList().isEnabled());
+    EXPECT_TRUE(Page->Run().Convert()->isEnabled());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_FALSE(QFileInfo::exists(Out() + "/a.wav"));
+}
+
+// Every kind the decoders read, a damaged file and an upper-case extension, in
+// one run; the window must write what kelvaro-cli writes with the same format.
+TEST_F(BatchRunTest, AWholeRunWritesWhatTheCommandLineToolWrites)
+{
+    const QString Wma1 = Wma("a.wma");
+    const QString Mp3 = Make("c.mp3", "ffmpeg -v error -y -i %1 -c:a libmp3lame -b:a 128k %2");
+    const QString Flac = Make("d.flac", "flac -s -f -o %2 %1", "tone-48000-24-2.wav");
+    const QString Damaged = Path("damaged.wma");
+    autest::WriteBytes(Damaged.toStdString(), std::vector<uint8_t>(6000, 0x41));
+    const QString Ogg = Make("e.ogg", "oggenc -Q -o %2 %1", "tone-22050-16-1.wav");
+    const QString Ape = Path("f.ape");
+    QFile::copy(QString::fromStdString(autest::FixturesDir() + "/tone-8000-8-1.ape"), Ape);
+    const QString Tta = Make("g.tta", "ffmpeg -v error -y -i %1 -c:a tta %2");
+    const QString Upper = Wma("B.WMA", "tone-22050-16-1.wav");
+    AddProbed({Wma1, Mp3, Flac, Damaged, Ogg, Ape, Tta});
+    Page->AddDroppedFiles({Upper});
+    ASSERT_EQ(Files().Count(), 8);
+
+    Settings.SetMRate("22050");
+    Settings.SetMBit("24");
+    Settings.SetMChannel(0);
+    Settings.SetMEncoding(0);
+    Convert();
+    EXPECT_TRUE(StopButton()->isVisible());
+    EXPECT_FALSE(ConvertButton()->isVisible());
+    EXPECT_FALSE(Page->FileList().isEnabled());
+    EXPECT_FALSE(Page->Preview().Play()->isEnabled());
+    EXPECT_FALSE(Child<QPushButton>("btnOption")->isEnabled());
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    EXPECT_TRUE(Child("pnlLog")->isVisible());
+    EXPECT_EQ(Child<QPushButton>("btnOpenLog")->text(), "Hide log...");
+    bool SawPercent = false, SawConverting = false;
+    ASSERT_TRUE(autest::RunUntil(
+        [&] {
+            SawPercent |= Status().Progress()->isVisible() &&
+                          QRegularExpression("^\\d+%$").match(Status().PanelText(4)).hasMatch();
+            SawConverting |= Status().PanelText(0).startsWith("Converting: ");
+            return !Dialogs.Messages.empty();
+        },
+        60000));
+    EXPECT_TRUE(SawPercent);
+    EXPECT_TRUE(SawConverting);
+
+    // The same list through kelvaro-cli.
+    const QString CliOut = Path("cli");
+    std::string CliLog;
+    std::string Command = "'" + app::ExeFolderFile("kelvaro-cli").toStdString() +
+                          "' convert -o '" + CliOut.toStdString() + "' -r 22050 -b 24 -c keep -e pcm";
+    for (const QString& File : Paths())
+        Command += " '" + File.toStdString() + "'";
+    EXPECT_EQ(autest::RunCommand(Command + " 2>/dev/null", &CliLog), 1); // one file failed
+    // The tool ends its output with a line break after the empty last line.
+    EXPECT_EQ(Log(), Plain(QString::fromStdString(CliLog).chopped(1).split('\n')));
+
+    const QStringList Names{"a.wav", "c.wav", "d.wav", "e.wav", "f.wav", "g.wav", "B.wav"};
+    for (const QString& Name : Names) {
+        const auto Mine = autest::ReadBytes((Out() + "/" + Name).toStdString());
+        EXPECT_GT(Mine.size(), 44u) << Name.toStdString();
+        EXPECT_TRUE(Mine == autest::ReadBytes((CliOut + "/" + Name).toStdString())) << Name.toStdString();
+    }
+    std::string Format;
+    autest::RunCommand("ffprobe -v error -show_entries stream=codec_name,sample_rate,channels -of csv=p=0 '" +
+                           (Out() + "/d.wav").toStdString() + "'",
+                       &Format);
+    EXPECT_EQ(Format, "pcm_s24le,22050,2\n");
+
+    // The log as written: load and result lines per row, the error on a line
+    // of its own, then the end.
+    const QStringList Lines = Log();
+    ASSERT_GE(Lines.size(), 20);
+    EXPECT_EQ(Lines.front(), "Task Begin");
+    EXPECT_EQ(Lines.mid(1, 2), (QStringList{"[T]Load: " + Wma1 + " [Success]", "[T]Convert to: a.wav [Success]"}));
+    const int Bad = static_cast<int>(Lines.indexOf("[T]Convert to: damaged.wav [Failed]"));
+    ASSERT_GT(Bad, 0);
+    const QString Error = Lines[Bad + 1];
+    EXPECT_FALSE(Error.isEmpty());
+    EXPECT_EQ(Lines.mid(Lines.size() - 4),
+              (QStringList{"[T]Load: " + Upper + " [Success]", "[T]Convert to: B.wav [Success]", "Task End", ""}));
+
+    // Each row's result as a picture and as text.
+    const auto* Icons = static_cast<const app::TFileListIcons*>(Page->FileList().model());
+    for (int Row = 0; Row < Files().Count(); ++Row) {
+        const bool Failed = Row == 3;
+        EXPECT_EQ(Files().Row(Row).ImageIndex, Failed ? TFileListModel::imgFailed : TFileListModel::imgSucceeded);
+        const QIcon Shown = Page->FileList().model()->index(Row, 0).data(Qt::DecorationRole).value<QIcon>();
+        EXPECT_EQ(Shown.cacheKey(), Icons->Icon(Failed ? 1 : 2).cacheKey());
+        const QString Text = Failed ? "Failed: " + Error : QString("Succeeded");
+        EXPECT_EQ(Cell(Row, 0, Qt::ToolTipRole), Text);
+        EXPECT_EQ(Cell(Row, 0, Qt::AccessibleDescriptionRole), Text);
+        EXPECT_EQ(Cell(Row, 1), "Save to: " + QFileInfo(Files().Row(Row).SubItems[TFileListModel::SubOutput]).fileName());
+    }
+
+    // The end: the question, the last output shown, the controls back.
+    ASSERT_EQ(Dialogs.Messages.size(), 1u);
+    EXPECT_EQ(Dialogs.Messages[0].Text, app::LangStrings()[15]);
+    EXPECT_EQ(Dialogs.Messages[0].Buttons, QMessageBox::Ok | QMessageBox::Cancel);
+    EXPECT_EQ(Shell.ShownItems, QStringList{Out() + "/B.wav"});
+    EXPECT_TRUE(ConvertButton()->isVisible());
+    EXPECT_FALSE(StopButton()->isVisible());
+    EXPECT_TRUE(Page->FileList().isEnabled());
+    EXPECT_TRUE(Page->Preview().Play()->isEnabled());
+    EXPECT_EQ(Status().PanelText(0), "");
+    EXPECT_EQ(Status().PanelText(4), "");
+    EXPECT_FALSE(Status().Progress()->isVisible());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(Settings.SavePath(), Out());
+
+    // A second run starts the rows afresh: pending rows say nothing.
+    Files().SetImageIndex(3, TFileListModel::imgPending);
+    EXPECT_TRUE(Cell(3, 0, Qt::ToolTipRole).isEmpty());
+}
+
+TEST_F(BatchRunTest, TwoRowsWithOneOutputNameBothShowTheirResult)
+{
+    AddProbed({Wma("one/same.wma"), Wma("two/same.wma")});
+    Convert(QMessageBox::Cancel);
+    ASSERT_TRUE(Finished());
+    EXPECT_EQ(Cell(0, 0, Qt::ToolTipRole), "Succeeded");
+    EXPECT_EQ(Cell(1, 0, Qt::ToolTipRole), "Succeeded");
+    EXPECT_EQ(Files().Row(0).SubItems[TFileListModel::SubOutput], Out() + "/same.wav");
+    EXPECT_EQ(Files().Row(1).SubItems[TFileListModel::SubOutput], Out() + "/same.wav");
+    EXPECT_TRUE(Shell.ShownItems.isEmpty());
+    EXPECT_TRUE(Shell.OpenedFolders.isEmpty());
+}
+
+TEST_F(BatchRunTest, WhenTheLastRowFailedOkOpensTheOutputFolder)
+{
+    const QString Damaged = Path("bad.wma");
+    autest::WriteBytes(Damaged.toStdString(), std::vector<uint8_t>(3000, 0x41));
+    AddProbed({Wma("a.wma"), Damaged});
+    Convert();
+    ASSERT_TRUE(Finished());
+    EXPECT_TRUE(Cell(1, 0, Qt::ToolTipRole).startsWith("Failed: "));
+    EXPECT_TRUE(Shell.ShownItems.isEmpty());
+    EXPECT_EQ(Shell.OpenedFolders, QStringList{Out()});
+}
+
+TEST_F(BatchRunTest, StopDuringTheLastRowEndsWithoutTaskEndOrQuestion)
+{
+    AddProbed({LongWma("long.wma", 300)});
+    Convert();
+    ASSERT_TRUE(autest::RunUntil([this] { return Status().PanelText(0) == "Converting: long.wma"; }));
+    StopButton()->click();
+    ASSERT_TRUE(autest::RunUntil([this] { return ConvertButton()->isVisible(); }, 120000));
+    autest::RunUntil([] { return false; }, 700); // a timer tick that must start nothing
+    EXPECT_EQ(Log(), (QStringList{"Task Begin", "[T]Load: " + Path("long.wma") + " [Success]",
+                                  app::LangStrings()[16], "[T]Convert to: long.wav [Success]"}));
+    EXPECT_TRUE(Dialogs.Messages.empty());
+    EXPECT_FALSE(StopButton()->isVisible());
+    EXPECT_TRUE(Page->FileList().isEnabled());
+    EXPECT_FALSE(Page->Converting());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
