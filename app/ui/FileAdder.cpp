@@ -66,7 +66,6 @@ void TFileAdder::ShowProgress(int Done, int Total)
         FProgress->setAutoClose(false);
         FProgress->setAutoReset(false);
         FProgress->setRange(0, Total);
-        connect(FProgress, &QProgressDialog::canceled, this, &TFileAdder::Cancel);
         FProgress->show();
     }
     FProgress->setLabelText(QStringLiteral("Adding files: %1 of %2").arg(Done).arg(Total));
@@ -93,6 +92,8 @@ void TFileAdder::AddFiles(const QStringList& Paths)
         const bool Shown = FProgress != nullptr;
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents |
                                         (Shown ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents));
+        if (Shown && FProgress->wasCanceled())
+            Cancel();
         const int Done = Flush();
         if (Shown || Clock.elapsed() >= ProgressDelay)
             ShowProgress(Done, static_cast<int>(Paths.size()));
