@@ -24,10 +24,9 @@ namespace app {
 TBatchPage::TBatchPage(TComponents& Components, TDialogs& Dialogs, TShell& Shell, QWidget* Parent)
     : QWidget(Parent), FComponents(Components), FDialogs(Dialogs), FShell(Shell),
       FStatus(new TBatchStatusBar(this)), FLog(new TLogPanel(this)),
-      FView(new TFileListView(new TFileListIcons(this), this))
+      FView(new TFileListView(new TFileListIcons(&Components.Files, this), this))
 {
     setObjectName(QStringLiteral("tsConvert"));
-    static_cast<TFileListIcons*>(FView->model())->setSourceModel(&Components.Files);
     FPreview = new TPreviewControl(Components, *FView->selectionModel(), *FStatus, this);
     FRun = new TRunControl(Components, Dialogs, Shell, *FStatus, *FLog, this);
     FListActions = new TFileListActions(Components, Dialogs, Shell, *FView, *FPreview, *FStatus, FRun->Convert(), this);
@@ -60,6 +59,23 @@ TBatchPage::TBatchPage(TComponents& Components, TDialogs& Dialogs, TShell& Shell
     connect(FView, &QAbstractItemView::doubleClicked, FPreview->Play(), &QAction::trigger);
     connect(&Components.Batch, &TBatchDriver::ControlsEnabled, this, &TBatchPage::EnableBatchControls);
     FListActions->UpdateListActions();
+    SetTabOrder();
+}
+
+void TBatchPage::SetTabOrder()
+{
+    // Top to bottom, left to right, as the page reads.
+    const char* const Order[] = {"btnadd",    "btnadddir",  "btnRemove",  "btnClear",        "btnsbrecentfile",
+                                 "btnstart",  "btnPause",   "btnstop",    "lvFiles",         "lblexample",
+                                 "mmolog",    "btnOpenLog", "btnOption",  "btnHotdirectory", "btnConvert",
+                                 "btnStopConvert", "btnhelp"};
+    QWidget* Previous = nullptr;
+    for (const char* Name : Order) {
+        QWidget* Next = findChild<QWidget*>(QLatin1String(Name));
+        if (Previous != nullptr)
+            setTabOrder(Previous, Next);
+        Previous = Next;
+    }
 }
 
 TBatchPage::~TBatchPage() = default;

@@ -52,6 +52,7 @@ private:
     // Option, Convert, the list, Hot Directories Mode, the list-file button); on
     // enabling, the list-dependent actions follow the rows.
     void EnableBatchControls(bool Enabled);
+    void SetTabOrder();
     QLayout* BuildButtonBar();
     QLayout* BuildBottomBar();
 

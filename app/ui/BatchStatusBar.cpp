@@ -23,6 +23,7 @@ TBatchStatusBar::TBatchStatusBar(QWidget* Parent)
         auto* Label = new QLabel(this);
         Label->setObjectName(QStringLiteral("stat1Panel%1").arg(Panel));
         Label->setTextFormat(Qt::PlainText);
+        Label->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
         FPanels[static_cast<size_t>(Panel)] = Label;
         if (Panel == 0) {
             Label->setMinimumWidth(Char * 20);
@@ -40,6 +41,7 @@ TBatchStatusBar::TBatchStatusBar(QWidget* Parent)
     }
     FPanels[4]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     FProgress->setObjectName(QStringLiteral("FProgressBar"));
+    FProgress->setAccessibleName(QStringLiteral("Conversion progress"));
     FProgress->setRange(0, 100);
     FProgress->setTextVisible(false);
     FProgress->hide();

@@ -12,9 +12,20 @@ static void InitBatchIcons()
 
 namespace app {
 
-TFileListIcons::TFileListIcons(QObject* Parent)
+namespace {
+
+// Size, length, sample rate, bits per sample and bit rate.
+bool NumberColumn(int Column)
+{
+    return Column == 2 || Column == 4 || Column == 5 || Column == 6 || Column == 8;
+}
+
+} // namespace
+
+TFileListIcons::TFileListIcons(QAbstractItemModel* Source, QObject* Parent)
     : QIdentityProxyModel(Parent)
 {
+    setSourceModel(Source);
     InitBatchIcons();
     const char* const Names[] = {"pending", "failed", "succeeded", "sort-descending", "sort-ascending"};
     for (size_t Image = 0; Image < FIcons.size(); ++Image)
@@ -32,6 +43,8 @@ QVariant TFileListIcons::data(const QModelIndex& Index, int Role) const
 {
     if (Role == Qt::DecorationRole && Index.column() == 0)
         return Icon(QIdentityProxyModel::data(Index, TFileListModel::ImageIndexRole).toInt());
+    if (Role == Qt::TextAlignmentRole && NumberColumn(Index.column()))
+        return QVariant(Qt::AlignRight | Qt::AlignVCenter);
     return QIdentityProxyModel::data(Index, Role);
 }
 
@@ -42,6 +55,8 @@ QVariant TFileListIcons::headerData(int Section, Qt::Orientation Orientation, in
                                                                     TFileListModel::ImageIndexRole).toInt());
         return Picture.isNull() ? QVariant() : QVariant(Picture);
     }
+    if (Role == Qt::TextAlignmentRole && Orientation == Qt::Horizontal && NumberColumn(Section))
+        return QVariant(Qt::AlignRight | Qt::AlignVCenter);
     return QIdentityProxyModel::headerData(Section, Orientation, Role);
 }
 

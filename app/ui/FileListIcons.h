@@ -9,13 +9,13 @@ namespace app {
 
 // The batch list as the view shows it: the rows and headers of the file-list
 // model, with the image indexes turned into pictures (`ilILItemIcons`: pending,
-// failed, succeeded, sorted descending, sorted ascending). User-interface
-// thread only.
+// failed, succeeded, sorted descending, sorted ascending), and the numbers
+// aligned to the right. User-interface thread only.
 class TFileListIcons final : public QIdentityProxyModel {
     Q_OBJECT
 
 public:
-    explicit TFileListIcons(QObject* Parent = nullptr);
+    TFileListIcons(QAbstractItemModel* Source, QObject* Parent = nullptr);
 
     // The picture of image index Image; a null icon for none.
     QIcon Icon(int Image) const;

@@ -9,8 +9,11 @@
 namespace app {
 namespace {
 
-// Column widths in pixels at the usual font size; "Length" keeps the default.
+// Column widths in pixels; "Length" has none of its own. A column is never
+// narrower than its caption with room for the sort arrow.
 constexpr int ColumnWidths[] = {150, 150, 70, 180, 0, 100, 100, 100, 100};
+constexpr int SortArrowRoom = 20;
+constexpr int CaptionMargins = 16;
 
 } // namespace
 
@@ -34,8 +37,13 @@ TFileListView::TFileListView(QAbstractItemModel* Model, QWidget* Parent)
     header()->setStretchLastSection(false);
     header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     for (int Column = 0; Column < static_cast<int>(std::size(ColumnWidths)); ++Column)
-        if (ColumnWidths[Column] > 0)
-            setColumnWidth(Column, ColumnWidths[Column]);
+        setColumnWidth(Column,
+                       std::max(ColumnWidths[Column],
+                                header()->fontMetrics().horizontalAdvance(
+                                    Model->headerData(Column, Qt::Horizontal).toString()) +
+                                    CaptionMargins + SortArrowRoom));
+    // Both ends of a long name or path say more than its start alone.
+    setTextElideMode(Qt::ElideMiddle);
     // The selection stays as visible as with focus.
     QPalette Colours = palette();
     for (auto Role : {QPalette::Highlight, QPalette::HighlightedText})

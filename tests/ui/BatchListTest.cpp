@@ -53,6 +53,16 @@ TEST_F(BatchPageTest, TheEmptyListShowsItsPanelAndOnlyWhatWorksWithoutRows)
                             Actions().RemoveFailedItems(), Actions().RemoveSucceededItems(), Page->Run().Convert()})
         EXPECT_FALSE(Action->isEnabled()) << Action->objectName().toStdString();
     EXPECT_TRUE(Actions().Add()->isEnabled());
+    // The log panel starts hidden; its button shows and hides it.
+    auto* LogButton = Child<QPushButton>("btnOpenLog");
+    EXPECT_FALSE(Child("pnlLog")->isVisible());
+    EXPECT_EQ(LogButton->text(), "Show log...");
+    LogButton->click();
+    EXPECT_TRUE(Child("pnlLog")->isVisible());
+    EXPECT_EQ(LogButton->text(), "Hide log...");
+    LogButton->click();
+    EXPECT_FALSE(Child("pnlLog")->isVisible());
+    EXPECT_EQ(LogButton->text(), "Show log...");
     // A cancelled Add leaves the panel as it was.
     Actions().Add()->trigger();
     EXPECT_TRUE(Child("pnlempty")->isVisible());
@@ -167,6 +177,12 @@ protected:
         Files().AddRows(std::move(Rows));
         Actions().UpdateListActions();
     }
+    // Rows of a name, a size and a length.
+    void Rows(std::initializer_list<std::array<const char*, 3>> List)
+    {
+        for (const auto& [Name, Size, Length] : List)
+            Row(Name, Size, Length);
+    }
     void ClickHeader(int Column) { emit Page->FileList().header()->sectionClicked(Column); }
     int HeaderImage(int Column)
     {
@@ -176,9 +192,7 @@ protected:
 
 TEST_F(BatchSortTest, LengthsSortAsMinutesThenSeconds)
 {
-    Row("b", "2,048 KB", "75:10");
-    Row("a", "999 KB", "9:59");
-    Row("c", "10 KB", "0:05");
+    Rows({{"b", "2,048 KB", "75:10"}, {"a", "999 KB", "9:59"}, {"c", "10 KB", "0:05"}});
     ClickHeader(4);
     EXPECT_EQ(Captions(), (QStringList{"c", "a", "b"}));
     EXPECT_EQ(HeaderImage(4), TFileListModel::imgSortAscending);
@@ -192,9 +206,7 @@ TEST_F(BatchSortTest, LengthsSortAsMinutesThenSeconds)
 
 TEST_F(BatchSortTest, SizesSortByTheirDigitsAndTheDirectionIsShared)
 {
-    Row("b", "2,048 KB", "1:00");
-    Row("a", "999 KB", "1:00");
-    Row("C", "10 KB", "1:00");
+    Rows({{"b", "2,048 KB", "1:00"}, {"a", "999 KB", "1:00"}, {"C", "10 KB", "1:00"}});
     ClickHeader(2);
     EXPECT_EQ(Captions(), (QStringList{"C", "a", "b"}));
     // Another column flips the direction too; captions compare exactly, so "C" < "a".

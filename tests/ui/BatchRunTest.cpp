@@ -114,6 +114,7 @@ TEST_F(BatchRunTest, AWholeRunWritesWhatTheCommandLineToolWrites)
     Settings.SetMChannel(0);
     Settings.SetMEncoding(0);
     Convert();
+    EXPECT_EQ(Status().PanelText(0), app::LangStrings()[13]);
     EXPECT_TRUE(StopButton()->isVisible());
     EXPECT_FALSE(ConvertButton()->isVisible());
     EXPECT_FALSE(Page->FileList().isEnabled());
