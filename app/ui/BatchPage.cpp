@@ -22,8 +22,7 @@
 namespace app {
 
 TBatchPage::TBatchPage(TComponents& Components, TDialogs& Dialogs, TShell& Shell, QWidget* Parent)
-    : QWidget(Parent), FComponents(Components), FDialogs(Dialogs), FShell(Shell),
-      FStatus(new TBatchStatusBar(this)), FLog(new TLogPanel(this)),
+    : QWidget(Parent), FComponents(Components), FStatus(new TBatchStatusBar(this)), FLog(new TLogPanel(this)),
       FView(new TFileListView(new TFileListIcons(&Components.Files, this), this))
 {
     setObjectName(QStringLiteral("tsConvert"));

@@ -18,8 +18,10 @@ class TPreviewControl;
 class TRunControl;
 class TShell;
 
-// The batch page (`tsConvert`): the file list, the conversion run, the log and
-// preview playback. User-interface thread only.
+// The batch page (`tsConvert`): the list's buttons, the preview strip, the file
+// list, the log, the run's buttons and the status bar `stat1`, each piece its
+// own class; the page lays them out and switches the run's controls on and off.
+// User-interface thread only.
 class TBatchPage : public QWidget {
     Q_OBJECT
 
@@ -57,8 +59,6 @@ private:
     QLayout* BuildBottomBar();
 
     TComponents& FComponents;
-    TDialogs& FDialogs;
-    TShell& FShell;
     TBatchStatusBar* FStatus;
     TLogPanel* FLog;
     TFileListView* FView;

@@ -107,12 +107,14 @@ QAction* TFileListActions::NewAction(const char* Text, const char* Name, void (T
 void TFileListActions::BuildFilesMenu()
 {
     FFilesMenu->setObjectName(QStringLiteral("pmFiles"));
-    // The menu's items trigger the page's actions but are enabled on their own
-    // when the menu opens, so that the buttons keep their state.
+    // The menu's items trigger the page's actions; those that need a selection
+    // or rows are enabled on their own when the menu opens, so that the buttons
+    // keep their state.
     auto Item = [this](QAction* Source, const QString& Keys = QString()) {
         auto* Entry = FFilesMenu->addAction(Source->text() + (Keys.isEmpty() ? QString() : QLatin1Char('\t') + Keys));
         Entry->setObjectName(Source->objectName().replace(0, 3, QStringLiteral("mni")));
         connect(Entry, &QAction::triggered, Source, &QAction::trigger);
+        FMenuItems.emplace_back(Entry, Source);
         return Entry;
     };
     QAction* Play = Item(FPreview.Play());
@@ -137,11 +139,14 @@ void TFileListActions::OnFilesPopup()
 {
     const bool Selected = FView.selectionModel()->hasSelection();
     const bool HasRows = FComponents.Files.Count() > 0;
-    for (QAction* Entry : FFilesMenu->actions())
-        if (!Entry->isSeparator())
-            Entry->setEnabled(FNeedSelection.contains(Entry)  ? Selected
-                              : FNeedRows.contains(Entry)     ? HasRows
-                                                              : true);
+    for (const auto& [Entry, Source] : FMenuItems) {
+        if (FNeedSelection.contains(Entry))
+            Entry->setEnabled(Selected);
+        else if (FNeedRows.contains(Entry))
+            Entry->setEnabled(HasRows);
+        else
+            Entry->setEnabled(Source->isEnabled());
+    }
 }
 
 QStringList TFileListActions::WmaFiles(const QStringList& Paths)

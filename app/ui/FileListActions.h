@@ -3,6 +3,8 @@
 
 #include <QObject>
 #include <QStringList>
+#include <utility>
+#include <vector>
 
 class QAction;
 class QMenu;
@@ -93,6 +95,7 @@ private:
     QMenu* FFilesMenu;
     // Menu items of pmFiles whose enabling the popup decides: Play, Open
     // Folder and Remove need a selection, Clear and Select All rows.
+    std::vector<std::pair<QAction*, QAction*>> FMenuItems; // item, the action it triggers
     QList<QAction*> FNeedSelection;
     QList<QAction*> FNeedRows;
     bool FSortAscending = false;
