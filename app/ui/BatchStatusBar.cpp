@@ -8,8 +8,9 @@
 namespace app {
 namespace {
 
-// Widths of panels 1 to 4 in average characters; panel 0 takes the rest.
-constexpr int PanelChars[TBatchStatusBar::PanelCount] = {0, 28, 22, 2, 5};
+// Widths of panels 2 to 4 in average characters; panels 0 and 1 share the
+// rest, two to one.
+constexpr int PanelChars[TBatchStatusBar::PanelCount] = {0, 0, 22, 2, 5};
 
 } // namespace
 
@@ -25,9 +26,9 @@ TBatchStatusBar::TBatchStatusBar(QWidget* Parent)
         Label->setTextFormat(Qt::PlainText);
         Label->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
         FPanels[static_cast<size_t>(Panel)] = Label;
-        if (Panel == 0) {
+        if (Panel < 2) {
             Label->setMinimumWidth(Char * 20);
-            addWidget(Label, 1);
+            addWidget(Label, 2 - Panel);
             continue;
         }
         Label->setFixedWidth(Char * PanelChars[Panel] + 8);
@@ -49,7 +50,10 @@ TBatchStatusBar::TBatchStatusBar(QWidget* Parent)
 
 void TBatchStatusBar::SetPanelText(int Panel, const QString& Text)
 {
-    FPanels.at(static_cast<size_t>(Panel))->setText(Text);
+    QLabel* Label = FPanels.at(static_cast<size_t>(Panel));
+    Label->setText(Text);
+    // The whole text, also where the panel cuts it off.
+    Label->setToolTip(Text);
 }
 
 QString TBatchStatusBar::PanelText(int Panel) const
