@@ -10,6 +10,7 @@ QString UsageText()
         " FILE|FOLDER...\n"
         "       kelvaro-cli watch --in DIR --out DIR --log DIR [--subdirs]\n"
         "       kelvaro-cli play FILE\n"
+        "       kelvaro-cli info [--json] FILE...\n"
         "       kelvaro-cli --help\n"
         "\n"
         "convert  turns WMA, MP3, FLAC, Ogg Vorbis, Monkey's Audio and TrueAudio files into WAV files,\n"
@@ -27,8 +28,12 @@ QString UsageText()
         "         file in progress.\n"
         "play     plays a file of any of those kinds to the sound card; on a terminal, space pauses\n"
         "         and resumes, the left and right arrows seek by 10 percent, q stops.\n"
+        "info     shows what the batch list shows of each file: size, length, sample rate, bits per\n"
+        "         sample, channels and bit rate; with --json one JSON object per line and file, tags\n"
+        "         included.\n"
         "\n"
-        "Exit status: 0 when every file converted, 1 when any failed, 2 for bad usage.\n");
+        "Exit status: 0 when every file converted (info: could be read), 1 when any failed, 2 for\n"
+        "bad usage.\n");
 }
 
 namespace {
@@ -98,6 +103,25 @@ bool ParseConvertOptions(const QStringList& Arguments, TConvertOptions& Options,
     }
     if (Options.Inputs.isEmpty()) {
         Error = QStringLiteral("no file or folder to convert");
+        return false;
+    }
+    return true;
+}
+
+bool ParseInfoOptions(const QStringList& Arguments, TInfoOptions& Options, QString& Error)
+{
+    for (const QString& Argument : Arguments) {
+        if (Argument == QLatin1String("--json")) {
+            Options.Json = true;
+        } else if (Argument.startsWith(QLatin1Char('-')) && Argument.size() > 1) {
+            Error = QStringLiteral("unknown option %1").arg(Argument);
+            return false;
+        } else {
+            Options.Files << Argument;
+        }
+    }
+    if (Options.Files.isEmpty()) {
+        Error = QStringLiteral("no file to describe");
         return false;
     }
     return true;

@@ -21,6 +21,16 @@ struct TConvertOptions {
 // Error to a one-line reason.
 bool ParseConvertOptions(const QStringList& Arguments, TConvertOptions& Options, QString& Error);
 
+// What "kelvaro-cli info" was asked to do.
+struct TInfoOptions {
+    bool Json = false;
+    QStringList Files;
+};
+
+// Parses the arguments after "info". On bad usage (an unknown option, no file)
+// returns false and sets Error to a one-line reason.
+bool ParseInfoOptions(const QStringList& Arguments, TInfoOptions& Options, QString& Error);
+
 QString UsageText();
 
 } // namespace cli

@@ -2,6 +2,7 @@
 // kelvaro-cli: the converter's engine for scripts and servers.
 #include "CliOptions.h"
 #include "ConvertCommand.h"
+#include "InfoCommand.h"
 #include "PlayCommand.h"
 #include "SignalWatcher.h"
 #include "WatchCommand.h"
@@ -56,6 +57,13 @@ int main(int argc, char* argv[])
         if (Arguments.size() != 1 || Arguments[0].startsWith(QLatin1Char('-')))
             return Usage(QStringLiteral("play takes one file"));
         return cli::RunPlay(Arguments[0]);
+    }
+    if (Command == QLatin1String("info")) {
+        cli::TInfoOptions Options;
+        QString Error;
+        if (!cli::ParseInfoOptions(Arguments, Options, Error))
+            return Usage(Error);
+        return cli::RunInfo(Options);
     }
     return Usage(QStringLiteral("unknown command '%1'").arg(Command));
 }

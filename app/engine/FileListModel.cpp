@@ -62,11 +62,16 @@ QVariant TFileListModel::data(const QModelIndex& Index, int Role) const
     return Index.column() == 0 ? R.Caption : R.SubItems[static_cast<size_t>(Index.column() - 1)];
 }
 
+QString TFileListModel::ColumnCaption(int Column)
+{
+    return Column < 0 || Column >= VisibleColumns ? QString() : QString::fromLatin1(ColumnCaptions[Column]);
+}
+
 QVariant TFileListModel::headerData(int Section, Qt::Orientation Orientation, int Role) const
 {
     if (Orientation != Qt::Horizontal || Role != Qt::DisplayRole || Section < 0 || Section >= VisibleColumns)
         return {};
-    return QString::fromLatin1(ColumnCaptions[Section]);
+    return ColumnCaption(Section);
 }
 
 } // namespace app

@@ -20,6 +20,11 @@ public:
     static constexpr int SubInformation = 0;
     static constexpr int SubSize = 1;
     static constexpr int SubPath = 2;
+    static constexpr int SubLength = 3;
+    static constexpr int SubSampleRate = 4;
+    static constexpr int SubBitsPerSample = 5;
+    static constexpr int SubChannels = 6;
+    static constexpr int SubBitrate = 7;
     static constexpr int SubOutput = 8;
     static constexpr int SubStatus = 9;
     enum TImage { imgPending = 0, imgFailed = 1, imgSucceeded = 2 };
@@ -39,6 +44,9 @@ public:
     const TRow& Row(int Index) const { return FRows.at(static_cast<size_t>(Index)); }
     void SetSubItem(int Index, int SubItem, const QString& Text);
     void SetImageIndex(int Index, int Image);
+
+    // The header text of visible column Column (0 to 8); empty for any other.
+    static QString ColumnCaption(int Column);
 
     // The nine visible columns: the caption, then sub-items 0 to 7.
     int rowCount(const QModelIndex& Parent = QModelIndex()) const override;
