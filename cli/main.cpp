@@ -3,7 +3,7 @@
 #include "CliOptions.h"
 #include "ConvertCommand.h"
 #include "PlayCommand.h"
-#include "SignalWatcher.h"
+#include "app/engine/SignalWatcher.h"
 #include "WatchCommand.h"
 #include "app/engine/Language.h"
 #include "app/engine/SynchronizePump.h"
@@ -24,7 +24,7 @@ int Usage(const QString& Reason)
 
 int main(int argc, char* argv[])
 {
-    cli::BlockTerminationSignals();
+    app::BlockTerminationSignals();
     QCoreApplication App(argc, argv);
     app::InstallSynchronizePump();
     app::LoadLanguageStrings(app::LangStrings(), app::LangStringCount - 1,
