@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "WatchCommand.h"
 
-#include "SignalWatcher.h"
+#include "app/engine/SignalWatcher.h"
 #include "app/engine/CdSettings.h"
 #include "app/engine/ConversionChain.h"
 #include "app/engine/HotDirectory.h"
@@ -58,7 +58,7 @@ int RunWatch(const QStringList& Arguments)
     });
     bool Ending = false;
     // The file in progress finishes; nothing more starts.
-    TSignalWatcher Signals([&](int) {
+    app::TSignalWatcher Signals([&](int) {
         Ending = true;
         Hot.Halt();
         if (!Hot.Busy())

@@ -4,7 +4,7 @@
 #include "ConvertCommand.h"
 #include "InfoCommand.h"
 #include "PlayCommand.h"
-#include "SignalWatcher.h"
+#include "app/engine/SignalWatcher.h"
 #include "WatchCommand.h"
 #include "app/engine/Language.h"
 #include "app/engine/SynchronizePump.h"
@@ -25,7 +25,7 @@ int Usage(const QString& Reason)
 
 int main(int argc, char* argv[])
 {
-    cli::BlockTerminationSignals();
+    app::BlockTerminationSignals();
     QCoreApplication App(argc, argv);
     app::InstallSynchronizePump();
     app::LoadLanguageStrings(app::LangStrings(), app::LangStringCount - 1,
