@@ -13,6 +13,7 @@
 #include <QLocale>
 #include <algorithm>
 #include <exception>
+#include <stdexcept>
 #include <limits>
 
 namespace app {

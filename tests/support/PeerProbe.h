@@ -8,7 +8,10 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cmath>
+#include <cstdlib>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -78,6 +81,51 @@ inline std::vector<std::string> MakeOneOfEachKind(const TTempDir& Dir)
     Shell("cp " + Quote(Fixtures + "tone-8000-8-1.ape") + " " + Quote(Files[4]));
     Shell("ffmpeg -v error -y -i " + Stereo + " -c:a wmav2 " + Quote(Files[5]));
     return Files;
+}
+
+// What the program says of a file, in the units of the list and of "info --json".
+struct TDescription {
+    std::string Length; // "m:ss"
+    int SampleRate = 0;
+    int BitsPerSample = 0;
+    int Channels = 0;
+    std::optional<int> BitrateKbps;
+};
+
+// Seconds of an "m:ss" text; -1 when the text is not of that form.
+inline int LengthSeconds(const std::string& Text)
+{
+    const size_t Colon = Text.find(':');
+    if (Colon == std::string::npos || Colon == 0 || Text.size() != Colon + 3 ||
+        Text.find_first_not_of("0123456789", Colon + 1) != std::string::npos ||
+        Text.find_first_not_of("0123456789") != Colon || Text[Colon + 1] > '5')
+        return -1;
+    return std::stoi(Text.substr(0, Colon)) * 60 + std::stoi(Text.substr(Colon + 1));
+}
+
+// Described agrees with what ffprobe says of File: the same rate and channels,
+// the length to the second, lossless kinds their coded depth and lossy ones 16
+// bits (what their decoders give), and the bit rate each kind states.
+inline void ExpectAgreesWithPeer(const std::string& File, const TDescription& Described)
+{
+    SCOPED_TRACE(File);
+    const TPeerFacts Peer = PeerFacts(File);
+    const int Seconds = LengthSeconds(Described.Length);
+    EXPECT_GE(Seconds, 0) << Described.Length;
+    EXPECT_LT(std::abs(Seconds - Peer.Duration), 1.0) << Described.Length;
+    EXPECT_EQ(Described.SampleRate, Peer.SampleRate);
+    EXPECT_EQ(Described.BitsPerSample, Peer.RawBits != 0 ? Peer.RawBits : 16);
+    EXPECT_EQ(Described.Channels, Peer.Channels);
+    const std::string Kind = File.substr(File.rfind('.'));
+    if (Kind == ".flac" || Kind == ".tta") {
+        EXPECT_FALSE(Described.BitrateKbps.has_value());
+        return;
+    }
+    ASSERT_TRUE(Described.BitrateKbps.has_value());
+    if (Kind == ".ape") // the component's average over the whole file
+        EXPECT_LT(std::abs(*Described.BitrateKbps * int64_t{1000} - Peer.FormatBitrate), 1000);
+    else // the header's bit rate, halves to the even neighbour
+        EXPECT_EQ(*Described.BitrateKbps, static_cast<int>(std::nearbyint(Peer.StreamBitrate / 1000.0)));
 }
 
 } // namespace autest
