@@ -413,6 +413,37 @@ TEST_F(HotDirPage, WatchesARealFolderAndConvertsACopiedFile)
     ExpectStopped();
 }
 
+// Closing the window while a long file converts: watching ends, and the file
+// being written is cut short with a header that tells its true length.
+TEST_F(HotDirPage, StopForCloseEndsTheFileInProgressWithATrueHeader)
+{
+    MakeFolders({"in", "out", "log", "staging"});
+    const std::string Long = (Root + "/staging/long.wma").toStdString();
+    ASSERT_EQ(RunCommand("ffmpeg -v error -f lavfi -i sine=frequency=440:duration=300:sample_rate=22050 -ac 1 "
+                         "-c:a wmav2 -b:a 32k '" +
+                         Long + "'"),
+              0);
+    SetFolders(Root + "/in", Root + "/out", Root + "/log");
+    Button("btnsbtrun")->click();
+    ExpectWatching();
+    ASSERT_TRUE(QFile::rename(Root + "/staging/long.wma", Root + "/in/long.wma"));
+    ASSERT_TRUE(RunUntil([&] { return Components.HotDir.Busy(); }));
+
+    Page->StopForClose();
+    EXPECT_FALSE(Components.HotDir.Watching());
+    const std::vector<uint8_t> Wav = ReadBytes((Root + "/out/long.wav").toStdString());
+    ASSERT_GE(Wav.size(), 44u);
+    EXPECT_EQ(LE32(Wav, 4), Wav.size() - 8);
+    EXPECT_EQ(std::string(Wav.begin() + 36, Wav.begin() + 40), "data");
+    EXPECT_EQ(LE32(Wav, 40), Wav.size() - 44);
+    EXPECT_LT(Wav.size(), 44u + 300u * 44100 * 2) << "the whole file was converted before the stop";
+    // Nothing queued starts any more.
+    EXPECT_TRUE(QFile::copy(app::ExeFolderFile("Example.wma"), Root + "/in/late.wma"));
+    Components.HotDir.QueueReadyFile(Root + "/in/late.wma");
+    RunFor(1500);
+    EXPECT_FALSE(QFile::exists(Root + "/out/late.wav"));
+}
+
 // A folder whose name ends in a blank passes the start checks, but the monitor
 // trims the name and finds a plain file there: its refusal is shown, and the
 // page is ready to start again.
