@@ -101,29 +101,24 @@ protected:
     QPushButton* Button(const char* Name) { return Find<QPushButton>(Name); }
     QString Activity() { return Find<QPlainTextEdit>("mmohotlog")->toPlainText(); }
 
-    // Stopped: start enabled, stop and minimise disabled, fields editable.
-    void ExpectStopped()
+    // Watching: start disabled, stop and minimise enabled, fields locked, no
+    // way back to the batch page. Stopped: the other way round.
+    void ExpectState(bool Watching)
     {
-        EXPECT_FALSE(Components.HotDir.Watching());
-        EXPECT_TRUE(Button("btnsbtrun")->isEnabled());
-        EXPECT_FALSE(Button("btnsbtend")->isEnabled());
-        EXPECT_FALSE(Button("btnmin")->isEnabled());
-        EXPECT_TRUE(Button("btnsbtreturn")->isEnabled());
+        EXPECT_EQ(Components.HotDir.Watching(), Watching);
+        EXPECT_EQ(Button("btnsbtrun")->isEnabled(), !Watching);
+        EXPECT_EQ(Button("btnsbtend")->isEnabled(), Watching);
+        EXPECT_EQ(Button("btnmin")->isEnabled(), Watching);
+        EXPECT_EQ(Button("btnsbtreturn")->isEnabled(), !Watching);
         for (const char* Name : {"edtindir", "edtoutdir", "edtlog", "chksubdir", "btnset", "btnselectindir",
                                  "btnselectoutdir", "btnselectlogfile"})
-            EXPECT_TRUE(Find(Name)->isEnabled()) << Name;
+            EXPECT_EQ(Find(Name)->isEnabled(), !Watching) << Name;
     }
+    void ExpectStopped() { ExpectState(false); }
     void ExpectWatching()
     {
-        EXPECT_TRUE(Components.HotDir.Watching());
+        ExpectState(true);
         EXPECT_TRUE(Page->Running());
-        EXPECT_FALSE(Button("btnsbtrun")->isEnabled());
-        EXPECT_TRUE(Button("btnsbtend")->isEnabled());
-        EXPECT_TRUE(Button("btnmin")->isEnabled());
-        EXPECT_FALSE(Button("btnsbtreturn")->isEnabled());
-        for (const char* Name : {"edtindir", "edtoutdir", "edtlog", "chksubdir", "btnset", "btnselectindir",
-                                 "btnselectoutdir", "btnselectlogfile"})
-            EXPECT_FALSE(Find(Name)->isEnabled()) << Name;
     }
 
     TTempDir Dir;

@@ -51,6 +51,14 @@ protected:
 
     QPushButton* Button(app::TfrmOption& Dialog, const char* Name) { return Dialog.findChild<QPushButton*>(Name); }
 
+    void ExpectSettings(const char* Rate, const char* Bits, int Channels, int Encoding)
+    {
+        EXPECT_EQ(Settings.MRate(), Rate);
+        EXPECT_EQ(Settings.MBit(), Bits);
+        EXPECT_EQ(Settings.MChannel(), Channels);
+        EXPECT_EQ(Settings.MEncoding(), Encoding);
+    }
+
     app::TcdSettings Settings;
 };
 
@@ -80,10 +88,7 @@ TEST_F(OptionDialog, ShowsTheStoredFormatAndARateOutsideTheListAs44100)
         Button(Dialog, "btnOK")->click();
     });
     EXPECT_EQ(Result, QDialog::Accepted);
-    EXPECT_EQ(Settings.MRate(), "44100");
-    EXPECT_EQ(Settings.MBit(), "16");
-    EXPECT_EQ(Settings.MChannel(), 2);
-    EXPECT_EQ(Settings.MEncoding(), 1);
+    ExpectSettings("44100", "16", 2, 1);
 }
 
 TEST_F(OptionDialog, OkStoresAllFourChoices)
@@ -97,10 +102,7 @@ TEST_F(OptionDialog, OkStoresAllFourChoices)
         Button(Dialog, "btnOK")->click();
     });
     EXPECT_EQ(Result, QDialog::Accepted);
-    EXPECT_EQ(Settings.MRate(), "8000");
-    EXPECT_EQ(Settings.MBit(), "32");
-    EXPECT_EQ(Settings.MChannel(), 1);
-    EXPECT_EQ(Settings.MEncoding(), 1);
+    ExpectSettings("8000", "32", 1, 1);
 }
 
 TEST_F(OptionDialog, CancelAndTheEscapeKeyChangeNothing)
@@ -128,10 +130,7 @@ TEST_F(OptionDialog, CancelAndTheEscapeKeyChangeNothing)
                        QTest::keyClick(List(Dialog, "cbbRate"), Qt::Key_Escape);
                    }),
               QDialog::Rejected);
-    EXPECT_EQ(Settings.MRate(), "96000");
-    EXPECT_EQ(Settings.MBit(), "16");
-    EXPECT_EQ(Settings.MChannel(), 0);
-    EXPECT_EQ(Settings.MEncoding(), 0);
+    ExpectSettings("96000", "16", 0, 0);
 }
 
 TEST_F(OptionDialog, ReadsAsDesignedToTheKeyboardAndAScreenReader)
