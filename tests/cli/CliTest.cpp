@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // kelvaro-cli from the outside: what a script sees.
+#include "CliTestUtil.h"
 #include "audio/decoders/DecoderTestUtil.h"
 #include "support/TestUtil.h"
 
@@ -17,20 +18,7 @@ using namespace autest;
 
 namespace {
 
-struct TResult {
-    int Status = -1;
-    std::string Out;
-};
-
-// Runs kelvaro-cli with Arguments, a settings folder of its own and no terminal.
-TResult Cli(const TTempDir& Dir, const std::string& Arguments)
-{
-    TResult Result;
-    Result.Status = RunCommand("cd '" + Dir.Path() + "' && XDG_CONFIG_HOME='" + Dir.Path() + "/config' '" +
-                                   au::ProgramFolder() + "/kelvaro-cli' " + Arguments + " 2>&1",
-                               &Result.Out);
-    return Result;
-}
+using TResult = TCliResult;
 
 // The fields of a WAV header that the tests look at.
 struct TWavInfo {
@@ -90,7 +78,8 @@ TEST(Cli, UsageErrorsExitWithTwoAndAReason)
 {
     TTempDir Dir;
     for (const char* Bad : {"", "frobnicate", "convert", "convert -b 12 x.flac", "convert -r 7999 x.flac",
-                            "convert -c quad x.flac", "convert -e mp3 x.flac", "convert -x x.flac", "convert -o"}) {
+                            "convert -c quad x.flac", "convert -e mp3 x.flac", "convert -x x.flac", "convert -o",
+                            "convert -j 0 x.flac", "convert -j two x.flac", "convert x.flac -j"}) {
         const TResult R = Cli(Dir, Bad);
         EXPECT_EQ(R.Status, 2) << Bad;
         EXPECT_EQ(R.Out.rfind("kelvaro-cli: ", 0), 0u) << Bad << ": " << R.Out;

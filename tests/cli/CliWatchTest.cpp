@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // kelvaro-cli watch with real folders, real copies and real time.
+#include "CliTestUtil.h"
 #include "audio/decoders/DecoderTestUtil.h"
 #include "support/TestUtil.h"
 
@@ -20,23 +21,6 @@ namespace fs = std::filesystem;
 namespace {
 
 std::string Cli() { return "'" + au::ProgramFolder() + "/kelvaro-cli'"; }
-
-bool WaitFor(const std::function<bool()>& Done, int Seconds)
-{
-    const auto Deadline = std::chrono::steady_clock::now() + std::chrono::seconds(Seconds);
-    while (!Done()) {
-        if (std::chrono::steady_clock::now() > Deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return true;
-}
-
-std::string Text(const std::string& File)
-{
-    const std::vector<uint8_t> Bytes = ReadBytes(File);
-    return std::string(Bytes.begin(), Bytes.end());
-}
 
 // A watcher running in the background on in/, out/ and log/ of a folder of its own.
 class TWatcher {

@@ -1,0 +1,50 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "support/TestUtil.h"
+
+#include "audio/core/ProgramFolder.h"
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace autest {
+
+struct TCliResult {
+    int Status = -1;
+    std::string Out;
+};
+
+// Runs kelvaro-cli with Arguments in Dir, with a settings folder of its own and
+// no terminal; Out holds standard output and standard error.
+inline TCliResult Cli(const TTempDir& Dir, const std::string& Arguments)
+{
+    TCliResult Result;
+    Result.Status = RunCommand("cd '" + Dir.Path() + "' && XDG_CONFIG_HOME='" + Dir.Path() + "/config' '" +
+                                   au::ProgramFolder() + "/kelvaro-cli' " + Arguments + " 2>&1",
+                               &Result.Out);
+    return Result;
+}
+
+// Polls Done every 20 ms for up to Seconds; returns Done().
+inline bool WaitFor(const std::function<bool()>& Done, int Seconds)
+{
+    const auto Deadline = std::chrono::steady_clock::now() + std::chrono::seconds(Seconds);
+    while (!Done()) {
+        if (std::chrono::steady_clock::now() > Deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
+inline std::string Text(const std::string& File)
+{
+    const std::vector<uint8_t> Bytes = ReadBytes(File);
+    return std::string(Bytes.begin(), Bytes.end());
+}
+
+} // namespace autest
