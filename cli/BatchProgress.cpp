@@ -59,8 +59,10 @@ TBatchProgress::TBatchProgress(const app::TParallelBatch& Batch, const QStringLi
 void TBatchProgress::Start()
 {
     FClock.start();
-    if (FBar.Terminal())
-        FTimer.start();
+    if (!FBar.Terminal())
+        return;
+    Redraw();
+    FTimer.start();
 }
 
 void TBatchProgress::Stop()
@@ -72,7 +74,8 @@ void TBatchProgress::Stop()
 void TBatchProgress::Redraw()
 {
     double Share = 0;
-    for (size_t Index = 0; Index < FWeights.size(); ++Index)
+    const size_t Started = std::min(FWeights.size(), static_cast<size_t>(FBatch.Count()));
+    for (size_t Index = 0; Index < Started; ++Index)
         Share += FWeights[Index] * std::max(FBatch.Percent(static_cast<int>(Index)), 0) / 100.0;
     Share = std::clamp(Share, 0.0, 1.0);
     const double Elapsed = static_cast<double>(FClock.elapsed()) / 1000;

@@ -74,8 +74,8 @@ int RunConvert(const TConvertOptions& Options)
     QObject::connect(&Batch, &app::TParallelBatch::Finished, [](bool) { QCoreApplication::exit(); });
     // Inside the event loop, so that a run that ends at once still ends it.
     QTimer::singleShot(0, &Batch, [&] {
-        Progress.Start();
         Batch.Start(Items);
+        Progress.Start();
     });
     QCoreApplication::exec();
     Progress.Stop();

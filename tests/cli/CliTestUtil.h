@@ -29,14 +29,14 @@ inline TCliResult Cli(const TTempDir& Dir, const std::string& Arguments)
     return Result;
 }
 
-// Polls Done every 20 ms for up to Seconds; returns Done().
-inline bool WaitFor(const std::function<bool()>& Done, int Seconds)
+// Polls Done every Interval milliseconds for up to Seconds; returns Done().
+inline bool WaitFor(const std::function<bool()>& Done, int Seconds, int Interval = 20)
 {
     const auto Deadline = std::chrono::steady_clock::now() + std::chrono::seconds(Seconds);
     while (!Done()) {
         if (std::chrono::steady_clock::now() > Deadline)
             return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        std::this_thread::sleep_for(std::chrono::milliseconds(Interval));
     }
     return true;
 }
