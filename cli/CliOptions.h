@@ -14,6 +14,8 @@ struct TConvertOptions {
     std::optional<QString> Bits;
     std::optional<int> Channels; // 0 keep, 1 mono, 2 stereo
     std::optional<int> Encoding; // 0 PCM, 1 ADPCM
+    int Jobs = 0;                 // files converted at once; 0: one per online processor
+    bool Recursive = false;       // folders give the files of their sub-folders too
     QStringList Inputs;
 };
 

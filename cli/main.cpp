@@ -11,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QStringList>
+#include <csignal>
 #include <cstdio>
 
 namespace {
@@ -26,6 +27,9 @@ int Usage(const QString& Reason)
 int main(int argc, char* argv[])
 {
     app::BlockTerminationSignals();
+    // A file-size limit must make a write fail, ending that file as failed,
+    // not end the whole program.
+    std::signal(SIGXFSZ, SIG_IGN);
     QCoreApplication App(argc, argv);
     app::InstallSynchronizePump();
     app::LoadLanguageStrings(app::LangStrings(), app::LangStringCount - 1,

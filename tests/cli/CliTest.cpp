@@ -76,7 +76,8 @@ TEST(Cli, UsageErrorsExitWithTwoAndAReason)
 {
     TTempDir Dir;
     for (const char* Bad : {"", "frobnicate", "convert", "convert -b 12 x.flac", "convert -r 7999 x.flac",
-                            "convert -c quad x.flac", "convert -e mp3 x.flac", "convert -x x.flac", "convert -o"}) {
+                            "convert -c quad x.flac", "convert -e mp3 x.flac", "convert -x x.flac", "convert -o",
+                            "convert -j 0 x.flac", "convert -j two x.flac", "convert x.flac -j"}) {
         const TCliResult R = Cli(Dir, Bad);
         EXPECT_EQ(R.Status, 2) << Bad;
         EXPECT_EQ(R.Out.rfind("kelvaro-cli: ", 0), 0u) << Bad << ": " << R.Out;

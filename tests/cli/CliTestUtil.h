@@ -5,7 +5,11 @@
 
 #include "audio/core/ProgramFolder.h"
 
+#include <chrono>
+#include <functional>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace autest {
 
@@ -24,6 +28,24 @@ inline TCliResult Cli(const TTempDir& Dir, const std::string& Arguments, const s
                                    au::ProgramFolder() + "/kelvaro-cli' " + Arguments + " 2>" + ErrorsTo,
                                &Result.Out);
     return Result;
+}
+
+// Polls Done every Interval milliseconds for up to Seconds; returns Done().
+inline bool WaitFor(const std::function<bool()>& Done, int Seconds, int Interval = 20)
+{
+    const auto Deadline = std::chrono::steady_clock::now() + std::chrono::seconds(Seconds);
+    while (!Done()) {
+        if (std::chrono::steady_clock::now() > Deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(Interval));
+    }
+    return true;
+}
+
+inline std::string Text(const std::string& File)
+{
+    const std::vector<uint8_t> Bytes = ReadBytes(File);
+    return std::string(Bytes.begin(), Bytes.end());
 }
 
 } // namespace autest

@@ -1,0 +1,91 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "BatchProgress.h"
+
+#include "app/engine/DecoderSet.h"
+#include "app/engine/ParallelBatch.h"
+
+#include <algorithm>
+#include <numeric>
+
+namespace cli {
+namespace {
+
+constexpr int RedrawInterval = 250; // ms
+
+// Whole seconds of audio in Path; 0 when it cannot be told.
+int AudioSeconds(const QString& Path, app::TDecoderSet& Decoders)
+{
+    au::TAuFileIn* Decoder = Decoders.ForFile(Path);
+    if (Decoder == nullptr)
+        return 0;
+    Decoder->SetFileName(Path.toStdString());
+    int Seconds = 0;
+    try {
+        if (Decoder->Valid())
+            Seconds = Decoder->Duration();
+    } catch (const std::exception&) {
+        // A file the decoder chokes on weighs nothing in the estimate.
+    }
+    Decoder->SetFileName(std::string()); // closes the file
+    return std::max(Seconds, 0);
+}
+
+QString Clock(qint64 Seconds)
+{
+    const QString Minutes = QString::number(Seconds / 60 % 60);
+    const QString Rest = QStringLiteral("%1").arg(Seconds % 60, 2, 10, QLatin1Char('0'));
+    if (Seconds < 3600)
+        return Minutes + QLatin1Char(':') + Rest;
+    return QStringLiteral("%1:%2:%3").arg(Seconds / 3600).arg(Seconds / 60 % 60, 2, 10, QLatin1Char('0')).arg(Rest);
+}
+
+} // namespace
+
+TBatchProgress::TBatchProgress(const app::TParallelBatch& Batch, const QStringList& Inputs) : FBatch(Batch)
+{
+    if (!FBar.Terminal())
+        return;
+    app::TDecoderSet Decoders;
+    for (const QString& Input : Inputs)
+        FWeights.push_back(AudioSeconds(Input, Decoders));
+    const double Total = std::accumulate(FWeights.begin(), FWeights.end(), 0.0);
+    // Files of unknown length count alike when no length is known at all.
+    for (double& Weight : FWeights)
+        Weight = Total > 0 ? Weight / Total : 1.0 / static_cast<double>(FWeights.size());
+    FTimer.setInterval(RedrawInterval);
+    connect(&FTimer, &QTimer::timeout, this, &TBatchProgress::Redraw);
+}
+
+void TBatchProgress::Start()
+{
+    FClock.start();
+    if (!FBar.Terminal())
+        return;
+    Redraw();
+    FTimer.start();
+}
+
+void TBatchProgress::Stop()
+{
+    FTimer.stop();
+    FBar.Clear();
+}
+
+void TBatchProgress::Redraw()
+{
+    double Share = 0;
+    const size_t Started = std::min(FWeights.size(), static_cast<size_t>(FBatch.Count()));
+    for (size_t Index = 0; Index < Started; ++Index)
+        Share += FWeights[Index] * std::max(FBatch.Percent(static_cast<int>(Index)), 0) / 100.0;
+    Share = std::clamp(Share, 0.0, 1.0);
+    const double Elapsed = static_cast<double>(FClock.elapsed()) / 1000;
+    QString Text = QStringLiteral("%1/%2 files, %3 elapsed")
+                       .arg(FBatch.DoneCount())
+                       .arg(FBatch.Count())
+                       .arg(Clock(static_cast<qint64>(Elapsed)));
+    if (Share > 0)
+        Text += QStringLiteral(", about %1 left").arg(Clock(static_cast<qint64>(Elapsed * (1 - Share) / Share + 0.5)));
+    FBar.Show(static_cast<int>(Share * 100), Text);
+}
+
+} // namespace cli
