@@ -111,7 +111,7 @@ void TFastResampler::DoInit()
     FFloats.assign(size_t{FChannels} * FCapacity, 0.0f);
     // The filter runs at the higher rate; its corner sits at 0.425 x the lower one.
     const double Ratio = static_cast<double>(std::min(InBytes, OutBytes)) / std::max(InBytes, OutBytes);
-    FFilter.Start(DesignChebyshevLowPass(0.85 * Ratio / 2), FChannels, FCapacity);
+    FFilter.Start(DesignChebyshevLowPass(0.85 * Ratio / 2), FChannels, FCapacity, FSecondThread);
 }
 
 void TFastResampler::DoFlush()

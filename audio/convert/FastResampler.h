@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <thread>
 #include <vector>
 
 namespace au {
@@ -33,6 +34,12 @@ public:
     // UI thread, while idle. Hz.
     void SetOutSampleRate(uint32_t Value) { FOutSampleRate = Value; }
     uint32_t OutSampleRate() const { return FOutSampleRate; }
+    // UI thread, while idle. Whether a run filters half of the channels on a
+    // second thread; the output is the same either way. On by default when the
+    // machine has more than one processor; a caller that keeps every processor
+    // busy with runs of its own may turn it off.
+    void SetSecondThread(bool Value) { FSecondThread = Value; }
+    bool SecondThread() const { return FSecondThread; }
 
 protected:
     // Worker thread, under the data lock; allocates everything a run needs.
@@ -55,6 +62,7 @@ private:
     void Refill();
 
     std::atomic<uint32_t> FOutSampleRate{0};
+    std::atomic<bool> FSecondThread{std::thread::hardware_concurrency() > 1};
     bool FPassThrough = false;
     TLowPassCascade FFilter;
     uint32_t FInBlockFrames = 0;

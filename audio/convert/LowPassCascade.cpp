@@ -111,16 +111,21 @@ TLowPassCoefficients DesignChebyshevLowPass(double Cutoff)
     return C;
 }
 
-void TLowPassCascade::Start(const TLowPassCoefficients& Coefficients, uint32_t Channels, uint32_t Capacity)
+void TLowPassCascade::Start(const TLowPassCoefficients& Coefficients, uint32_t Channels, uint32_t Capacity,
+                            bool SecondThread)
 {
     FCoefficients = Coefficients;
     FLineLength = History + Capacity;
     FChannels = Channels;
     FLines.assign(size_t{Channels} * (Stages + 1) * FLineLength, 0.0f);
+    FHelper.reset();
+    if (SecondThread && Channels >= 2)
+        FHelper = std::make_unique<TJobThread>([this] { RunChannels(0, FChannels / 2, FHelperCount); });
 }
 
 void TLowPassCascade::Release()
 {
+    FHelper.reset();
     FLines = {};
     FLineLength = 0;
     FChannels = 0;
@@ -138,6 +143,20 @@ float* TLowPassCascade::NewInputs(uint32_t Channel)
 
 void TLowPassCascade::Run(uint32_t Count)
 {
+    if (!FHelper) {
+        RunChannels(0, FChannels, Count);
+        return;
+    }
+    // The channels never meet, so each half runs the very same operations on
+    // either thread.
+    FHelperCount = Count;
+    FHelper->Begin();
+    RunChannels(FChannels / 2, FChannels, Count);
+    FHelper->Finish();
+}
+
+void TLowPassCascade::RunChannels(uint32_t First, uint32_t End, uint32_t Count)
+{
     double A[5];
     double B[4];
     std::copy(std::begin(FCoefficients.A), std::end(FCoefficients.A), A);
@@ -147,10 +166,11 @@ void TLowPassCascade::Run(uint32_t Count)
     // stages run as a wavefront: while stage 1 works on sample i, stage s works
     // on sample i - s + 1, and the processor overlaps the independent recursions.
     const size_t Length = FLineLength;
-    float* const End = FLines.data() + FLines.size();
+    float* const Lines = Line(First, 0);
+    float* const LinesEnd = Line(End, 0);
     for (int64_t I = 0; I < int64_t{Count} + Stages - 1; ++I) {
         const bool Whole = I >= Stages - 1 && I <= Last;
-        for (float* L = FLines.data(); L != End;) {
+        for (float* L = Lines; L != LinesEnd;) {
             for (int Stage = 0; Stage < Stages; ++Stage, L += Length) {
                 const int64_t At = I - Stage;
                 if (Whole || (At >= 0 && At <= Last))
@@ -161,7 +181,7 @@ void TLowPassCascade::Run(uint32_t Count)
         }
     }
     // Keep the last inputs and outputs of every stage for the next block.
-    for (uint32_t Channel = 0; Channel < FChannels; ++Channel)
+    for (uint32_t Channel = First; Channel < End; ++Channel)
         for (int Index = 0; Index <= Stages; ++Index) {
             float* L = Line(Channel, Index);
             std::memmove(L, L + Count, History * sizeof(float));
