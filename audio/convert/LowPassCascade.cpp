@@ -55,19 +55,21 @@ TSection DesignSection(int Pair, long double Cutoff)
     return S;
 }
 
-// A product of two floats is exact in a double, and a double widens exactly to
-// long double, so forming the products with SSE and only summing on the x87 unit
-// gives the same bits as an all-extended computation at a third of its x87 work.
-inline float StageOutput(const double* A, const double* B, const float* X, const float* Y)
+// A product of two floats is exact in extended precision, so the x87 unit
+// forms each product from the floats in memory and adds it to the running
+// sum, oldest terms first, with no detour through other registers.
+inline float StageOutput(const TLowPassCoefficients& C, const float* X, const float* Y)
 {
-    double Products[9];
-    for (int J = 0; J <= 4; ++J)
-        Products[J] = A[J] * static_cast<double>(X[J]);
-    for (int J = 0; J < 4; ++J)
-        Products[5 + J] = B[J] * static_cast<double>(Y[J]);
-    long double Sum = Products[0];
-    for (int J = 1; J < 9; ++J)
-        Sum += Products[J];
+    using Ext = long double;
+    Ext Sum = Ext{C.A[0]} * X[0];
+    Sum += Ext{C.A[1]} * X[1];
+    Sum += Ext{C.A[2]} * X[2];
+    Sum += Ext{C.A[3]} * X[3];
+    Sum += Ext{C.A[4]} * X[4];
+    Sum += Ext{C.B[0]} * Y[0];
+    Sum += Ext{C.B[1]} * Y[1];
+    Sum += Ext{C.B[2]} * Y[2];
+    Sum += Ext{C.B[3]} * Y[3];
     return static_cast<float>(Sum);
 }
 
@@ -157,10 +159,7 @@ void TLowPassCascade::Run(uint32_t Count)
 
 void TLowPassCascade::RunChannels(uint32_t First, uint32_t End, uint32_t Count)
 {
-    double A[5];
-    double B[4];
-    std::copy(std::begin(FCoefficients.A), std::end(FCoefficients.A), A);
-    std::copy(std::begin(FCoefficients.B), std::end(FCoefficients.B), B);
+    const TLowPassCoefficients C = FCoefficients;
     const int64_t Last = int64_t{Count} - 1;
     // Each recursion waits on its own previous output, so all channels and
     // stages run as a wavefront: while stage 1 works on sample i, stage s works
@@ -174,7 +173,7 @@ void TLowPassCascade::RunChannels(uint32_t First, uint32_t End, uint32_t Count)
             for (int Stage = 0; Stage < Stages; ++Stage, L += Length) {
                 const int64_t At = I - Stage;
                 if (Whole || (At >= 0 && At <= Last))
-                    L[Length + At + History] = StageOutput(A, B, L + At, L + Length + At);
+                    L[Length + At + History] = StageOutput(C, L + At, L + Length + At);
             }
             // Past the channel's last output line to its next channel's input line.
             L += Length;
