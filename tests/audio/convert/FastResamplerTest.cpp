@@ -355,7 +355,7 @@ std::vector<TSignal> FixtureSignals()
             {"8 channels", 44100, 16, 8, Spread(Stereo16, 2, 8)}};
 }
 
-std::vector<uint8_t> ResampleSignal(const TSignal& Signal, uint32_t OutRate, bool SecondThread,
+std::vector<uint8_t> ResampleSignal(const TSignal& Signal, uint32_t OutRate, bool Helpers,
                                     TFastResampler* Reused = nullptr)
 {
     auto Source = BytesInput(Signal.Rate, Signal.Bits, Signal.Channels, Signal.Pcm, 3001);
@@ -363,7 +363,7 @@ std::vector<uint8_t> ResampleSignal(const TSignal& Signal, uint32_t OutRate, boo
     TFastResampler& Resampler = Reused != nullptr ? *Reused : Own;
     Resampler.SetInput(Source.get());
     Resampler.SetOutSampleRate(OutRate);
-    Resampler.SetSecondThread(SecondThread);
+    Resampler.SetHelperThreads(Helpers);
     std::vector<uint8_t> Out = PullAll(Resampler);
     Resampler.SetInput(nullptr);
     return Out;
@@ -371,11 +371,11 @@ std::vector<uint8_t> ResampleSignal(const TSignal& Signal, uint32_t OutRate, boo
 
 } // namespace
 
-TEST(FastResampler, ASecondThreadGivesTheSameBytes)
+TEST(FastResampler, HelperThreadsGiveTheSameBytes)
 {
     for (const TSignal& Signal : FixtureSignals()) {
         ASSERT_FALSE(Signal.Pcm.empty()) << Signal.Name;
-        // One resampler for every rate: each run starts its helper afresh.
+        // One resampler for every rate: each run starts its helpers afresh.
         TFastResampler Reused;
         for (const uint32_t OutRate : {8000u, 11025u, 22050u, 32000u, 44100u, 48000u}) {
             if (OutRate / 5 == static_cast<uint32_t>(Signal.Rate) / 5)
@@ -402,8 +402,82 @@ TEST(FastResampler, OutputsKeepTheirBitsWhicheverWayTheyAreComputed)
                               TCase{4, 8000, 6769209179957391750u}, TCase{6, 32000, 17503234125991650633u},
                               TCase{0, 11025, 15968930583462350347u}}) {
         const TSignal& Signal = Signals[Case.Signal];
-        for (const bool SecondThread : {false, true})
-            EXPECT_EQ(Fingerprint(ResampleSignal(Signal, Case.OutRate, SecondThread)), Case.Expected)
-                << Signal.Name << " to " << Case.OutRate << " Hz" << (SecondThread ? " on two threads" : "");
+        for (const bool Helpers : {false, true})
+            EXPECT_EQ(Fingerprint(ResampleSignal(Signal, Case.OutRate, Helpers)), Case.Expected)
+                << Signal.Name << " to " << Case.OutRate << " Hz" << (Helpers ? " with helper threads" : "");
     }
+}
+
+namespace {
+
+// What a run gives, chunk by chunk, until the end or a failure: the bytes, and
+// the failure's text ("" for none). Before the chunk numbered SwitchAt, the
+// input is switched to Other.
+struct TRun {
+    std::vector<uint8_t> Bytes;
+    std::string Failure;
+};
+
+TRun PullUntilFailure(TFastResampler& Resampler, TAuInput* Other = nullptr, int SwitchAt = -1)
+{
+    TRun Run;
+    Resampler.Init();
+    try {
+        for (int Chunk = 0;; ++Chunk) {
+            if (Chunk == SwitchAt)
+                Resampler.SetInput(Other);
+            uint8_t* Buffer = nullptr;
+            uint32_t Bytes = 5000;
+            Resampler.GetData(Buffer, Bytes);
+            if (Bytes == 0)
+                break;
+            Run.Bytes.insert(Run.Bytes.end(), Buffer, Buffer + Bytes);
+        }
+    } catch (const EAuException& E) {
+        Run.Failure = E.what();
+    }
+    Resampler.Flush();
+    return Run;
+}
+
+} // namespace
+
+TEST(FastResampler, HelperThreadsKeepWhereAFailureShowsAndWhereASwitchedInputTakesOver)
+{
+    const std::vector<uint8_t> Pcm = FixturePcm("tone-44100-16-2.wav");
+    ASSERT_FALSE(Pcm.empty());
+    std::vector<TRun> Failing;
+    std::vector<TRun> Switched;
+    for (const bool Helpers : {false, true}) {
+        // The input fails in its third block of a fifth of a second.
+        auto Source = BytesInput(44100, 16, 2, Pcm, 3001);
+        Source->FailAfter = 2 * 8820 * 4 + 1000;
+        TFastResampler Resampler;
+        Resampler.SetHelperThreads(Helpers);
+        Resampler.SetOutSampleRate(22050);
+        Resampler.SetInput(Source.get());
+        Failing.push_back(PullUntilFailure(Resampler));
+
+        // Another input takes over after the first block has been handed out
+        // (by chunks of 5000 bytes, the first block is the first four chunks).
+        auto First = BytesInput(44100, 16, 2, Pcm, 3001);
+        auto Second = BytesInput(44100, 16, 2, std::vector<uint8_t>(Pcm.rbegin(), Pcm.rend()), 3001);
+        Resampler.SetInput(First.get());
+        Switched.push_back(PullUntilFailure(Resampler, Second.get(), 4));
+        Resampler.SetInput(nullptr);
+        EXPECT_EQ(Switched.back().Failure, "");
+    }
+    EXPECT_EQ(Failing[0].Failure, "synthetic failure");
+    EXPECT_EQ(Failing[1].Failure, Failing[0].Failure);
+    // Two whole blocks made it out before the failure.
+    EXPECT_EQ(Failing[0].Bytes.size(), 2u * 4410 * 4);
+    EXPECT_TRUE(Failing[1].Bytes == Failing[0].Bytes);
+    // The first block of the first input, then the second input's, up to the
+    // size the run began with.
+    auto Unswitched = BytesInput(44100, 16, 2, Pcm, 3001);
+    const std::vector<uint8_t> Plain = Resample(*Unswitched, 22050);
+    ASSERT_EQ(Switched[0].Bytes.size(), Plain.size());
+    EXPECT_TRUE(std::equal(Plain.begin(), Plain.begin() + 4410 * 4, Switched[0].Bytes.begin()));
+    EXPECT_FALSE(std::equal(Plain.begin() + 4410 * 4, Plain.begin() + 4410 * 8, Switched[0].Bytes.begin() + 4410 * 4));
+    EXPECT_TRUE(Switched[1].Bytes == Switched[0].Bytes);
 }
