@@ -6,8 +6,8 @@ kelvaro-cli converts in one run with its default parallel jobs while ffmpeg
 converts them one after another. All cases run interleaved, round after round,
 so that load from elsewhere on the machine falls on both programs alike; the
 median and the best round of each are printed with the time ratios (kelvaro-cli
-/ ffmpeg) and the peak resident memory of each run (for ffmpeg's batch, of its
-largest process).
+/ ffmpeg), the processor time (user and system, all threads) and the peak
+resident memory of each run (for ffmpeg's batch, of its largest process).
 
 Usage: bench/cli_vs_ffmpeg.py [--rounds N] [--baseline BUILD_DIR] [BUILD_DIR]
   --baseline  another build of kelvaro-cli (an older commit, say) timed in the
@@ -26,7 +26,7 @@ RATES = (("22050", "to 22050 Hz"), ("44100", "at 44100 Hz"))
 
 
 def run(args, env):
-    """Returns (seconds, peak resident KiB) of one child process."""
+    """Returns (seconds, peak resident KiB, processor seconds) of one child process."""
     start = time.perf_counter()
     pid = os.fork()
     if pid == 0:
@@ -37,13 +37,13 @@ def run(args, env):
     seconds = time.perf_counter() - start
     if os.waitstatus_to_exitcode(status) != 0:
         sys.exit(f"failed: {' '.join(args)}")
-    return seconds, usage.ru_maxrss
+    return seconds, usage.ru_maxrss, usage.ru_utime + usage.ru_stime
 
 
 def run_all(commands, env):
-    """Runs commands one after another: (total seconds, largest peak KiB)."""
+    """Runs commands one after another: (total seconds, largest peak KiB, total processor seconds)."""
     results = [run(args, env) for args in commands]
-    return sum(r[0] for r in results), max(r[1] for r in results)
+    return sum(r[0] for r in results), max(r[1] for r in results), sum(r[2] for r in results)
 
 
 def make_wma(path):
@@ -105,16 +105,17 @@ def main():
     print(f"kelvaro-cli: {programs['kelvaro-cli']} ({jobs}); {options.rounds} interleaved rounds; "
           f"{os.cpu_count()} processors")
     print(f"{'case':<24}{'tool':<13}{'median s':>9}{'best s':>8}{'ratio med':>10}{'ratio best':>11}"
-          f"{'peak MiB':>9}")
+          f"{'cpu s':>7}{'peak MiB':>9}")
     for case, commands in cases:
         ffmpeg = results[(case, "ffmpeg")]
         for tool in commands:
             times = [r[0] for r in results[(case, tool)]]
             peak = max(r[1] for r in results[(case, tool)]) / 1024
+            cpu = statistics.median(r[2] for r in results[(case, tool)])
             ratio_median = statistics.median(times) / statistics.median(r[0] for r in ffmpeg)
             ratio_best = min(times) / min(r[0] for r in ffmpeg)
             print(f"{case:<24}{tool:<13}{statistics.median(times):>9.3f}{min(times):>8.3f}"
-                  f"{ratio_median:>10.2f}{ratio_best:>11.2f}{peak:>9.1f}")
+                  f"{ratio_median:>10.2f}{ratio_best:>11.2f}{cpu:>7.2f}{peak:>9.1f}")
 
 
 main()
