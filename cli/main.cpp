@@ -36,15 +36,13 @@ int main(int argc, char* argv[])
     if (Arguments.isEmpty())
         return Usage(QStringLiteral("no command given"));
     const QString Command = Arguments.takeFirst();
-    if (Command == QLatin1String("--help") || Command == QLatin1String("-h") || Command == QLatin1String("help")) {
+    // "--help" after any command as well, as scripts' authors try it there.
+    if (Command == QLatin1String("--help") || Command == QLatin1String("-h") || Command == QLatin1String("help") ||
+        Arguments.contains(QStringLiteral("--help"))) {
         std::fputs(cli::UsageText().toUtf8().constData(), stdout);
         return 0;
     }
     if (Command == QLatin1String("convert")) {
-        if (Arguments.contains(QStringLiteral("--help"))) {
-            std::fputs(cli::UsageText().toUtf8().constData(), stdout);
-            return 0;
-        }
         cli::TConvertOptions Options;
         QString Error;
         if (!cli::ParseConvertOptions(Arguments, Options, Error))
