@@ -76,8 +76,12 @@ TEST(Cli, UsageErrorsExitWithTwoAndAReason)
 {
     TTempDir Dir;
     for (const char* Bad : {"", "frobnicate", "convert", "convert -b 12 x.flac", "convert -r 7999 x.flac",
-                            "convert -c quad x.flac", "convert -e mp3 x.flac", "convert -x x.flac", "convert -o"})
-        ExpectUsageError(Dir, Bad);
+                            "convert -c quad x.flac", "convert -e mp3 x.flac", "convert -x x.flac", "convert -o"}) {
+        const TCliResult R = Cli(Dir, Bad);
+        EXPECT_EQ(R.Status, 2) << Bad;
+        EXPECT_EQ(R.Out.rfind("kelvaro-cli: ", 0), 0u) << Bad << ": " << R.Out;
+        EXPECT_EQ(std::count(R.Out.begin(), R.Out.end(), '\n'), 1) << Bad << ": " << R.Out;
+    }
     const TCliResult Help = Cli(Dir, "--help");
     EXPECT_EQ(Help.Status, 0);
     EXPECT_NE(Help.Out.find("Usage: kelvaro-cli convert"), std::string::npos);

@@ -5,9 +5,6 @@
 
 #include "audio/core/ProgramFolder.h"
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
 #include <string>
 
 namespace autest {
@@ -27,15 +24,6 @@ inline TCliResult Cli(const TTempDir& Dir, const std::string& Arguments, const s
                                    au::ProgramFolder() + "/kelvaro-cli' " + Arguments + " 2>" + ErrorsTo,
                                &Result.Out);
     return Result;
-}
-
-// Arguments are bad usage: exit status 2 and one line that names the program.
-inline void ExpectUsageError(const TTempDir& Dir, const std::string& Arguments)
-{
-    const TCliResult R = Cli(Dir, Arguments);
-    EXPECT_EQ(R.Status, 2) << Arguments;
-    EXPECT_EQ(R.Out.rfind("kelvaro-cli: ", 0), 0u) << Arguments << ": " << R.Out;
-    EXPECT_EQ(std::count(R.Out.begin(), R.Out.end(), '\n'), 1) << Arguments << ": " << R.Out;
 }
 
 } // namespace autest
