@@ -18,19 +18,13 @@ using TModel = app::TFileListModel;
 // The visible columns a person needs: all but the conversion's "Information".
 constexpr int ShownColumns[] = {0, 2, 3, 4, 5, 6, 7, 8};
 
-QString Cell(const TModel::TRow& Row, int Column)
-{
-    return Column == 0 ? Row.Caption : Row.SubItems[static_cast<size_t>(Column - 1)];
-}
-
 QByteArray TextBlock(const app::TProbeResult& Probe)
 {
-    QStringList Labels;
-    for (const int Column : ShownColumns)
+    QStringList Labels, Values;
+    for (const int Column : ShownColumns) {
         Labels << TModel::ColumnCaption(Column) + QLatin1Char(':');
-    QStringList Values;
-    for (const int Column : ShownColumns)
-        Values << Cell(Probe.Row, Column);
+        Values << TModel::ColumnText(Probe.Row, Column);
+    }
     if (!Probe.Valid) {
         Labels << QStringLiteral("Error:");
         Values << Probe.Error;

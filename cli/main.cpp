@@ -22,6 +22,18 @@ int Usage(const QString& Reason)
     return 2;
 }
 
+// Commands whose arguments parse into options: bad usage exits with 2.
+template <typename TOptions>
+int ParseAndRun(const QStringList& Arguments, bool (*Parse)(const QStringList&, TOptions&, QString&),
+                int (*Run)(const TOptions&))
+{
+    TOptions Options;
+    QString Error;
+    if (!Parse(Arguments, Options, Error))
+        return Usage(Error);
+    return Run(Options);
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -40,21 +52,14 @@ int main(int argc, char* argv[])
     if (Arguments.isEmpty())
         return Usage(QStringLiteral("no command given"));
     const QString Command = Arguments.takeFirst();
-    if (Command == QLatin1String("--help") || Command == QLatin1String("-h") || Command == QLatin1String("help")) {
+    // "--help" after any command as well, as scripts' authors try it there.
+    if (Command == QLatin1String("--help") || Command == QLatin1String("-h") || Command == QLatin1String("help") ||
+        Arguments.contains(QStringLiteral("--help"))) {
         std::fputs(cli::UsageText().toUtf8().constData(), stdout);
         return 0;
     }
-    if (Command == QLatin1String("convert")) {
-        if (Arguments.contains(QStringLiteral("--help"))) {
-            std::fputs(cli::UsageText().toUtf8().constData(), stdout);
-            return 0;
-        }
-        cli::TConvertOptions Options;
-        QString Error;
-        if (!cli::ParseConvertOptions(Arguments, Options, Error))
-            return Usage(Error);
-        return cli::RunConvert(Options);
-    }
+    if (Command == QLatin1String("convert"))
+        return ParseAndRun(Arguments, cli::ParseConvertOptions, cli::RunConvert);
     if (Command == QLatin1String("watch"))
         return cli::RunWatch(Arguments);
     if (Command == QLatin1String("play")) {
@@ -62,12 +67,7 @@ int main(int argc, char* argv[])
             return Usage(QStringLiteral("play takes one file"));
         return cli::RunPlay(Arguments[0]);
     }
-    if (Command == QLatin1String("info")) {
-        cli::TInfoOptions Options;
-        QString Error;
-        if (!cli::ParseInfoOptions(Arguments, Options, Error))
-            return Usage(Error);
-        return cli::RunInfo(Options);
-    }
+    if (Command == QLatin1String("info"))
+        return ParseAndRun(Arguments, cli::ParseInfoOptions, cli::RunInfo);
     return Usage(QStringLiteral("unknown command '%1'").arg(Command));
 }

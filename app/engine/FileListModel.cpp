@@ -58,13 +58,17 @@ QVariant TFileListModel::data(const QModelIndex& Index, int Role) const
 {
     if (!Index.isValid() || Index.row() >= Count() || Role != Qt::DisplayRole)
         return {};
-    const TRow& R = Row(Index.row());
-    return Index.column() == 0 ? R.Caption : R.SubItems[static_cast<size_t>(Index.column() - 1)];
+    return ColumnText(Row(Index.row()), Index.column());
 }
 
 QString TFileListModel::ColumnCaption(int Column)
 {
     return Column < 0 || Column >= VisibleColumns ? QString() : QString::fromLatin1(ColumnCaptions[Column]);
+}
+
+QString TFileListModel::ColumnText(const TRow& Row, int Column)
+{
+    return Column == 0 ? Row.Caption : Row.SubItems.at(static_cast<size_t>(Column - 1));
 }
 
 QVariant TFileListModel::headerData(int Section, Qt::Orientation Orientation, int Role) const

@@ -47,6 +47,9 @@ public:
 
     // The header text of visible column Column (0 to 8); empty for any other.
     static QString ColumnCaption(int Column);
+    // What Row shows in visible column Column (0 to 8): its caption, then its
+    // sub-items 0 to 7.
+    static QString ColumnText(const TRow& Row, int Column);
 
     // The nine visible columns: the caption, then sub-items 0 to 7.
     int rowCount(const QModelIndex& Parent = QModelIndex()) const override;

@@ -79,7 +79,7 @@ TDescription Described(const QJsonObject& Line)
 
 } // namespace
 
-TEST(CliInfo, BadUsageExitsWithTwo)
+TEST(CliInfo, BadUsageExitsWithTwoAndHelpWithZero)
 {
     TTempDir Dir;
     for (const char* Bad : {"info", "info --json", "info --jsn x.flac", "info -x x.flac"}) {
@@ -88,6 +88,9 @@ TEST(CliInfo, BadUsageExitsWithTwo)
         EXPECT_EQ(R.Out.rfind("kelvaro-cli: ", 0), 0u) << Bad << ": " << R.Out;
         EXPECT_EQ(std::count(R.Out.begin(), R.Out.end(), '\n'), 1) << Bad << ": " << R.Out;
     }
+    const TCliResult Help = Cli(Dir, "info --json --help");
+    EXPECT_EQ(Help.Status, 0);
+    EXPECT_NE(Help.Out.find("kelvaro-cli info [--json] FILE..."), std::string::npos) << Help.Out;
 }
 
 TEST(CliInfo, JsonOfEveryKindAgreesWithFFprobe)
