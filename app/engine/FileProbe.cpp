@@ -25,6 +25,7 @@ const char* const MsgUnknownKind = "Not an audio file of a kind this program rea
 // reader refuses a file silently).
 const char* const MsgNotReadable = "The file cannot be read as audio of its kind";
 const char* const MsgNoFormat = "The file reports no usable audio format";
+const char* const MsgNotRegular = "Not a regular file";
 
 int KiloRounded(long double BitsPerSecond)
 {
@@ -107,6 +108,12 @@ TProbeResult ProbeFile(const QString& Path)
     Result.Row.Caption = Info.fileName();
     Result.Row.SubItems[TFileListModel::SubSize] = FormatSizeKB(Info.isFile() ? Info.size() : 0);
     Result.Row.SubItems[TFileListModel::SubPath] = Path;
+    // Opening a pipe blocks until someone writes to it, and a folder or a device
+    // holds no audio file: neither is opened.
+    if (Info.exists() && !Info.isFile()) {
+        MarkInvalid(Result, QString::fromLatin1(MsgNotRegular));
+        return Result;
+    }
     try {
         const TDecoderSet Decoders;
         au::TAuFileIn* Decoder = Decoders.ForFile(Path);

@@ -7,6 +7,7 @@
 
 #include <QLocale>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <cmath>
@@ -182,6 +183,17 @@ TEST(FileProbe, FilesThatCannotBeReadStillGiveWellFormedRows)
     const TProbeResult WavRow = ProbeFile(Q(Wav));
     EXPECT_FALSE(WavRow.Valid) << "no decoder reads .wav";
     ExpectWellFormed(WavRow, Wav);
+
+    // A pipe would block whoever opens it; a folder holds no audio.
+    const std::string Pipe = Dir.File("pipe.flac");
+    ASSERT_EQ(mkfifo(Pipe.c_str(), 0600), 0);
+    const std::string Folder = Dir.File("folder.wma");
+    ASSERT_EQ(mkdir(Folder.c_str(), 0700), 0);
+    for (const std::string& NotAFile : {Pipe, Folder}) {
+        const TProbeResult R = ProbeFile(Q(NotAFile));
+        EXPECT_FALSE(R.Valid) << NotAFile;
+        ExpectWellFormed(R, NotAFile);
+    }
 
     const TProbeResult EmptyPath = ProbeFile(QStringLiteral(" "));
     EXPECT_FALSE(EmptyPath.Valid);
