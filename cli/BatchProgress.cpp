@@ -5,12 +5,14 @@
 #include "app/engine/ParallelBatch.h"
 
 #include <algorithm>
-#include <numeric>
 
 namespace cli {
 namespace {
 
 constexpr int RedrawInterval = 250; // ms
+// How long one redraw may spend reading durations, in ms: the conversions'
+// completions wait meanwhile.
+constexpr int ReadBudget = 30;
 
 // Whole seconds of audio in Path; 0 when it cannot be told.
 int AudioSeconds(const QString& Path, app::TDecoderSet& Decoders)
@@ -41,17 +43,9 @@ QString Clock(qint64 Seconds)
 
 } // namespace
 
-TBatchProgress::TBatchProgress(const app::TParallelBatch& Batch, const QStringList& Inputs) : FBatch(Batch)
+TBatchProgress::TBatchProgress(const app::TParallelBatch& Batch, const QStringList& Inputs)
+    : FBatch(Batch), FInputs(Inputs)
 {
-    if (!FBar.Terminal())
-        return;
-    app::TDecoderSet Decoders;
-    for (const QString& Input : Inputs)
-        FWeights.push_back(AudioSeconds(Input, Decoders));
-    const double Total = std::accumulate(FWeights.begin(), FWeights.end(), 0.0);
-    // Files of unknown length count alike when no length is known at all.
-    for (double& Weight : FWeights)
-        Weight = Total > 0 ? Weight / Total : 1.0 / static_cast<double>(FWeights.size());
     FTimer.setInterval(RedrawInterval);
     connect(&FTimer, &QTimer::timeout, this, &TBatchProgress::Redraw);
 }
@@ -71,13 +65,37 @@ void TBatchProgress::Stop()
     FBar.Clear();
 }
 
+void TBatchProgress::ReadDurations()
+{
+    if (FSeconds.size() == static_cast<size_t>(FInputs.size()))
+        return;
+    QElapsedTimer Budget;
+    Budget.start();
+    app::TDecoderSet Decoders;
+    while (FSeconds.size() < static_cast<size_t>(FInputs.size()) && Budget.elapsed() < ReadBudget) {
+        FSeconds.push_back(AudioSeconds(FInputs[static_cast<qsizetype>(FSeconds.size())], Decoders));
+        FTotalSeconds += FSeconds.back();
+    }
+}
+
+double TBatchProgress::ConvertedShare() const
+{
+    const int Count = std::min(static_cast<int>(FInputs.size()), FBatch.Count());
+    if (Count == 0)
+        return 0;
+    const bool ByDuration = static_cast<int>(FSeconds.size()) == Count && FTotalSeconds > 0;
+    double Share = 0;
+    for (int Index = 0; Index < Count; ++Index) {
+        const double Weight = ByDuration ? FSeconds[static_cast<size_t>(Index)] / FTotalSeconds : 1.0 / Count;
+        Share += Weight * std::max(FBatch.Percent(Index), 0) / 100.0;
+    }
+    return std::clamp(Share, 0.0, 1.0);
+}
+
 void TBatchProgress::Redraw()
 {
-    double Share = 0;
-    const size_t Started = std::min(FWeights.size(), static_cast<size_t>(FBatch.Count()));
-    for (size_t Index = 0; Index < Started; ++Index)
-        Share += FWeights[Index] * std::max(FBatch.Percent(static_cast<int>(Index)), 0) / 100.0;
-    Share = std::clamp(Share, 0.0, 1.0);
+    ReadDurations();
+    const double Share = ConvertedShare();
     const double Elapsed = static_cast<double>(FClock.elapsed()) / 1000;
     QString Text = QStringLiteral("%1/%2 files, %3 elapsed")
                        .arg(FBatch.DoneCount())

@@ -17,8 +17,10 @@ namespace cli {
 
 // The progress line of a parallel conversion: the share of the total audio
 // duration converted, the files done of all, the time taken and an estimate of
-// the time left, redrawn in place a few times a second. Nothing at all (not
-// even the durations are read) when standard error is not a terminal.
+// the time left, redrawn in place a few times a second. The durations are read
+// a few files per redraw, so that a long list starts converting at once; until
+// all are known the share counts files alike. Nothing at all (not even the
+// durations are read) when standard error is not a terminal.
 class TBatchProgress : public QObject {
     Q_OBJECT
 
@@ -35,9 +37,13 @@ public:
 
 private:
     void Redraw();
+    void ReadDurations();
+    double ConvertedShare() const;
 
     const app::TParallelBatch& FBatch;
-    std::vector<double> FWeights; // each file's share of the total duration
+    QStringList FInputs;
+    std::vector<double> FSeconds; // of the files read so far
+    double FTotalSeconds = 0;
     TProgressBar FBar;
     QTimer FTimer;
     QElapsedTimer FClock;

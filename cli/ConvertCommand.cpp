@@ -71,7 +71,12 @@ int RunConvert(const TConvertOptions& Options)
     QObject::connect(&Batch, &app::TParallelBatch::ItemFinished, [&](int, bool Succeeded) {
         ++(Succeeded ? Converted : Failures);
     });
-    QObject::connect(&Batch, &app::TParallelBatch::Finished, [](bool) { QCoreApplication::exit(); });
+    // A signal after the last file ended interrupted nothing.
+    bool Interrupted = false;
+    QObject::connect(&Batch, &app::TParallelBatch::Finished, [&](bool Stopped) {
+        Interrupted = Stopped;
+        QCoreApplication::exit();
+    });
     // Inside the event loop, so that a run that ends at once still ends it.
     QTimer::singleShot(0, &Batch, [&] {
         Batch.Start(Items);
@@ -79,7 +84,7 @@ int RunConvert(const TConvertOptions& Options)
     });
     QCoreApplication::exec();
     Progress.Stop();
-    if (Signal != 0) {
+    if (Interrupted) {
         Complain(QStringLiteral("interrupted: %1 of %2 files were converted").arg(Converted).arg(Batch.Count()));
         return 128 + Signal;
     }

@@ -103,26 +103,18 @@ private:
     pid_t FPid = 0;
 };
 
-// Six kinds of input, one of them twice under one base name, and a damaged one.
+// Six kinds of input, a long one, a damaged one, and one more whose output
+// name is that of an earlier file.
 class CliBatch : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
         Dir = new TTempDir();
-        const std::string Fixtures = FixturesDir() + "/";
-        Shell("mkdir -p " + Quote(Dir->File("in")) + " " + Quote(Dir->File("again")));
-        Shell("flac -s -f -o " + Quote(Dir->File("in/a.flac")) + " " + Quote(Fixtures + "tone-44100-16-2.wav"));
-        Shell("oggenc -Q -o " + Quote(Dir->File("in/b.ogg")) + " " + Quote(Fixtures + "tone-22050-16-1.wav"));
-        Shell("ffmpeg -v error -i " + Quote(Fixtures + "tone-22050-16-1.wav") + " -c:a libmp3lame " +
-              Quote(Dir->File("in/c.mp3")));
-        Shell("ffmpeg -v error -i " + Quote(Fixtures + "tone-48000-24-2.wav") + " -c:a tta " +
-              Quote(Dir->File("in/d.tta")));
-        Shell("cp " + Quote(Fixtures + "tone-8000-8-1.ape") + " " + Quote(Dir->File("in/e.ape")));
-        Shell("cp " + Quote(au::ProgramFolder() + "/Example.wma") + " " + Quote(Dir->File("in/f.wma")));
+        WriteOneOfEachKind(Dir->File("in"));
         Sine(Dir->File("in/long.flac"), 30);
-        // Same base name as in/a.flac, another sound: the later file must win.
-        Sine(Dir->File("again/a.ogg"), 2, 1000);
-        WriteBytes(Dir->File("in/g.wma"), std::vector<uint8_t>(5000, 0x30));
+        WriteBytes(Dir->File("in/broken.wma"), std::vector<uint8_t>(5000, 0x30));
+        // The later file must win: another sound under stereo.flac's name.
+        Sine(Dir->File("again/stereo.ogg"), 2, 1000);
     }
     static void TearDownTestSuite()
     {
@@ -145,28 +137,25 @@ TEST_F(CliBatch, TwoJobsWriteWhatOneWritesAndLogTheSame)
     EXPECT_EQ(One.Status, 1) << One.Out;
     EXPECT_EQ(Two.Status, 1) << Two.Out;
     EXPECT_EQ(PlainLog(Two.Out), PlainLog(One.Out));
-    // Folder order, the damaged file's failure text, and the later a.wav.
-    const std::string Expected = "Task Begin\n"
-                                 "[T]Load: in/a.flac [Success]\n[T]Convert to: a.wav [Success]\n"
-                                 "[T]Load: in/b.ogg [Success]\n[T]Convert to: b.wav [Success]\n"
-                                 "[T]Load: in/c.mp3 [Success]\n[T]Convert to: c.wav [Success]\n"
-                                 "[T]Load: in/d.tta [Success]\n[T]Convert to: d.wav [Success]\n"
-                                 "[T]Load: in/e.ape [Success]\n[T]Convert to: e.wav [Success]\n"
-                                 "[T]Load: in/f.wma [Success]\n[T]Convert to: f.wav [Success]\n"
-                                 "[T]Load: in/g.wma [Success]\n[T]Convert to: g.wav [Failed]\n";
-    EXPECT_EQ(PlainLog(Two.Out).substr(0, Expected.size()), Expected) << Two.Out;
-    EXPECT_NE(PlainLog(Two.Out).find("[T]Load: in/long.flac [Success]\n[T]Convert to: long.wav [Success]\n"
-                                     "[T]Load: again/a.ogg [Success]\n[T]Convert to: a.wav [Success]\nTask End\n\n"),
-              std::string::npos)
-        << Two.Out;
+    // Folder order, the damaged file's failure, and stereo.wav twice.
+    std::string Expected = "Task Begin\n";
+    for (const std::string Name : {"broken.wma", "deep.tta", "example.wma", "long.flac", "mono.ogg", "narrow.ape",
+                                   "stereo.flac", "voice.mp3"}) {
+        const std::string Wav = Name.substr(0, Name.find('.')) + ".wav";
+        Expected += "[T]Load: in/" + Name + " [Success]\n[T]Convert to: " + Wav +
+                    (Name == "broken.wma" ? " [Failed]\nThe file reports no usable audio format\n" : " [Success]\n");
+    }
+    Expected += "[T]Load: again/stereo.ogg [Success]\n[T]Convert to: stereo.wav [Success]\nTask End\n\n";
+    EXPECT_EQ(PlainLog(Two.Out), Expected);
 
-    const std::set<std::string> Written = {"a.wav", "b.wav", "c.wav", "d.wav", "e.wav", "f.wav", "long.wav"};
+    const std::set<std::string> Written = {"deep.wav", "example.wav", "long.wav", "mono.wav",
+                                           "narrow.wav", "stereo.wav", "voice.wav"};
     ASSERT_EQ(Tree(Dir->File("two")), Written);
     ASSERT_EQ(Tree(Dir->File("one")), Written);
     for (const std::string& Name : Written)
         EXPECT_EQ(ReadBytes(Dir->File("two/" + Name)), ReadBytes(Dir->File("one/" + Name))) << Name;
-    const TCliResult Later = Cli(*Dir, "convert -o later -r 22050 again/a.ogg");
-    EXPECT_EQ(ReadBytes(Dir->File("two/a.wav")), ReadBytes(Dir->File("later/a.wav")));
+    const TCliResult Later = Cli(*Dir, "convert -o later -r 22050 again/stereo.ogg");
+    EXPECT_EQ(ReadBytes(Dir->File("two/stereo.wav")), ReadBytes(Dir->File("later/stereo.wav")));
 }
 
 TEST_F(CliBatch, AFailedFileLeavesNothingAndAnOlderWavKeepsItsBytes)
@@ -174,17 +163,17 @@ TEST_F(CliBatch, AFailedFileLeavesNothingAndAnOlderWavKeepsItsBytes)
     const std::string Out = Dir->File("kept");
     fs::create_directories(Out);
     const std::vector<uint8_t> Older = {'o', 'l', 'd', ' ', 'w', 'a', 'v'};
-    WriteBytes(Out + "/g.wav", Older);
-    WriteBytes(Out + "/a.wav", Older);
+    WriteBytes(Out + "/broken.wav", Older);
+    WriteBytes(Out + "/stereo.wav", Older);
     // A file that does not decode, and one that decodes but cannot be encoded
     // as asked once its hidden file exists.
-    const TCliResult R = Cli(*Dir, "convert -o kept -b 8 -e adpcm in/g.wma in/a.flac");
+    const TCliResult R = Cli(*Dir, "convert -o kept -b 8 -e adpcm in/broken.wma in/stereo.flac");
     EXPECT_EQ(R.Status, 1) << R.Out;
-    EXPECT_NE(R.Out.find("Convert to: a.wav [Failed]\nCannot encode 8 bit sound into ADPCM.\n"), std::string::npos)
+    EXPECT_NE(R.Out.find("Convert to: stereo.wav [Failed]\nCannot encode 8 bit sound into ADPCM.\n"), std::string::npos)
         << R.Out;
-    EXPECT_EQ(Tree(Out), (std::set<std::string>{"a.wav", "g.wav"}));
-    EXPECT_EQ(ReadBytes(Out + "/g.wav"), Older);
-    EXPECT_EQ(ReadBytes(Out + "/a.wav"), Older);
+    EXPECT_EQ(Tree(Out), (std::set<std::string>{"broken.wav", "stereo.wav"}));
+    EXPECT_EQ(ReadBytes(Out + "/broken.wav"), Older);
+    EXPECT_EQ(ReadBytes(Out + "/stereo.wav"), Older);
 }
 
 TEST_F(CliBatch, SigtermMidFileRemovesItsHiddenFileAndExitsWithTheSignal)
@@ -193,7 +182,7 @@ TEST_F(CliBatch, SigtermMidFileRemovesItsHiddenFileAndExitsWithTheSignal)
     fs::create_directories(Out);
     const std::vector<uint8_t> Older = {'o', 'l', 'd'};
     WriteBytes(Out + "/long.wav", Older);
-    TCliProcess Run(*Dir, {"convert", "-j", "1", "-o", "term", "-r", "22050", "in/long.flac", "in/a.flac"});
+    TCliProcess Run(*Dir, {"convert", "-j", "1", "-o", "term", "-r", "22050", "in/long.flac", "in/stereo.flac"});
     ASSERT_TRUE(WaitFor([&] { return Tree(Out).size() == 2; }, 30)) << Run.Out();
     Run.Signal(SIGTERM);
     EXPECT_EQ(Run.Wait(), 128 + SIGTERM) << Run.Out();
@@ -207,14 +196,14 @@ TEST_F(CliBatch, SigtermMidFileRemovesItsHiddenFileAndExitsWithTheSignal)
 TEST_F(CliBatch, AFileSizeLimitFailsTheFileThatOutgrowsIt)
 {
     const std::string Out = Dir->File("limited");
-    // 30 s at 22050 Hz stereo is 2.6 MB; the tone of e.ape stays far below.
-    TCliProcess Run(*Dir, {"convert", "-o", "limited", "-r", "22050", "in/long.flac", "in/e.ape"}, 1000000);
+    // 30 s at 22050 Hz stereo is 2.6 MB; the tone of narrow.ape stays far below.
+    TCliProcess Run(*Dir, {"convert", "-o", "limited", "-r", "22050", "in/long.flac", "in/narrow.ape"}, 1000000);
     EXPECT_EQ(Run.Wait(), 1) << Run.Out();
     EXPECT_NE(PlainLog(Run.Out()).find("[T]Convert to: long.wav [Failed]\n" + std::string(std::strerror(EFBIG)) +
-                                       "\n[T]Load: in/e.ape [Success]\n[T]Convert to: e.wav [Success]\n"),
+                                       "\n[T]Load: in/narrow.ape [Success]\n[T]Convert to: narrow.wav [Success]\n"),
               std::string::npos)
         << Run.Out();
-    EXPECT_EQ(Tree(Out), std::set<std::string>{"e.wav"});
+    EXPECT_EQ(Tree(Out), std::set<std::string>{"narrow.wav"});
 }
 
 TEST(CliTree, RecursiveKeepsTheTreeAndOnlyTheFoldersWithAudio)

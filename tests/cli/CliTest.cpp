@@ -102,17 +102,7 @@ protected:
     static void SetUpTestSuite()
     {
         Dir = new TTempDir();
-        std::filesystem::create_directories(Dir->File("in"));
-        const std::string Fixtures = FixturesDir() + "/";
-        // One file of each kind the program reads.
-        Shell("flac -s -f -o " + Quote(Dir->File("in/stereo.flac")) + " " + Quote(Fixtures + "tone-44100-16-2.wav"));
-        Shell("oggenc -Q -o " + Quote(Dir->File("in/mono.ogg")) + " " + Quote(Fixtures + "tone-22050-16-1.wav"));
-        Shell("ffmpeg -v error -i " + Quote(Fixtures + "tone-22050-16-1.wav") + " -c:a libmp3lame " +
-              Quote(Dir->File("in/voice.mp3")));
-        Shell("ffmpeg -v error -i " + Quote(Fixtures + "tone-48000-24-2.wav") + " -c:a tta " +
-              Quote(Dir->File("in/deep.tta")));
-        Shell("cp " + Quote(Fixtures + "tone-8000-8-1.ape") + " " + Quote(Dir->File("in/narrow.ape")));
-        Shell("cp " + Quote(au::ProgramFolder() + "/Example.wma") + " " + Quote(Dir->File("in/example.wma")));
+        WriteOneOfEachKind(Dir->File("in"));
         Sources = {{"stereo.flac", 44100, 16, 2, 0}, {"mono.ogg", 22050, 16, 1, 0}, {"voice.mp3", 22050, 16, 1, 0},
                    {"deep.tta", 48000, 24, 2, 0},    {"narrow.ape", 8000, 8, 1, 0}, {"example.wma", 44100, 16, 2, 0}};
         // The frames each decoder gives, from a conversion that changes nothing.

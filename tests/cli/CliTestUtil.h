@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "audio/decoders/DecoderTestUtil.h"
 #include "support/TestUtil.h"
 
 #include "audio/core/ProgramFolder.h"
@@ -40,6 +41,22 @@ inline bool WaitFor(const std::function<bool()>& Done, int Seconds, int Interval
         std::this_thread::sleep_for(std::chrono::milliseconds(Interval));
     }
     return true;
+}
+
+// One file of each kind the program reads, made in Folder from the shared
+// test audio: stereo.flac, mono.ogg, voice.mp3, deep.tta, narrow.ape and
+// example.wma.
+inline void WriteOneOfEachKind(const std::string& Folder)
+{
+    const std::string Fixtures = FixturesDir() + "/";
+    const auto In = [&](const std::string& Name) { return Quote(Folder + "/" + Name); };
+    Shell("mkdir -p " + Quote(Folder));
+    Shell("flac -s -f -o " + In("stereo.flac") + " " + Quote(Fixtures + "tone-44100-16-2.wav"));
+    Shell("oggenc -Q -o " + In("mono.ogg") + " " + Quote(Fixtures + "tone-22050-16-1.wav"));
+    Shell("ffmpeg -v error -i " + Quote(Fixtures + "tone-22050-16-1.wav") + " -c:a libmp3lame " + In("voice.mp3"));
+    Shell("ffmpeg -v error -i " + Quote(Fixtures + "tone-48000-24-2.wav") + " -c:a tta " + In("deep.tta"));
+    Shell("cp " + Quote(Fixtures + "tone-8000-8-1.ape") + " " + In("narrow.ape"));
+    Shell("cp " + Quote(au::ProgramFolder() + "/Example.wma") + " " + In("example.wma"));
 }
 
 inline std::string Text(const std::string& File)
