@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "BatchProgress.h"
 
-#include "app/engine/DecoderSet.h"
+#include "app/engine/FileProbe.h"
 #include "app/engine/ParallelBatch.h"
 
 #include <algorithm>
@@ -13,24 +13,6 @@ constexpr int RedrawInterval = 250; // ms
 // How long one redraw may spend reading durations, in ms: the conversions'
 // completions wait meanwhile.
 constexpr int ReadBudget = 30;
-
-// Whole seconds of audio in Path; 0 when it cannot be told.
-int AudioSeconds(const QString& Path, app::TDecoderSet& Decoders)
-{
-    au::TAuFileIn* Decoder = Decoders.ForFile(Path);
-    if (Decoder == nullptr)
-        return 0;
-    Decoder->SetFileName(Path.toStdString());
-    int Seconds = 0;
-    try {
-        if (Decoder->Valid())
-            Seconds = Decoder->Duration();
-    } catch (const std::exception&) {
-        // A file the decoder chokes on weighs nothing in the estimate.
-    }
-    Decoder->SetFileName(std::string()); // closes the file
-    return std::max(Seconds, 0);
-}
 
 QString Clock(qint64 Seconds)
 {
@@ -71,9 +53,10 @@ void TBatchProgress::ReadDurations()
         return;
     QElapsedTimer Budget;
     Budget.start();
-    app::TDecoderSet Decoders;
     while (FSeconds.size() < static_cast<size_t>(FInputs.size()) && Budget.elapsed() < ReadBudget) {
-        FSeconds.push_back(AudioSeconds(FInputs[static_cast<qsizetype>(FSeconds.size())], Decoders));
+        // A file that cannot be read weighs nothing in the estimate.
+        const app::TProbeResult Probe = app::ProbeFile(FInputs[static_cast<qsizetype>(FSeconds.size())]);
+        FSeconds.push_back(Probe.Valid ? Probe.Duration : 0);
         FTotalSeconds += FSeconds.back();
     }
 }
