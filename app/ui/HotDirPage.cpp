@@ -99,6 +99,7 @@ THotDirPage::THotDirPage(TComponents& Components, TDialogs& Dialogs, TShell& She
     FActivity->setReadOnly(true);
     FActivity->setLineWrapMode(QPlainTextEdit::NoWrap);
     FActivity->setMaximumBlockCount(ActivityLines);
+    FActivity->setPlaceholderText(QStringLiteral("The lines of the day's log appear here while the folder is watched."));
     // Read-only text takes Tab as a move to the next control.
     FActivity->setTabChangesFocus(true);
     ActivityLabel->setBuddy(FActivity);
