@@ -19,11 +19,15 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <initializer_list>
+
 namespace app {
 namespace {
 
 // Lines of the day's log the page keeps in view.
 constexpr int ActivityLines = 200;
+// Language strings of the folder choices: browser titles and warnings.
+constexpr int StrInputTitle = 18, StrInputWarning = 19, StrOutputTitle = 20, StrOutputWarning = 21;
 
 QPushButton* NewButton(const char* Name, const QString& Caption, QWidget* Parent)
 {
@@ -99,6 +103,8 @@ THotDirPage::THotDirPage(TComponents& Components, TDialogs& Dialogs, TShell& She
     FActivity->setReadOnly(true);
     FActivity->setLineWrapMode(QPlainTextEdit::NoWrap);
     FActivity->setMaximumBlockCount(ActivityLines);
+    FActivity->setPlaceholderText(
+        QStringLiteral("The lines of the day's log appear here while the folder is watched."));
     // Read-only text takes Tab as a move to the next control.
     FActivity->setTabChangesFocus(true);
     ActivityLabel->setBuddy(FActivity);
@@ -268,12 +274,12 @@ void THotDirPage::btnsbtreturnClick()
 
 void THotDirPage::actSelectIndirExecute()
 {
-    ChooseFolder(FDialogs, FInDir, FOutDir, 18, 19);
+    ChooseFolder(FDialogs, FInDir, FOutDir, StrInputTitle, StrInputWarning);
 }
 
 void THotDirPage::actSelectOutdirExecute()
 {
-    ChooseFolder(FDialogs, FOutDir, FInDir, 20, 21);
+    ChooseFolder(FDialogs, FOutDir, FInDir, StrOutputTitle, StrOutputWarning);
 }
 
 void THotDirPage::actSelectLogdirExecute()

@@ -4,6 +4,7 @@
 // reader.
 #include "app/ui/OptionDialog.h"
 #include "app/engine/CdSettings.h"
+#include "support/TestUtil.h"
 
 #include <QAccessible>
 #include <QComboBox>
@@ -174,6 +175,30 @@ TEST_F(OptionDialog, ReadsAsDesignedToTheKeyboardAndAScreenReader)
     // Return in a list is the default button's OK.
     Settings.SetMRate("96000");
     EXPECT_EQ(Exec(Dialog, [&] { QTest::keyClick(List(Dialog, "cbbbit"), Qt::Key_Return); }), QDialog::Accepted);
+    EXPECT_EQ(Settings.MRate(), "44100");
+}
+
+// The dialog takes its texts and lists from the language file's own section;
+// a rate the replaced list lacks still shows 44100.
+TEST_F(OptionDialog, TakesItsSectionOfTheLanguageFile)
+{
+    autest::TTempDir Dir;
+    const std::string Language = Dir.File("Deutsch.lng");
+    const std::string Text = "[frmsondrix]\r\nbtnOK.Caption=Falsch\r\n"
+                             "[frmOption]\r\nbtnOK.Caption=Gut\r\nlblRate.Caption=Abtastrate:\r\n"
+                             "cbbRate.Items=8000||44100\r\n";
+    autest::WriteBytes(Language, std::vector<uint8_t>(Text.begin(), Text.end()));
+    Settings.SetMRate("48000");
+    app::TfrmOption Dialog(Settings, QString::fromStdString(Language));
+    EXPECT_EQ(Button(Dialog, "btnOK")->text(), "Gut");
+    EXPECT_EQ(Dialog.findChild<QLabel*>("lblRate")->text(), "Abtastrate:");
+    EXPECT_EQ(Exec(Dialog,
+                   [&] {
+                       EXPECT_EQ(List(Dialog, "cbbRate")->count(), 2);
+                       EXPECT_EQ(List(Dialog, "cbbRate")->currentText(), "44100");
+                       Button(Dialog, "btnOK")->click();
+                   }),
+              QDialog::Accepted);
     EXPECT_EQ(Settings.MRate(), "44100");
 }
 
