@@ -7,28 +7,42 @@ QString UsageText()
 {
     return QStringLiteral(
         "Usage: kelvaro-cli convert [-o DIR] [-r HZ] [-b 8|16|24|32] [-c keep|mono|stereo] [-e pcm|adpcm]"
-        " FILE|FOLDER...\n"
+        " [-j N] [-R] FILE|FOLDER...\n"
         "       kelvaro-cli watch --in DIR --out DIR --log DIR [--subdirs]\n"
         "       kelvaro-cli play FILE\n"
+        "       kelvaro-cli info [--json] FILE...\n"
         "       kelvaro-cli --help\n"
         "\n"
         "convert  turns WMA, MP3, FLAC, Ogg Vorbis, Monkey's Audio and TrueAudio files into WAV files,\n"
-        "         one after another, printing the log of the run. A folder stands for its files of\n"
-        "         those kinds.\n"
+        "         several at once, printing the log of the run in the order of the files. A folder\n"
+        "         stands for its files of those kinds. Each WAV file is written under a hidden name\n"
+        "         ending in \".part\" and takes its own name only once complete; a file that fails\n"
+        "         leaves none. On a terminal a progress line on standard error shows the files done,\n"
+        "         the share of the audio converted, the time taken and an estimate of the time left.\n"
+        "         Ctrl+C or SIGTERM ends the run at once, removing the files in progress.\n"
         "  -o DIR   output folder (default: the batch output folder of the settings)\n"
         "  -r HZ    sample rate, 8000 to 48000\n"
         "  -b BITS  bits per sample: 8, 16, 24 or 32\n"
         "  -c MODE  channels: keep (as the input), mono or stereo\n"
         "  -e ENC   encoding: pcm or adpcm (DVI IMA ADPCM, 16 bits)\n"
+        "  -j N     files converted at once (default: the number of online processors; 1 converts\n"
+        "           one after another)\n"
+        "  -R, --recursive\n"
+        "           a folder gives the files of its sub-folders too, a folder's own files first;\n"
+        "           each WAV file lands at the same place below the output folder\n"
         "         Options left out take the values of the settings file, which is never written.\n"
         "watch    converts every WMA file copied into the input folder (and its subfolders with\n"
         "         --subdirs), once it is complete, into the output folder, with the output format of\n"
         "         the settings and a log file per day in the log folder; Ctrl+C ends it after the\n"
-        "         file in progress.\n"
+        "         file in progress. WAV files are written under a hidden \".part\" name until complete.\n"
         "play     plays a file of any of those kinds to the sound card; on a terminal, space pauses\n"
         "         and resumes, the left and right arrows seek by 10 percent, q stops.\n"
+        "info     shows what the batch list shows of each file: size, length, sample rate, bits per\n"
+        "         sample, channels and bit rate; with --json one JSON object per line and file, tags\n"
+        "         included.\n"
         "\n"
-        "Exit status: 0 when every file converted, 1 when any failed, 2 for bad usage.\n");
+        "Exit status: 0 when every file converted (info: could be read), 1 when any failed, 2 for\n"
+        "bad usage, and 128 plus the signal's number when SIGINT or SIGTERM ended a conversion run.\n");
 }
 
 namespace {
@@ -89,6 +103,17 @@ bool ParseConvertOptions(const QStringList& Arguments, TConvertOptions& Options,
                 return false;
             }
             Options.Encoding = Value == QLatin1String("pcm") ? 0 : 1;
+        } else if (Argument == QLatin1String("-j")) {
+            if (!TakeValue(Arguments, At, Value, Error))
+                return false;
+            bool Ok = false;
+            Options.Jobs = Value.toInt(&Ok);
+            if (!Ok || Options.Jobs < 1) {
+                Error = QStringLiteral("the number of jobs must be a whole number from 1, not '%1'").arg(Value);
+                return false;
+            }
+        } else if (Argument == QLatin1String("-R") || Argument == QLatin1String("--recursive")) {
+            Options.Recursive = true;
         } else if (Argument.startsWith(QLatin1Char('-')) && Argument.size() > 1) {
             Error = QStringLiteral("unknown option %1").arg(Argument);
             return false;
@@ -98,6 +123,25 @@ bool ParseConvertOptions(const QStringList& Arguments, TConvertOptions& Options,
     }
     if (Options.Inputs.isEmpty()) {
         Error = QStringLiteral("no file or folder to convert");
+        return false;
+    }
+    return true;
+}
+
+bool ParseInfoOptions(const QStringList& Arguments, TInfoOptions& Options, QString& Error)
+{
+    for (const QString& Argument : Arguments) {
+        if (Argument == QLatin1String("--json")) {
+            Options.Json = true;
+        } else if (Argument.startsWith(QLatin1Char('-')) && Argument.size() > 1) {
+            Error = QStringLiteral("unknown option %1").arg(Argument);
+            return false;
+        } else {
+            Options.Files << Argument;
+        }
+    }
+    if (Options.Files.isEmpty()) {
+        Error = QStringLiteral("no file to describe");
         return false;
     }
     return true;

@@ -14,12 +14,24 @@ struct TConvertOptions {
     std::optional<QString> Bits;
     std::optional<int> Channels; // 0 keep, 1 mono, 2 stereo
     std::optional<int> Encoding; // 0 PCM, 1 ADPCM
+    int Jobs = 0;                 // files converted at once; 0: one per online processor
+    bool Recursive = false;       // folders give the files of their sub-folders too
     QStringList Inputs;
 };
 
 // Parses the arguments after "convert". On bad usage returns false and sets
 // Error to a one-line reason.
 bool ParseConvertOptions(const QStringList& Arguments, TConvertOptions& Options, QString& Error);
+
+// What "kelvaro-cli info" was asked to do.
+struct TInfoOptions {
+    bool Json = false;
+    QStringList Files;
+};
+
+// Parses the arguments after "info". On bad usage (an unknown option, no file)
+// returns false and sets Error to a one-line reason.
+bool ParseInfoOptions(const QStringList& Arguments, TInfoOptions& Options, QString& Error);
 
 QString UsageText();
 

@@ -1,66 +1,25 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ConvertCommand.h"
 
-#include "ProgressBar.h"
-#include "app/engine/BatchDriver.h"
+#include "BatchProgress.h"
+#include "Console.h"
+#include "InputCollector.h"
+#include "app/engine/SignalWatcher.h"
 #include "app/engine/CdSettings.h"
-#include "app/engine/ConversionChain.h"
 #include "app/engine/DecoderSet.h"
-#include "app/engine/FileListModel.h"
+#include "app/engine/ParallelBatch.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileInfo>
 #include <QTimer>
-#include <cstdio>
+#include <unistd.h>
 
 namespace cli {
 namespace {
 
-void PrintLine(FILE* To, const QString& Line)
+int OnlineProcessors()
 {
-    std::fprintf(To, "%s\n", Line.toUtf8().constData());
-    std::fflush(To);
-}
-
-void Complain(const QString& Text)
-{
-    PrintLine(stderr, QStringLiteral("kelvaro-cli: ") + Text);
-}
-
-// The files a command line names: files as they are, folders by their files of
-// the kinds the decoders read, in name order. Paths that name nothing readable
-// are reported and counted in Failures.
-QStringList CollectInputs(const QStringList& Inputs, const QStringList& Extensions, int& Failures)
-{
-    QStringList Files;
-    for (const QString& Input : Inputs) {
-        const QFileInfo Info(Input);
-        if (Info.isDir()) {
-            QDir Folder(Input);
-            if (!Info.isReadable() || !Folder.isReadable()) {
-                Complain(Input + QStringLiteral(": the folder cannot be read"));
-                ++Failures;
-                continue;
-            }
-            const QFileInfoList Entries = Folder.entryInfoList(QDir::Files | QDir::Readable, QDir::Name);
-            int Found = 0;
-            for (const QFileInfo& Entry : Entries) {
-                if (Extensions.contains(app::FileExtension(Entry.fileName()))) {
-                    Files << Entry.filePath();
-                    ++Found;
-                }
-            }
-            if (Found == 0)
-                Complain(Input + QStringLiteral(": no audio files of a kind this program reads"));
-        } else if (Info.isFile()) {
-            Files << Input;
-        } else {
-            Complain(Input + QStringLiteral(": no such file or folder"));
-            ++Failures;
-        }
-    }
-    return Files;
+    return static_cast<int>(std::max(1L, ::sysconf(_SC_NPROCESSORS_ONLN)));
 }
 
 } // namespace
@@ -84,45 +43,51 @@ int RunConvert(const TConvertOptions& Options)
         return 1;
     }
 
-    app::TDecoderSet Decoders;
-    int Failures = 0;
-    const QStringList Files = CollectInputs(Options.Inputs, Decoders.Extensions(), Failures);
-    if (Files.isEmpty())
+    TInputCollector Collector(OutputFolder, app::TDecoderSet().Extensions(), Options.Recursive);
+    for (const QString& Input : Options.Inputs)
+        Collector.Add(Input);
+    const QList<app::TParallelBatch::TItem>& Items = Collector.Items();
+    int Failures = Collector.Failures();
+    if (Items.isEmpty())
         return Failures > 0 ? 1 : 0;
 
-    app::TFileListModel List;
-    for (const QString& File : Files)
-        List.AddFile(File);
-    app::TConversionChain Chain;
-    app::TBatchDriver Driver(List, Settings, Chain, Decoders);
-    TProgressBar Progress;
+    app::TParallelBatch Batch(Settings, Options.Jobs > 0 ? Options.Jobs : OnlineProcessors(), true);
+    QStringList Inputs;
+    for (const app::TParallelBatch::TItem& Item : Items)
+        Inputs << Item.Input;
+    TBatchProgress Progress(Batch, Inputs);
+    int Signal = 0;
+    app::TSignalWatcher Signals([&](int Number) {
+        if (Signal == 0)
+            Signal = Number;
+        Batch.Stop();
+    });
 
-    QObject::connect(&Driver, &app::TBatchDriver::LogLine, [&](const QString& Line) {
+    QObject::connect(&Batch, &app::TParallelBatch::LogLine, [&](const QString& Line) {
         Progress.Clear();
         PrintLine(stdout, Line);
     });
-    QObject::connect(&Driver, &app::TBatchDriver::ProgressChanged, [&](int Percent) {
-        Progress.Show(List.Row(Driver.CurrentItem()).Caption, Percent);
+    int Converted = 0;
+    QObject::connect(&Batch, &app::TParallelBatch::ItemFinished, [&](int, bool Succeeded) {
+        ++(Succeeded ? Converted : Failures);
     });
-    QObject::connect(&Driver, &app::TBatchDriver::ProgressHidden, [&] { Progress.Clear(); });
-    QObject::connect(&Driver, &app::TBatchDriver::MissingFile, [&](const QString& Message) {
-        Complain(Message);
-        ++Failures;
+    // A signal after the last file ended interrupted nothing.
+    bool Interrupted = false;
+    QObject::connect(&Batch, &app::TParallelBatch::Finished, [&](bool Stopped) {
+        Interrupted = Stopped;
         QCoreApplication::exit();
     });
-    QObject::connect(&Driver, &app::TBatchDriver::ItemFinished, [&](int, bool Succeeded) {
-        if (!Succeeded)
-            ++Failures;
-        // The next file starts at once, not at the next tick of the timer.
-        QTimer::singleShot(0, &Driver, &app::TBatchDriver::TimerStep);
+    // Inside the event loop, so that a run that ends at once still ends it.
+    QTimer::singleShot(0, &Batch, [&] {
+        Batch.Start(Items);
+        Progress.Start();
     });
-    QObject::connect(&Driver, &app::TBatchDriver::RunFinished, [] { QCoreApplication::exit(); });
-
-    if (Driver.StartRun(QDir(OutputFolder).absolutePath())) {
-        QTimer::singleShot(0, &Driver, &app::TBatchDriver::TimerStep);
-        QCoreApplication::exec();
+    QCoreApplication::exec();
+    Progress.Stop();
+    if (Interrupted) {
+        Complain(QStringLiteral("interrupted: %1 of %2 files were converted").arg(Converted).arg(Batch.Count()));
+        return 128 + Signal;
     }
-    Progress.Clear();
     return Failures > 0 ? 1 : 0;
 }
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PlayCommand.h"
 
-#include "SignalWatcher.h"
+#include "app/engine/SignalWatcher.h"
 #include "app/engine/DecoderSet.h"
 #include "app/engine/Language.h"
 #include "audio/playback/DXAudioOut.h"
@@ -124,7 +124,7 @@ int RunPlay(const QString& File)
             Draw();
         });
     }
-    TSignalWatcher Signals([&](int) { Output.Stop(true); });
+    app::TSignalWatcher Signals([&](int) { Output.Stop(true); });
     QTimer Redraw;
     QObject::connect(&Redraw, &QTimer::timeout, Draw);
     Redraw.start(250);

@@ -12,14 +12,14 @@ constexpr int BarWidth = 30;
 
 TProgressBar::TProgressBar() : FTerminal(::isatty(STDERR_FILENO) == 1) {}
 
-void TProgressBar::Show(const QString& Name, int Percent)
+void TProgressBar::Show(int Percent, const QString& Text)
 {
-    if (!FTerminal || Percent < 0)
+    if (!FTerminal)
         return;
     Percent = std::clamp(Percent, 0, 100);
     const int Filled = Percent * BarWidth / 100;
     const QByteArray Bar = QByteArray(Filled, '#') + QByteArray(BarWidth - Filled, '.');
-    std::fprintf(stderr, "\r\033[K[%s] %3d%% %s", Bar.constData(), Percent, Name.toUtf8().constData());
+    std::fprintf(stderr, "\r\033[K[%s] %3d%% %s", Bar.constData(), Percent, Text.toUtf8().constData());
     std::fflush(stderr);
     FShown = true;
 }

@@ -5,12 +5,15 @@
 
 namespace cli {
 
-// A one-line progress bar on standard error, drawn only when it is a terminal.
+// A line on standard error that is redrawn in place, drawn only when standard
+// error is a terminal.
 class TProgressBar {
 public:
     TProgressBar();
 
-    void Show(const QString& Name, int Percent);
+    bool Terminal() const { return FTerminal; }
+    // A bar of Percent (0 to 100) followed by Text.
+    void Show(int Percent, const QString& Text);
     // Clears the line so that the next output starts clean.
     void Clear();
 

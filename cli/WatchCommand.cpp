@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "WatchCommand.h"
 
-#include "SignalWatcher.h"
+#include "app/engine/SignalWatcher.h"
 #include "app/engine/CdSettings.h"
 #include "app/engine/ConversionChain.h"
 #include "app/engine/HotDirectory.h"
@@ -52,13 +52,15 @@ int RunWatch(const QStringList& Arguments)
     Settings.SetAutoLoad(false);
     app::TConversionChain Chain;
     app::THotDirectory Hot(Settings, Chain);
+    // Whatever watches our output folder must never pick up a half-written file.
+    Hot.WavOut().SetWriteViaPartFile(true);
     QObject::connect(&Hot, &app::THotDirectory::LogLine, [](const QString& Line) {
         std::fprintf(stdout, "%s\n", Line.toUtf8().constData());
         std::fflush(stdout);
     });
     bool Ending = false;
     // The file in progress finishes; nothing more starts.
-    TSignalWatcher Signals([&](int) {
+    app::TSignalWatcher Signals([&](int) {
         Ending = true;
         Hot.Halt();
         if (!Hot.Busy())

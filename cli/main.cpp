@@ -2,14 +2,16 @@
 // kelvaro-cli: the converter's engine for scripts and servers.
 #include "CliOptions.h"
 #include "ConvertCommand.h"
+#include "InfoCommand.h"
 #include "PlayCommand.h"
-#include "SignalWatcher.h"
+#include "app/engine/SignalWatcher.h"
 #include "WatchCommand.h"
 #include "app/engine/Language.h"
 #include "app/engine/SynchronizePump.h"
 
 #include <QCoreApplication>
 #include <QStringList>
+#include <csignal>
 #include <cstdio>
 
 namespace {
@@ -20,11 +22,26 @@ int Usage(const QString& Reason)
     return 2;
 }
 
+// Commands whose arguments parse into options: bad usage exits with 2.
+template <typename TOptions>
+int ParseAndRun(const QStringList& Arguments, bool (*Parse)(const QStringList&, TOptions&, QString&),
+                int (*Run)(const TOptions&))
+{
+    TOptions Options;
+    QString Error;
+    if (!Parse(Arguments, Options, Error))
+        return Usage(Error);
+    return Run(Options);
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
-    cli::BlockTerminationSignals();
+    app::BlockTerminationSignals();
+    // A file-size limit must make a write fail, ending that file as failed,
+    // not end the whole program.
+    std::signal(SIGXFSZ, SIG_IGN);
     QCoreApplication App(argc, argv);
     app::InstallSynchronizePump();
     app::LoadLanguageStrings(app::LangStrings(), app::LangStringCount - 1,
@@ -35,21 +52,14 @@ int main(int argc, char* argv[])
     if (Arguments.isEmpty())
         return Usage(QStringLiteral("no command given"));
     const QString Command = Arguments.takeFirst();
-    if (Command == QLatin1String("--help") || Command == QLatin1String("-h") || Command == QLatin1String("help")) {
+    // "--help" after any command as well, as scripts' authors try it there.
+    if (Command == QLatin1String("--help") || Command == QLatin1String("-h") || Command == QLatin1String("help") ||
+        Arguments.contains(QStringLiteral("--help"))) {
         std::fputs(cli::UsageText().toUtf8().constData(), stdout);
         return 0;
     }
-    if (Command == QLatin1String("convert")) {
-        if (Arguments.contains(QStringLiteral("--help"))) {
-            std::fputs(cli::UsageText().toUtf8().constData(), stdout);
-            return 0;
-        }
-        cli::TConvertOptions Options;
-        QString Error;
-        if (!cli::ParseConvertOptions(Arguments, Options, Error))
-            return Usage(Error);
-        return cli::RunConvert(Options);
-    }
+    if (Command == QLatin1String("convert"))
+        return ParseAndRun(Arguments, cli::ParseConvertOptions, cli::RunConvert);
     if (Command == QLatin1String("watch"))
         return cli::RunWatch(Arguments);
     if (Command == QLatin1String("play")) {
@@ -57,5 +67,7 @@ int main(int argc, char* argv[])
             return Usage(QStringLiteral("play takes one file"));
         return cli::RunPlay(Arguments[0]);
     }
+    if (Command == QLatin1String("info"))
+        return ParseAndRun(Arguments, cli::ParseInfoOptions, cli::RunInfo);
     return Usage(QStringLiteral("unknown command '%1'").arg(Command));
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "BatchDriver.h"
 
+#include "BatchLog.h"
 #include "CdSettings.h"
 #include "ConversionChain.h"
 #include "DecoderSet.h"
@@ -10,7 +11,6 @@
 #include "audio/core/AuException.h"
 
 #include <QFileInfo>
-#include <QTime>
 
 namespace app {
 namespace {
@@ -29,11 +29,7 @@ TBatchDriver::TBatchDriver(TFileListModel& Files, TcdSettings& Settings, TConver
                            TDecoderSet& Decoders, QObject* Parent)
     : QObject(Parent), FFiles(Files), FSettings(Settings), FChain(Chain), FDecoders(Decoders)
 {
-    FWavOut.SetWavType(au::wtPCM);
-    FWavOut.SetBlockSize(512);
-    FWavOut.SetCreateNonMsHeaders(true);
-    FWavOut.SetFileMode(au::foRewrite);
-    FWavOut.SetShareMode(0);
+    SetUpWriter(FWavOut);
     // The writer's events arrive on this thread through the synchronisation queue.
     FWavOut.SetOnDone([this](au::TAuComponent*) { OnWavOutDone(); });
     FWavOut.SetOnProgress([this](au::TAuComponent*) { OnWavOutProgress(); });
@@ -46,11 +42,6 @@ TBatchDriver::~TBatchDriver()
     FWavOut.SetOnDone(nullptr);
     FWavOut.SetOnProgress(nullptr);
     FWavOut.Stop(false);
-}
-
-QString TBatchDriver::TimeStamp()
-{
-    return QLatin1Char('[') + QTime::currentTime().toString(QStringLiteral("HH:mm:ss")) + QLatin1Char(']');
 }
 
 QString TBatchDriver::OutputPathFor(int Row) const
@@ -107,7 +98,7 @@ void TBatchDriver::TimerStep()
 void TBatchDriver::StartRow(int Row, const QString& OutputPath)
 {
     const QString Input = FFiles.Row(Row).SubItems[TFileListModel::SubPath];
-    emit LogLine(TimeStamp() + QStringLiteral("Load: ") + Input + QStringLiteral(" [Success]"));
+    emit LogLine(LoadLine(Input));
     QString Error;
     try {
         FChain.PrepareChain(Input, OutputPath, FDecoders.ForFile(Input), FWavOut, FSettings);
@@ -136,17 +127,13 @@ void TBatchDriver::FinishRow(const QString& Error)
 {
     FItemBusy = false;
     const int Row = FCurrentItem;
-    const QString Name = QFileInfo(FFiles.Row(Row).SubItems[TFileListModel::SubOutput]).fileName();
     const bool Succeeded = Error.isEmpty();
-    if (!Succeeded) {
+    // The row's result reads as text too: its error stays with it.
+    if (!Succeeded)
         FFiles.SetErrorText(Row, Error);
-        FFiles.SetImageIndex(Row, TFileListModel::imgFailed);
-        emit LogLine(TimeStamp() + QStringLiteral("Convert to: ") + Name + QStringLiteral(" [Failed]"));
-        emit LogLine(Error);
-    } else {
-        FFiles.SetImageIndex(Row, TFileListModel::imgSucceeded);
-        emit LogLine(TimeStamp() + QStringLiteral("Convert to: ") + Name + QStringLiteral(" [Success]"));
-    }
+    FFiles.SetImageIndex(Row, Succeeded ? TFileListModel::imgSucceeded : TFileListModel::imgFailed);
+    for (const QString& Line : ResultLines(FFiles.Row(Row).SubItems[TFileListModel::SubOutput], Error))
+        emit LogLine(Line);
     emit ProgressHidden();
     emit StatusText(4, QString());
     if (FStopRequested) {

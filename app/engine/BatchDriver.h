@@ -80,7 +80,6 @@ private:
     void OnWavOutProgress();
     void FinishRun(const QString& LastOutput);
     QString OutputPathFor(int Row) const;
-    static QString TimeStamp();
 
     TFileListModel& FFiles;
     TcdSettings& FSettings;

@@ -55,4 +55,13 @@ bool TConversionChain::PrepareChain(const QString& InFile, const QString& OutFil
     return !InFile.isEmpty();
 }
 
+void SetUpWriter(au::TWaveOut& Output)
+{
+    Output.SetWavType(au::wtPCM);
+    Output.SetBlockSize(512);
+    Output.SetCreateNonMsHeaders(true);
+    Output.SetFileMode(au::foRewrite);
+    Output.SetShareMode(0);
+}
+
 } // namespace app

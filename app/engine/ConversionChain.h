@@ -37,4 +37,9 @@ private:
     au::TAudioConverter FConverter;
 };
 
+// UI thread, while Output is idle. Sets Output up as every conversion's writer:
+// plain PCM, 512-byte ADPCM blocks, the classic header for any format, files
+// rewritten and shared with no one.
+void SetUpWriter(au::TWaveOut& Output);
+
 } // namespace app

@@ -13,6 +13,7 @@ namespace {
 const char* const ColumnCaptions[] = {"Name",   "Information",     "Size",
                                       "Full file name", "Length", "Sample Rate(Hz)",
                                       "Bit Per Sample(Bit)", "Channels", "BitRate(kbps)"};
+
 // "m:ss" as (minutes, seconds); what does not parse counts as 0.
 std::pair<int, int> LengthValue(const QString& Text)
 {
@@ -172,7 +173,7 @@ QVariant TFileListModel::data(const QModelIndex& Index, int Role) const
         return {};
     const TRow& R = Row(Index.row());
     if (Role == Qt::DisplayRole)
-        return Index.column() == 0 ? R.Caption : R.SubItems[static_cast<size_t>(Index.column() - 1)];
+        return ColumnText(R, Index.column());
     if (Index.column() != 0)
         return {};
     if (Role == ImageIndexRole)
@@ -186,6 +187,16 @@ QVariant TFileListModel::data(const QModelIndex& Index, int Role) const
     return {};
 }
 
+QString TFileListModel::ColumnCaption(int Column)
+{
+    return Column < 0 || Column >= VisibleColumns ? QString() : QString::fromLatin1(ColumnCaptions[Column]);
+}
+
+QString TFileListModel::ColumnText(const TRow& Row, int Column)
+{
+    return Column == 0 ? Row.Caption : Row.SubItems.at(static_cast<size_t>(Column - 1));
+}
+
 QVariant TFileListModel::headerData(int Section, Qt::Orientation Orientation, int Role) const
 {
     if (Orientation != Qt::Horizontal || Section < 0 || Section >= VisibleColumns)
@@ -194,7 +205,7 @@ QVariant TFileListModel::headerData(int Section, Qt::Orientation Orientation, in
         return FHeaderImages.at(static_cast<size_t>(Section));
     if (Role != Qt::DisplayRole)
         return {};
-    return QString::fromLatin1(ColumnCaptions[Section]);
+    return ColumnCaption(Section);
 }
 
 } // namespace app

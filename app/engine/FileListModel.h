@@ -23,6 +23,10 @@ public:
     static constexpr int SubSize = 1;
     static constexpr int SubPath = 2;
     static constexpr int SubLength = 3;
+    static constexpr int SubSampleRate = 4;
+    static constexpr int SubBitsPerSample = 5;
+    static constexpr int SubChannels = 6;
+    static constexpr int SubBitrate = 7;
     static constexpr int SubOutput = 8;
     static constexpr int SubStatus = 9;
     static constexpr int VisibleColumns = 9;
@@ -66,6 +70,12 @@ public:
     // Every header image to imgNone, then Column's to Image.
     void SetHeaderImage(int Column, int Image);
     void ClearHeaderImages();
+
+    // The header text of visible column Column (0 to 8); empty for any other.
+    static QString ColumnCaption(int Column);
+    // What Row shows in visible column Column (0 to 8): its caption, then its
+    // sub-items 0 to 7.
+    static QString ColumnText(const TRow& Row, int Column);
 
     // The nine visible columns: the caption, then sub-items 0 to 7.
     int rowCount(const QModelIndex& Parent = QModelIndex()) const override;

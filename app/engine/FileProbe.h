@@ -28,16 +28,23 @@ struct TProbeResult {
 };
 
 // Probes Path with a fresh decoder of its kind, freed before returning. Never
-// throws; a damaged file gives a well-formed row that is not valid. UI thread or
-// any one thread at a time per call (each call has its own decoders).
+// throws; a damaged file gives a well-formed row that is not valid: caption,
+// size and path filled, every other cell empty, Error the decoder's message (or
+// the probe's own when the decoder gave none, or no decoder reads the kind). A
+// blank Path gives an empty row, which the list does not add. UI thread or any
+// one thread at a time per call (each call has its own decoders).
 TProbeResult ProbeFile(const QString& Path);
 
 // "(bytes div 1024) + 0.5" KB with no decimals, halves away from zero, and the
 // locale's thousands separator: 1,536,000 bytes read "1,501 KB", 0 bytes "1 KB".
+// Sizes are grouped in every locale, the C locale too (with ","), so a list
+// reads the same in a script as on the desktop.
 QString FormatSizeKB(qint64 Bytes);
 
 // The decimal digits of Text read left to right as one number, every other
-// character skipped ("1,501 KB" gives 1501; no digits give 0).
+// character skipped ("1,501 KB" gives 1501; no digits give 0). Decimal digits
+// of any script count, as some locales write sizes with them; a number too
+// large for 64 bits reads as the largest.
 qint64 DigitsValue(const QString& Text);
 
 } // namespace app

@@ -71,11 +71,7 @@ QString RelativeToFolder(const QString& Folder, const QString& Path)
 THotDirectory::THotDirectory(TcdSettings& Settings, TConversionChain& Chain, QObject* Parent)
     : QObject(Parent), FSettings(Settings), FChain(Chain)
 {
-    FWavOut.SetWavType(au::wtPCM);
-    FWavOut.SetBlockSize(512);
-    FWavOut.SetCreateNonMsHeaders(true);
-    FWavOut.SetFileMode(au::foRewrite);
-    FWavOut.SetShareMode(0);
+    SetUpWriter(FWavOut);
     FWavOut.SetOnDone([this](au::TAuComponent*) { Finish(FWavOut.ExceptionMessage().empty()); });
     FTimer.setInterval(TimerInterval);
     connect(&FTimer, &QTimer::timeout, this, &THotDirectory::TimerStep);

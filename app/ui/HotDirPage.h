@@ -3,6 +3,12 @@
 
 #include <QWidget>
 
+class QCheckBox;
+class QGridLayout;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
 namespace app {
 
 struct TComponents;
@@ -15,6 +21,7 @@ class THotDirPage : public QWidget {
     Q_OBJECT
 
 public:
+    // Fills the fields from the settings.
     THotDirPage(TComponents& Components, TDialogs& Dialogs, TShell& Shell, QWidget* Parent = nullptr);
     ~THotDirPage() override;
 
@@ -32,9 +39,40 @@ signals:
     void HelpRequested();
 
 private:
+    // One row of the folder group: label, edit box, browse and open buttons.
+    QLineEdit* AddFolderRow(QGridLayout* Grid, int Row, const char* Name, const QString& Caption, QPushButton* Browse,
+                            QPushButton* Open);
+    void LoadHotDirFields();
+    // Takes the fields into the settings and saves them.
+    void StoreHotDirFields();
+    void SetHotDirRunning(bool Running);
+    void ShowDayLogTail();
+
+    void btnsbtrunClick();
+    void btnsbtendClick();
+    void btnminClick();
+    void btnsbtreturnClick();
+    void actSelectIndirExecute();
+    void actSelectOutdirExecute();
+    void actSelectLogdirExecute();
+    void btnviewlogClick();
+
     TComponents& FComponents;
     TDialogs& FDialogs;
     TShell& FShell;
+    QLineEdit* FInDir;
+    QLineEdit* FOutDir;
+    QLineEdit* FLogDir;
+    QCheckBox* FSubDir;
+    QPushButton* FSelectInDir;
+    QPushButton* FSelectOutDir;
+    QPushButton* FSelectLogDir;
+    QPushButton* FOption;
+    QPushButton* FReturn;
+    QPushButton* FRun;
+    QPushButton* FEnd;
+    QPushButton* FMinimize;
+    QPlainTextEdit* FActivity;
 };
 
 } // namespace app

@@ -111,11 +111,21 @@ void TFastResampler::DoInit()
     FFloats.assign(size_t{FChannels} * FCapacity, 0.0f);
     // The filter runs at the higher rate; its corner sits at 0.425 x the lower one.
     const double Ratio = static_cast<double>(std::min(InBytes, OutBytes)) / std::max(InBytes, OutBytes);
-    FFilter.Start(DesignChebyshevLowPass(0.85 * Ratio / 2), FChannels, FCapacity);
+    FFilter.Start(DesignChebyshevLowPass(0.85 * Ratio / 2), FChannels, FCapacity, FHelperThreads);
+    FReader.Start(FInput, FInBlockBytes, FHelperThreads);
+}
+
+void TFastResampler::SetInput(TAuInput* Value)
+{
+    std::lock_guard<std::recursive_mutex> Guard(FDataLock);
+    FReader.Discard();
+    TAuConverter::SetInput(Value);
 }
 
 void TFastResampler::DoFlush()
 {
+    // No read of the input may be under way when it is flushed.
+    FReader.Release();
     if (TAuInput* Source = FInput)
         Source->Flush();
     FBytes = {};
@@ -186,8 +196,7 @@ uint32_t TFastResampler::Downsample(uint32_t Frames)
 void TFastResampler::Refill()
 {
     FBufStart = 0;
-    bool EndReached = false;
-    const uint32_t Got = AssignedInput(FInput).FillBuffer(FBytes.data(), FInBlockBytes, EndReached);
+    const uint32_t Got = FReader.Next(FBytes.data());
     FBufEnd = Got;
     if (Got == 0)
         return;

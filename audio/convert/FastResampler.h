@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "BlockReader.h"
 #include "LowPassCascade.h"
 #include "audio/core/AuConverter.h"
 
 #include <atomic>
 #include <cstdint>
+#include <thread>
 #include <vector>
 
 namespace au {
@@ -33,6 +35,18 @@ public:
     // UI thread, while idle. Hz.
     void SetOutSampleRate(uint32_t Value) { FOutSampleRate = Value; }
     uint32_t OutSampleRate() const { return FOutSampleRate; }
+    // UI thread, while idle. Whether a run that resamples has helper threads:
+    // one reads each next block of input ahead while a block is worked on, one
+    // filters half of the channels (when there are two or more). The output is
+    // the same either way. On by default when the machine has more than one
+    // processor; a caller that keeps every processor busy with runs of its own
+    // may turn them off.
+    void SetHelperThreads(bool Value) { FHelperThreads = Value; }
+    bool HelperThreads() const { return FHelperThreads; }
+
+    // Any thread, takes the data lock. A block read ahead from the old input is
+    // dropped, so that the new input's data follows at once.
+    void SetInput(TAuInput* Value) override;
 
 protected:
     // Worker thread, under the data lock; allocates everything a run needs.
@@ -55,7 +69,9 @@ private:
     void Refill();
 
     std::atomic<uint32_t> FOutSampleRate{0};
+    std::atomic<bool> FHelperThreads{std::thread::hardware_concurrency() > 1};
     bool FPassThrough = false;
+    TBlockReader FReader;
     TLowPassCascade FFilter;
     uint32_t FInBlockFrames = 0;
     uint32_t FOutBlockFrames = 0;

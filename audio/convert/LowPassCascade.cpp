@@ -55,19 +55,21 @@ TSection DesignSection(int Pair, long double Cutoff)
     return S;
 }
 
-// A product of two floats is exact in a double, and a double widens exactly to
-// long double, so forming the products with SSE and only summing on the x87 unit
-// gives the same bits as an all-extended computation at a third of its x87 work.
-inline float StageOutput(const double* A, const double* B, const float* X, const float* Y)
+// A product of two floats is exact in extended precision, so the x87 unit
+// forms each product from the floats in memory and adds it to the running
+// sum, oldest terms first, with no detour through other registers.
+inline float StageOutput(const TLowPassCoefficients& C, const float* X, const float* Y)
 {
-    double Products[9];
-    for (int J = 0; J <= 4; ++J)
-        Products[J] = A[J] * static_cast<double>(X[J]);
-    for (int J = 0; J < 4; ++J)
-        Products[5 + J] = B[J] * static_cast<double>(Y[J]);
-    long double Sum = Products[0];
-    for (int J = 1; J < 9; ++J)
-        Sum += Products[J];
+    using Ext = long double;
+    Ext Sum = Ext{C.A[0]} * X[0];
+    Sum += Ext{C.A[1]} * X[1];
+    Sum += Ext{C.A[2]} * X[2];
+    Sum += Ext{C.A[3]} * X[3];
+    Sum += Ext{C.A[4]} * X[4];
+    Sum += Ext{C.B[0]} * Y[0];
+    Sum += Ext{C.B[1]} * Y[1];
+    Sum += Ext{C.B[2]} * Y[2];
+    Sum += Ext{C.B[3]} * Y[3];
     return static_cast<float>(Sum);
 }
 
@@ -111,16 +113,21 @@ TLowPassCoefficients DesignChebyshevLowPass(double Cutoff)
     return C;
 }
 
-void TLowPassCascade::Start(const TLowPassCoefficients& Coefficients, uint32_t Channels, uint32_t Capacity)
+void TLowPassCascade::Start(const TLowPassCoefficients& Coefficients, uint32_t Channels, uint32_t Capacity,
+                            bool SecondThread)
 {
     FCoefficients = Coefficients;
     FLineLength = History + Capacity;
     FChannels = Channels;
     FLines.assign(size_t{Channels} * (Stages + 1) * FLineLength, 0.0f);
+    FHelper.reset();
+    if (SecondThread && Channels >= 2)
+        FHelper = std::make_unique<TJobThread>([this] { RunChannels(0, FChannels / 2, FHelperCount); });
 }
 
 void TLowPassCascade::Release()
 {
+    FHelper.reset();
     FLines = {};
     FLineLength = 0;
     FChannels = 0;
@@ -138,30 +145,42 @@ float* TLowPassCascade::NewInputs(uint32_t Channel)
 
 void TLowPassCascade::Run(uint32_t Count)
 {
-    double A[5];
-    double B[4];
-    std::copy(std::begin(FCoefficients.A), std::end(FCoefficients.A), A);
-    std::copy(std::begin(FCoefficients.B), std::end(FCoefficients.B), B);
+    if (!FHelper) {
+        RunChannels(0, FChannels, Count);
+        return;
+    }
+    // The channels never meet, so each half runs the very same operations on
+    // either thread.
+    FHelperCount = Count;
+    FHelper->Begin();
+    RunChannels(FChannels / 2, FChannels, Count);
+    FHelper->Finish();
+}
+
+void TLowPassCascade::RunChannels(uint32_t First, uint32_t End, uint32_t Count)
+{
+    const TLowPassCoefficients C = FCoefficients;
     const int64_t Last = int64_t{Count} - 1;
     // Each recursion waits on its own previous output, so all channels and
     // stages run as a wavefront: while stage 1 works on sample i, stage s works
     // on sample i - s + 1, and the processor overlaps the independent recursions.
     const size_t Length = FLineLength;
-    float* const End = FLines.data() + FLines.size();
+    float* const Lines = Line(First, 0);
+    float* const LinesEnd = Line(End, 0);
     for (int64_t I = 0; I < int64_t{Count} + Stages - 1; ++I) {
         const bool Whole = I >= Stages - 1 && I <= Last;
-        for (float* L = FLines.data(); L != End;) {
+        for (float* L = Lines; L != LinesEnd;) {
             for (int Stage = 0; Stage < Stages; ++Stage, L += Length) {
                 const int64_t At = I - Stage;
                 if (Whole || (At >= 0 && At <= Last))
-                    L[Length + At + History] = StageOutput(A, B, L + At, L + Length + At);
+                    L[Length + At + History] = StageOutput(C, L + At, L + Length + At);
             }
             // Past the channel's last output line to its next channel's input line.
             L += Length;
         }
     }
     // Keep the last inputs and outputs of every stage for the next block.
-    for (uint32_t Channel = 0; Channel < FChannels; ++Channel)
+    for (uint32_t Channel = First; Channel < End; ++Channel)
         for (int Index = 0; Index <= Stages; ++Index) {
             float* L = Line(Channel, Index);
             std::memmove(L, L + Count, History * sizeof(float));

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "audio/core/JobThread.h"
+
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace au {
@@ -24,13 +27,22 @@ TLowPassCoefficients DesignChebyshevLowPass(double Cutoff);
 // signal split into blocks is filtered as if it came in one piece. Sums are
 // accumulated in extended precision and each output is stored as a float.
 //
-// Worker thread only; Start allocates, Run does not.
+// Worker thread only; Start allocates, Run does not. With a second thread, Run
+// filters half of the channels there and the rest on the calling thread; the
+// results are the same bits either way.
 class TLowPassCascade {
 public:
     static constexpr int Stages = 4;
 
+    TLowPassCascade() = default;
+    TLowPassCascade(const TLowPassCascade&) = delete;
+    TLowPassCascade& operator=(const TLowPassCascade&) = delete;
+
     // Clears every history; blocks of up to Capacity values per channel follow.
-    void Start(const TLowPassCoefficients& Coefficients, uint32_t Channels, uint32_t Capacity);
+    // SecondThread asks for a helper thread, which only two or more channels get.
+    void Start(const TLowPassCoefficients& Coefficients, uint32_t Channels, uint32_t Capacity,
+               bool SecondThread = false);
+    // Frees the lines and ends the helper thread.
     void Release();
 
     // Where the next block of one channel goes (room for Capacity values).
@@ -48,11 +60,17 @@ private:
     // Stage s reads line s and writes line s + 1: an output line of one stage is
     // the input line of the next, with the same history.
     float* Line(uint32_t Channel, int Index);
+    // Filters channels First to End - 1.
+    void RunChannels(uint32_t First, uint32_t End, uint32_t Count);
 
     TLowPassCoefficients FCoefficients{};
     uint32_t FChannels = 0;
     uint32_t FLineLength = 0;
     std::vector<float> FLines;
+    // Runs the first half of the channels, FHelperCount values each, while Run
+    // does the rest; none with one channel or without a second thread.
+    std::unique_ptr<TJobThread> FHelper;
+    uint32_t FHelperCount = 0;
 };
 
 } // namespace au

@@ -6,14 +6,20 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 
 namespace au {
 
+class TPartFile;
+
 // A sink that writes a named file.
 class TAuFileOut : public TAuStreamedOutput {
 public:
+    TAuFileOut();
+    ~TAuFileOut() override;
+
     // UI thread; nothing is closed.
     void SetFileName(const std::string& Value);
     std::string FileName() const;
@@ -26,13 +32,31 @@ public:
     void SetShareMode(uint16_t Value) { FShareMode = Value; }
     uint16_t ShareMode() const { return FShareMode; }
 
+    // UI thread, while idle. When true, a file that a run creates (rather than
+    // appends to) is written under a hidden temporary name in its folder and
+    // renamed to FileName only when the run succeeded: a run that fails or is
+    // stopped leaves no file and an older file of that name as it was. Off by
+    // default: the file carries its name from the start.
+    void SetWriteViaPartFile(bool Value) { FWriteViaPartFile = Value; }
+    bool WriteViaPartFile() const { return FWriteViaPartFile; }
+
 protected:
+    // Worker thread, when the run creates its file: the name to create it under.
+    std::string CreationName(const std::string& Name);
+    // Worker thread, once the run's file is closed: publishes a temporary file
+    // when Succeeded and removes it otherwise. Returns whether the run's file
+    // stands under its final name (always, without a temporary file). Throws
+    // EAuException with the system's text when the rename fails.
+    bool SettleFile(bool Succeeded);
+
     std::atomic<TFileOutputMode> FFileMode{foRewrite};
     std::atomic<uint16_t> FShareMode{0};
 
 private:
     mutable std::mutex FNameLock;
     std::string FFileName;
+    std::atomic<bool> FWriteViaPartFile{false};
+    std::unique_ptr<TPartFile> FPartFile; // worker thread only
 };
 
 } // namespace au

@@ -24,6 +24,7 @@ constexpr const char* MsgAdpcmChannels = "ADPCM encoding supports mono and stere
 constexpr const char* MsgAdpcmBlockSize = "The ADPCM block size does not suit this channel count.";
 constexpr const char* MsgNoFormat = "The input reports no usable audio format.";
 constexpr const char* MsgSizeLimit = "The WAV file has reached the 4 GiB limit of its format.";
+constexpr const char* MsgStoppedUnwritten = "Stopped before the end; the file was not written.";
 
 constexpr uint32_t PcmChunkBytes = 16384;
 constexpr int64_t ScanLimit = 8192;
@@ -149,7 +150,7 @@ void TWaveOut::Prepare()
     if (FFileMode == foAppend && FileExists(Name))
         FStream = std::make_unique<TAuFileStream>(Name, static_cast<uint16_t>(FShareMode | 2));
     else
-        FStream = std::make_unique<TAuFileStream>(Name, TAuFileStream::fmCreate);
+        FStream = std::make_unique<TAuFileStream>(CreationName(Name), TAuFileStream::fmCreate);
     const int Channels = Source.Channels();
     const int Bits = Source.BitsPerSample();
     if (Channels < 1 || Bits < 8 || Source.SampleRate() < 1 || Channels * Bits > 8 * UINT16_MAX)
@@ -476,6 +477,21 @@ void TWaveOut::PatchHeader(bool SizesOnly)
 }
 
 void TWaveOut::Finish()
+{
+    // Decided before closing: a failure while closing is raised from there.
+    const bool Succeeded = ExceptionMessage().empty() && !Stopped() && !FFailed;
+    try {
+        CompleteFile();
+    } catch (...) {
+        SettleFile(false);
+        throw;
+    }
+    // A stopped run that leaves no file has not done what it was asked.
+    if (!SettleFile(Succeeded) && Stopped())
+        throw EAuException(MsgStoppedUnwritten);
+}
+
+void TWaveOut::CompleteFile()
 {
     TAuInput* Source = Input();
     if (!FHeaderReady) {

@@ -27,6 +27,9 @@ enum TWavType : uint8_t {
 // are patched when the size was not known, the run was stopped or failed, or
 // fewer or more bytes came than announced. A failed pull or write ends the run as
 // a failure, and a file never grows past what its 32-bit sizes can describe.
+// With WriteViaPartFile, a run ends either with the complete file under its
+// name and no exception message, or with no new file and a message (a stopped
+// run included).
 class TWaveOut final : public TAuFileOut {
 public:
     TWaveOut();
@@ -65,6 +68,7 @@ private:
     bool ProcessAdpcmChunk();
     void PatchHeader(bool SizesOnly);
     void PatchAt(int64_t Offset, uint32_t Value);
+    void CompleteFile();
 
     std::atomic<TWavType> FWavType{wtPCM};
     std::atomic<uint16_t> FBlockSize{512};

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // kelvaro-cli from the outside: what a script sees.
+#include "CliTestUtil.h"
 #include "audio/decoders/DecoderTestUtil.h"
 #include "support/TestUtil.h"
 
@@ -16,21 +17,6 @@
 using namespace autest;
 
 namespace {
-
-struct TResult {
-    int Status = -1;
-    std::string Out;
-};
-
-// Runs kelvaro-cli with Arguments, a settings folder of its own and no terminal.
-TResult Cli(const TTempDir& Dir, const std::string& Arguments)
-{
-    TResult Result;
-    Result.Status = RunCommand("cd '" + Dir.Path() + "' && XDG_CONFIG_HOME='" + Dir.Path() + "/config' '" +
-                                   au::ProgramFolder() + "/kelvaro-cli' " + Arguments + " 2>&1",
-                               &Result.Out);
-    return Result;
-}
 
 // The fields of a WAV header that the tests look at.
 struct TWavInfo {
@@ -90,13 +76,14 @@ TEST(Cli, UsageErrorsExitWithTwoAndAReason)
 {
     TTempDir Dir;
     for (const char* Bad : {"", "frobnicate", "convert", "convert -b 12 x.flac", "convert -r 7999 x.flac",
-                            "convert -c quad x.flac", "convert -e mp3 x.flac", "convert -x x.flac", "convert -o"}) {
-        const TResult R = Cli(Dir, Bad);
+                            "convert -c quad x.flac", "convert -e mp3 x.flac", "convert -x x.flac", "convert -o",
+                            "convert -j 0 x.flac", "convert -j two x.flac", "convert x.flac -j"}) {
+        const TCliResult R = Cli(Dir, Bad);
         EXPECT_EQ(R.Status, 2) << Bad;
         EXPECT_EQ(R.Out.rfind("kelvaro-cli: ", 0), 0u) << Bad << ": " << R.Out;
         EXPECT_EQ(std::count(R.Out.begin(), R.Out.end(), '\n'), 1) << Bad << ": " << R.Out;
     }
-    const TResult Help = Cli(Dir, "--help");
+    const TCliResult Help = Cli(Dir, "--help");
     EXPECT_EQ(Help.Status, 0);
     EXPECT_NE(Help.Out.find("Usage: kelvaro-cli convert"), std::string::npos);
 }
@@ -115,22 +102,12 @@ protected:
     static void SetUpTestSuite()
     {
         Dir = new TTempDir();
-        std::filesystem::create_directories(Dir->File("in"));
-        const std::string Fixtures = FixturesDir() + "/";
-        // One file of each kind the program reads.
-        Shell("flac -s -f -o " + Quote(Dir->File("in/stereo.flac")) + " " + Quote(Fixtures + "tone-44100-16-2.wav"));
-        Shell("oggenc -Q -o " + Quote(Dir->File("in/mono.ogg")) + " " + Quote(Fixtures + "tone-22050-16-1.wav"));
-        Shell("ffmpeg -v error -i " + Quote(Fixtures + "tone-22050-16-1.wav") + " -c:a libmp3lame " +
-              Quote(Dir->File("in/voice.mp3")));
-        Shell("ffmpeg -v error -i " + Quote(Fixtures + "tone-48000-24-2.wav") + " -c:a tta " +
-              Quote(Dir->File("in/deep.tta")));
-        Shell("cp " + Quote(Fixtures + "tone-8000-8-1.ape") + " " + Quote(Dir->File("in/narrow.ape")));
-        Shell("cp " + Quote(au::ProgramFolder() + "/Example.wma") + " " + Quote(Dir->File("in/example.wma")));
+        WriteOneOfEachKind(Dir->File("in"));
         Sources = {{"stereo.flac", 44100, 16, 2, 0}, {"mono.ogg", 22050, 16, 1, 0}, {"voice.mp3", 22050, 16, 1, 0},
                    {"deep.tta", 48000, 24, 2, 0},    {"narrow.ape", 8000, 8, 1, 0}, {"example.wma", 44100, 16, 2, 0}};
         // The frames each decoder gives, from a conversion that changes nothing.
         for (TSource& Source : Sources) {
-            const TResult R = Cli(*Dir, "convert -o ref -r " + std::to_string(Source.Rate) + " -b " +
+            const TCliResult R = Cli(*Dir, "convert -o ref -r " + std::to_string(Source.Rate) + " -b " +
                                             std::to_string(Source.Bits) + " -c keep -e pcm " +
                                             Quote(Dir->File("in/" + Source.File)));
             ASSERT_EQ(R.Status, 0) << R.Out;
@@ -170,7 +147,7 @@ TEST_F(CliGrid, EveryOptionGivesTheFormatAskedFor)
                     std::filesystem::remove_all(Out);
                     const std::string Args = "convert -o out -r " + std::to_string(Rate) + " -b " +
                                              std::to_string(Bits) + " -c " + Choice + " -e " + Encoding + " in";
-                    const TResult R = Cli(*Dir, Args);
+                    const TCliResult R = Cli(*Dir, Args);
                     const bool Adpcm = Encoding == "adpcm";
                     if (Adpcm && Bits != 16) {
                         EXPECT_EQ(R.Status, 1) << Args;
@@ -209,7 +186,7 @@ TEST_F(CliGrid, ALosslessFileInItsOwnFormatKeepsEverySample)
     for (const TCase& Case : {TCase{"stereo.flac", "-r 44100 -b 16", "tone-44100-16-2.wav"},
                               TCase{"deep.tta", "-r 48000 -b 24", "tone-48000-24-2.wav"},
                               TCase{"narrow.ape", "-r 8000 -b 8", "tone-8000-8-1.wav"}}) {
-        const TResult R = Cli(*Dir, std::string("convert -o same -c keep -e pcm ") + Case.Options + " in/" + Case.File);
+        const TCliResult R = Cli(*Dir, std::string("convert -o same -c keep -e pcm ") + Case.Options + " in/" + Case.File);
         ASSERT_EQ(R.Status, 0) << R.Out;
         EXPECT_EQ(ReadBytes(Dir->File("same/" + BaseName(Case.File) + ".wav")), ReadBytes(FixturesDir() + "/" + Case.Source))
             << Case.File;
@@ -225,7 +202,7 @@ TEST(Cli, BadInputFailsClearlyWhileTheOtherFilesConvert)
     Damaged.resize(60);
     WriteBytes(Dir.File("damaged.flac"), Damaged);
     WriteBytes(Dir.File("notes.txt"), {'a'});
-    const TResult R = Cli(Dir, "convert -o out missing.flac good.flac damaged.flac notes.txt");
+    const TCliResult R = Cli(Dir, "convert -o out missing.flac good.flac damaged.flac notes.txt");
     EXPECT_EQ(R.Status, 1) << R.Out;
     EXPECT_NE(R.Out.find("kelvaro-cli: missing.flac: no such file or folder"), std::string::npos) << R.Out;
     EXPECT_NE(R.Out.find("]Convert to: good.wav [Success]"), std::string::npos) << R.Out;
@@ -235,7 +212,7 @@ TEST(Cli, BadInputFailsClearlyWhileTheOtherFilesConvert)
         << R.Out;
     EXPECT_GT(ReadBytes(Dir.File("out/good.wav")).size(), 44u);
 
-    const TResult Ok = Cli(Dir, "convert -o out good.flac");
+    const TCliResult Ok = Cli(Dir, "convert -o out good.flac");
     EXPECT_EQ(Ok.Status, 0) << Ok.Out;
     EXPECT_NE(Ok.Out.find("Task Begin\n["), std::string::npos) << Ok.Out;
     EXPECT_NE(Ok.Out.find("Task End\n\n"), std::string::npos) << Ok.Out;

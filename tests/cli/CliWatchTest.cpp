@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // kelvaro-cli watch with real folders, real copies and real time.
+#include "CliTestUtil.h"
 #include "audio/decoders/DecoderTestUtil.h"
 #include "support/TestUtil.h"
 
@@ -11,6 +12,7 @@
 #include <csignal>
 #include <filesystem>
 #include <regex>
+#include <set>
 #include <string>
 #include <thread>
 
@@ -20,23 +22,6 @@ namespace fs = std::filesystem;
 namespace {
 
 std::string Cli() { return "'" + au::ProgramFolder() + "/kelvaro-cli'"; }
-
-bool WaitFor(const std::function<bool()>& Done, int Seconds)
-{
-    const auto Deadline = std::chrono::steady_clock::now() + std::chrono::seconds(Seconds);
-    while (!Done()) {
-        if (std::chrono::steady_clock::now() > Deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return true;
-}
-
-std::string Text(const std::string& File)
-{
-    const std::vector<uint8_t> Bytes = ReadBytes(File);
-    return std::string(Bytes.begin(), Bytes.end());
-}
 
 // A watcher running in the background on in/, out/ and log/ of a folder of its own.
 class TWatcher {
@@ -121,6 +106,36 @@ TEST(CliWatch, SubfoldersLandAsDeepAndADamagedFileDoesNotStopTheNext)
                         20))
         << Watcher.Log();
     EXPECT_EQ(Watcher.End(), 0);
+}
+
+// A program watching the output folder sees the WAV file only when complete.
+TEST(CliWatch, AConvertedFileAppearsOnlyWhenComplete)
+{
+    TWatcher Watcher;
+    const std::string Long = Watcher.Dir.File("long.wma");
+    Shell("ffmpeg -v error -f lavfi -i sine=frequency=440:duration=60 -ac 2 -c:a wmav2 " + Quote(Long));
+    Watcher.Drop(Long, "song.wma");
+    bool SawHidden = false;
+    std::set<uintmax_t> SizesSeen;
+    const std::string Final = Watcher.Dir.File("out/song.wav");
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            for (const auto& Entry : fs::directory_iterator(Watcher.Dir.File("out"))) {
+                const std::string Name = Entry.path().filename().string();
+                std::error_code Gone;
+                if (Name == "song.wav")
+                    SizesSeen.insert(fs::file_size(Entry.path(), Gone));
+                else
+                    SawHidden = SawHidden || (Name.rfind(".song.wav.", 0) == 0 && Entry.path().extension() == ".part");
+            }
+            return Watcher.Log().find("Finish: [") != std::string::npos;
+        },
+        60, 2))
+        << Watcher.Log();
+    EXPECT_TRUE(SawHidden);
+    EXPECT_EQ(SizesSeen, std::set<uintmax_t>{fs::file_size(Final)});
+    EXPECT_EQ(fs::file_size(Final), 44u + 60 * 44100 * 4);
+    EXPECT_EQ(std::distance(fs::directory_iterator(Watcher.Dir.File("out")), fs::directory_iterator()), 1);
 }
 
 TEST(CliWatch, StartChecksRefuseWithTheirTexts)

@@ -299,3 +299,185 @@ TEST(FastResampler, RefusesWhatItCannotResample)
         Resampler.SetInput(nullptr);
     }
 }
+
+namespace {
+
+// 64-bit FNV-1a, to pin whole outputs in a few characters.
+uint64_t Fingerprint(const std::vector<uint8_t>& Bytes)
+{
+    uint64_t Hash = 0xcbf29ce484222325u;
+    for (const uint8_t B : Bytes)
+        Hash = (Hash ^ B) * 0x100000001b3u;
+    return Hash;
+}
+
+struct TSignal {
+    std::string Name;
+    int Rate, Bits, Channels;
+    std::vector<uint8_t> Pcm;
+};
+
+// Channels channels of BytesPerSample-byte frames from a stereo fixture: channel
+// c is the fixture's channel c % 2, 97 x c frames later, so that no two are alike.
+std::vector<uint8_t> Spread(const std::vector<uint8_t>& Stereo, size_t BytesPerSample, int Channels)
+{
+    const size_t Frames = Stereo.size() / (2 * BytesPerSample);
+    const auto Ch = static_cast<size_t>(Channels);
+    std::vector<uint8_t> Out(Frames * Ch * BytesPerSample);
+    for (size_t F = 0; F < Frames; ++F)
+        for (size_t C = 0; C < Ch; ++C)
+            std::copy_n(Stereo.begin() + std::ptrdiff_t(((F + 97 * C) % Frames * 2 + C % 2) * BytesPerSample),
+                        BytesPerSample, Out.begin() + std::ptrdiff_t((F * Ch + C) * BytesPerSample));
+    return Out;
+}
+
+// 24-bit samples widened to 32 bits, with seeded noise in the new low byte.
+std::vector<uint8_t> Widen24(const std::vector<uint8_t>& Pcm)
+{
+    const std::vector<uint8_t> Noise = RandomBytes(Pcm.size() / 3, 77);
+    std::vector<uint8_t> Out;
+    for (size_t I = 0; I + 3 <= Pcm.size(); I += 3)
+        Out.insert(Out.end(), {Noise[I / 3], Pcm[I], Pcm[I + 1], Pcm[I + 2]});
+    return Out;
+}
+
+std::vector<TSignal> FixtureSignals()
+{
+    const std::vector<uint8_t> Stereo16 = FixturePcm("tone-44100-16-2.wav");
+    const std::vector<uint8_t> Stereo24 = FixturePcm("tone-48000-24-2.wav");
+    return {{"mono 8-bit", 8000, 8, 1, FixturePcm("tone-8000-8-1.wav")},
+            {"mono 16-bit", 22050, 16, 1, FixturePcm("tone-22050-16-1.wav")},
+            {"stereo 16-bit", 44100, 16, 2, Stereo16},
+            {"stereo 24-bit", 48000, 24, 2, Stereo24},
+            {"stereo 32-bit", 48000, 32, 2, Widen24(Stereo24)},
+            {"3 channels", 44100, 16, 3, Spread(Stereo16, 2, 3)},
+            {"6 channels", 48000, 24, 6, Spread(Stereo24, 3, 6)},
+            {"8 channels", 44100, 16, 8, Spread(Stereo16, 2, 8)}};
+}
+
+std::vector<uint8_t> ResampleSignal(const TSignal& Signal, uint32_t OutRate, bool Helpers,
+                                    TFastResampler* Reused = nullptr)
+{
+    auto Source = BytesInput(Signal.Rate, Signal.Bits, Signal.Channels, Signal.Pcm, 3001);
+    TFastResampler Own;
+    TFastResampler& Resampler = Reused != nullptr ? *Reused : Own;
+    Resampler.SetInput(Source.get());
+    Resampler.SetOutSampleRate(OutRate);
+    Resampler.SetHelperThreads(Helpers);
+    std::vector<uint8_t> Out = PullAll(Resampler);
+    Resampler.SetInput(nullptr);
+    return Out;
+}
+
+} // namespace
+
+TEST(FastResampler, HelperThreadsGiveTheSameBytes)
+{
+    for (const TSignal& Signal : FixtureSignals()) {
+        ASSERT_FALSE(Signal.Pcm.empty()) << Signal.Name;
+        // One resampler for every rate: each run starts its helpers afresh.
+        TFastResampler Reused;
+        for (const uint32_t OutRate : {8000u, 11025u, 22050u, 32000u, 44100u, 48000u}) {
+            if (OutRate / 5 == static_cast<uint32_t>(Signal.Rate) / 5)
+                continue;
+            const std::vector<uint8_t> Alone = ResampleSignal(Signal, OutRate, false);
+            ASSERT_FALSE(Alone.empty());
+            EXPECT_TRUE(ResampleSignal(Signal, OutRate, true, &Reused) == Alone)
+                << Signal.Name << " to " << OutRate << " Hz";
+        }
+    }
+}
+
+TEST(FastResampler, OutputsKeepTheirBitsWhicheverWayTheyAreComputed)
+{
+    // Fingerprints of what the resampler has always given for these fixtures;
+    // any change to how the filter is computed must keep every bit.
+    struct TCase {
+        size_t Signal;
+        uint32_t OutRate;
+        uint64_t Expected;
+    };
+    const std::vector<TSignal> Signals = FixtureSignals();
+    for (const TCase& Case : {TCase{2, 22050, 16719283050734935070u}, TCase{1, 44100, 4370759021784343426u},
+                              TCase{4, 8000, 6769209179957391750u}, TCase{6, 32000, 17503234125991650633u},
+                              TCase{0, 11025, 15968930583462350347u}}) {
+        const TSignal& Signal = Signals[Case.Signal];
+        for (const bool Helpers : {false, true})
+            EXPECT_EQ(Fingerprint(ResampleSignal(Signal, Case.OutRate, Helpers)), Case.Expected)
+                << Signal.Name << " to " << Case.OutRate << " Hz" << (Helpers ? " with helper threads" : "");
+    }
+}
+
+namespace {
+
+// What a run gives, chunk by chunk, until the end or a failure: the bytes, and
+// the failure's text ("" for none). Before the chunk numbered SwitchAt, the
+// input is switched to Other.
+struct TRun {
+    std::vector<uint8_t> Bytes;
+    std::string Failure;
+};
+
+TRun PullUntilFailure(TFastResampler& Resampler, TAuInput* Other = nullptr, int SwitchAt = -1)
+{
+    TRun Run;
+    Resampler.Init();
+    try {
+        for (int Chunk = 0;; ++Chunk) {
+            if (Chunk == SwitchAt)
+                Resampler.SetInput(Other);
+            uint8_t* Buffer = nullptr;
+            uint32_t Bytes = 5000;
+            Resampler.GetData(Buffer, Bytes);
+            if (Bytes == 0)
+                break;
+            Run.Bytes.insert(Run.Bytes.end(), Buffer, Buffer + Bytes);
+        }
+    } catch (const EAuException& E) {
+        Run.Failure = E.what();
+    }
+    Resampler.Flush();
+    return Run;
+}
+
+} // namespace
+
+TEST(FastResampler, HelperThreadsKeepWhereAFailureShowsAndWhereASwitchedInputTakesOver)
+{
+    const std::vector<uint8_t> Pcm = FixturePcm("tone-44100-16-2.wav");
+    ASSERT_FALSE(Pcm.empty());
+    std::vector<TRun> Failing;
+    std::vector<TRun> Switched;
+    for (const bool Helpers : {false, true}) {
+        // The input fails in its third block of a fifth of a second.
+        auto Source = BytesInput(44100, 16, 2, Pcm, 3001);
+        Source->FailAfter = 2 * 8820 * 4 + 1000;
+        TFastResampler Resampler;
+        Resampler.SetHelperThreads(Helpers);
+        Resampler.SetOutSampleRate(22050);
+        Resampler.SetInput(Source.get());
+        Failing.push_back(PullUntilFailure(Resampler));
+
+        // Another input takes over after the first block has been handed out
+        // (by chunks of 5000 bytes, the first block is the first four chunks).
+        auto First = BytesInput(44100, 16, 2, Pcm, 3001);
+        auto Second = BytesInput(44100, 16, 2, std::vector<uint8_t>(Pcm.rbegin(), Pcm.rend()), 3001);
+        Resampler.SetInput(First.get());
+        Switched.push_back(PullUntilFailure(Resampler, Second.get(), 4));
+        Resampler.SetInput(nullptr);
+        EXPECT_EQ(Switched.back().Failure, "");
+    }
+    EXPECT_EQ(Failing[0].Failure, "synthetic failure");
+    EXPECT_EQ(Failing[1].Failure, Failing[0].Failure);
+    // Two whole blocks made it out before the failure.
+    EXPECT_EQ(Failing[0].Bytes.size(), 2u * 4410 * 4);
+    EXPECT_TRUE(Failing[1].Bytes == Failing[0].Bytes);
+    // The first block of the first input, then the second input's, up to the
+    // size the run began with.
+    auto Unswitched = BytesInput(44100, 16, 2, Pcm, 3001);
+    const std::vector<uint8_t> Plain = Resample(*Unswitched, 22050);
+    ASSERT_EQ(Switched[0].Bytes.size(), Plain.size());
+    EXPECT_TRUE(std::equal(Plain.begin(), Plain.begin() + 4410 * 4, Switched[0].Bytes.begin()));
+    EXPECT_FALSE(std::equal(Plain.begin() + 4410 * 4, Plain.begin() + 4410 * 8, Switched[0].Bytes.begin() + 4410 * 4));
+    EXPECT_TRUE(Switched[1].Bytes == Switched[0].Bytes);
+}

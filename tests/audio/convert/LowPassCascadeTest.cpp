@@ -69,22 +69,27 @@ TEST(LowPassCascade, BlocksOfAnySizeGiveThePlainRecursionsBits)
             Seed = Seed * 1664525u + 1013904223u;
             V = static_cast<float>(int32_t(Seed) >> 8) * 0x1p-23f;
         }
-    TLowPassCascade Cascade;
-    Cascade.Start(C, 2, 5000);
-    std::vector<std::vector<float>> Out(2);
-    const std::vector<uint32_t> Blocks = {1, 3, 4, 5, 2, 5000, 997, 4410, 0, 2000};
-    size_t Start = 0;
-    for (size_t B = 0; Start < Channels[0].size(); ++B) {
-        const auto Count = static_cast<uint32_t>(std::min<size_t>(Blocks[B % Blocks.size()], Channels[0].size() - Start));
+    // Half of the channels go to a second thread when it is asked for.
+    for (const bool SecondThread : {false, true}) {
+        TLowPassCascade Cascade;
+        Cascade.Start(C, 2, 5000, SecondThread);
+        std::vector<std::vector<float>> Out(2);
+        const std::vector<uint32_t> Blocks = {1, 3, 4, 5, 2, 5000, 997, 4410, 0, 2000};
+        size_t Start = 0;
+        for (size_t B = 0; Start < Channels[0].size(); ++B) {
+            const auto Count =
+                static_cast<uint32_t>(std::min<size_t>(Blocks[B % Blocks.size()], Channels[0].size() - Start));
+            for (uint32_t Ch = 0; Ch < 2; ++Ch)
+                std::copy_n(Channels[Ch].begin() + std::ptrdiff_t(Start), Count, Cascade.NewInputs(Ch));
+            Cascade.Run(Count);
+            for (uint32_t Ch = 0; Ch < 2; ++Ch)
+                Out[Ch].insert(Out[Ch].end(), Cascade.Outputs(Ch), Cascade.Outputs(Ch) + Count);
+            Start += Count;
+        }
         for (uint32_t Ch = 0; Ch < 2; ++Ch)
-            std::copy_n(Channels[Ch].begin() + std::ptrdiff_t(Start), Count, Cascade.NewInputs(Ch));
-        Cascade.Run(Count);
-        for (uint32_t Ch = 0; Ch < 2; ++Ch)
-            Out[Ch].insert(Out[Ch].end(), Cascade.Outputs(Ch), Cascade.Outputs(Ch) + Count);
-        Start += Count;
+            EXPECT_TRUE(Out[Ch] == PlainCascade(C, Channels[Ch])) << "channel " << Ch << ", second thread "
+                                                                 << SecondThread;
     }
-    for (uint32_t Ch = 0; Ch < 2; ++Ch)
-        EXPECT_TRUE(Out[Ch] == PlainCascade(C, Channels[Ch])) << "channel " << Ch;
 }
 
 TEST(LowPassCascade, ResponseMeasuredOnTones)

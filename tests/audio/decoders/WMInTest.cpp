@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "AsfTestUtil.h"
 #include "DecoderTestUtil.h"
 #include "support/TestUtil.h"
 
@@ -75,55 +76,13 @@ void ExpectFFmpegsSamples(const TTempDir& Dir, TWMIn& In, const std::string& Fil
     In.Flush();
 }
 
-// ASF header surgery, for the cases encoders never write.
-constexpr uint8_t FilePropertiesGuid[16] = {0xA1, 0xDC, 0xAB, 0x8C, 0x47, 0xA9, 0xCF, 0x11,
-                                            0x8E, 0xE4, 0x00, 0xC0, 0x0C, 0x20, 0x53, 0x65};
-constexpr uint8_t ContentEncryptionGuid[16] = {0xFB, 0xB3, 0x11, 0x22, 0x23, 0xBD, 0xD2, 0x11,
-                                               0xB4, 0xB7, 0x00, 0xA0, 0xC9, 0x55, 0xFC, 0x6E};
-constexpr uint8_t ExtendedContentEncryptionGuid[16] = {0x14, 0xE6, 0x8A, 0x29, 0x26, 0x22, 0x17, 0x4C,
-                                                       0xB9, 0x35, 0xDA, 0xE0, 0x7E, 0xE9, 0x28, 0x9C};
-
-uint64_t LE64(const std::vector<uint8_t>& B, size_t At)
-{
-    return static_cast<uint64_t>(LE32(B, At)) | static_cast<uint64_t>(LE32(B, At + 4)) << 32;
-}
-
-void PutLE64(std::vector<uint8_t>& B, size_t At, uint64_t V)
-{
-    for (int I = 0; I < 8; ++I)
-        B[At + I] = static_cast<uint8_t>(V >> (8 * I));
-}
-
-size_t FindObject(const std::vector<uint8_t>& File, const uint8_t (&Guid)[16])
-{
-    for (size_t At = 30; At + 24 <= File.size(); At += LE64(File, At + 16))
-        if (std::memcmp(&File[At], Guid, 16) == 0)
-            return At;
-    ADD_FAILURE() << "no such ASF object";
-    return 0;
-}
-
 // Sets the play duration of the file properties so that, less the preroll, it is Duration (100 ns).
 void SetPlayDuration(const std::string& File, uint64_t Duration)
 {
     std::vector<uint8_t> Bytes = ReadBytes(File);
-    const size_t At = FindObject(Bytes, FilePropertiesGuid);
+    const size_t At = FindObject(Bytes, AsfGuid("8CABDCA1-A947-11CF-8EE4-00C00C205365")); // file properties
     const uint64_t Preroll = LE64(Bytes, At + 80) * 10000;
     PutLE64(Bytes, At + 64, Duration == 0 ? 0 : Duration + Preroll);
-    WriteBytes(File, Bytes);
-}
-
-// Puts a header object with Guid and Body first among the header's objects.
-void InsertObject(const std::string& File, const uint8_t (&Guid)[16], const std::vector<uint8_t>& Body)
-{
-    std::vector<uint8_t> Bytes = ReadBytes(File);
-    std::vector<uint8_t> Object(Guid, Guid + 16);
-    Object.resize(24);
-    PutLE64(Object, 16, 24 + Body.size());
-    Object.insert(Object.end(), Body.begin(), Body.end());
-    Bytes.insert(Bytes.begin() + 30, Object.begin(), Object.end());
-    PutLE64(Bytes, 16, LE64(Bytes, 16) + Object.size());
-    PutLE32(&Bytes[24], LE32(Bytes, 24) + 1);
     WriteBytes(File, Bytes);
 }
 
@@ -331,13 +290,9 @@ TEST(WMIn, SeekingMovesByTime)
 TEST(WMIn, ProtectedFilesRaiseTheirMessage)
 {
     TTempDir Dir;
-    const std::vector<uint8_t> ContentEncryption = {0, 0, 0, 0, 4, 0, 0, 0, 'D', 'R', 'M', 0,
-                                                    0, 0, 0, 0, 0, 0, 0, 0};
-    const std::vector<uint8_t> ExtendedEncryption = {4, 0, 0, 0, 1, 2, 3, 4};
-    for (const auto& [Guid, Body] : {std::pair{&ContentEncryptionGuid, ContentEncryption},
-                                     std::pair{&ExtendedContentEncryptionGuid, ExtendedEncryption}}) {
+    for (const auto& [Guid, Body] : ProtectionObjects()) {
         const std::string File = Encode(Dir, "in.wma", "-c:a wmav2");
-        InsertObject(File, *Guid, Body);
+        InsertObject(File, Guid, Body);
         TWMIn In;
         In.SetFileName(File);
         EXPECT_FALSE(In.Valid());

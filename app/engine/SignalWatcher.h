@@ -7,9 +7,9 @@
 
 class QSocketNotifier;
 
-namespace cli {
+namespace app {
 
-// Turns SIGINT and SIGTERM into a call on the event loop's thread, so a command
+// Turns SIGINT and SIGTERM into a call on the event loop's thread, so a program
 // can end its work cleanly (restore the terminal, let a file finish).
 // BlockTerminationSignals() must run first thing in main(), before any thread
 // exists, so that no other thread takes the signals.
@@ -28,4 +28,4 @@ private:
     std::function<void(int)> FOnSignal;
 };
 
-} // namespace cli
+} // namespace app

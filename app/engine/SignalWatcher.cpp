@@ -6,7 +6,7 @@
 #include <sys/signalfd.h>
 #include <unistd.h>
 
-namespace cli {
+namespace app {
 namespace {
 
 sigset_t TerminationSignals()
@@ -47,4 +47,4 @@ TSignalWatcher::~TSignalWatcher()
         ::close(FDescriptor);
 }
 
-} // namespace cli
+} // namespace app

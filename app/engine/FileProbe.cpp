@@ -1,0 +1,160 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "FileProbe.h"
+
+#include "DecoderSet.h"
+#include "PathUtils.h"
+#include "TagJson.h"
+#include "audio/core/Rounding.h"
+#include "audio/decoders/MACIn.h"
+#include "audio/decoders/VorbisIn.h"
+#include "audio/decoders/WMIn.h"
+
+#include <QFileInfo>
+#include <QLocale>
+#include <algorithm>
+#include <exception>
+#include <stdexcept>
+#include <limits>
+
+namespace app {
+namespace {
+
+const char* const MsgNoFileName = "No file name given";
+const char* const MsgUnknownKind = "Not an audio file of a kind this program reads";
+// The decoder opened nothing and had nothing to say why (the Windows Media
+// reader refuses a file silently).
+const char* const MsgNotReadable = "The file cannot be read as audio of its kind";
+const char* const MsgNoFormat = "The file reports no usable audio format";
+const char* const MsgNotRegular = "Not a regular file";
+
+int KiloRounded(long double BitsPerSecond)
+{
+    return static_cast<int>(au::RoundToEven(BitsPerSecond / 1000));
+}
+
+// The kinds with a bit rate give it in their own unit: Windows Media, MPEG
+// audio and Ogg Vorbis in bits per second, Monkey's Audio in kbit/s already.
+std::optional<int> Bitrate(au::TAuFileIn& Decoder)
+{
+    if (auto* Wm = dynamic_cast<au::TWMIn*>(&Decoder))
+        return KiloRounded(Wm->Bitrate());
+    if (auto* Vorbis = dynamic_cast<au::TVorbisIn*>(&Decoder))
+        return KiloRounded(Vorbis->Bitrate());
+    if (auto* Mac = dynamic_cast<au::TMACIn*>(&Decoder))
+        return Mac->Bitrate();
+    return std::nullopt;
+}
+
+QString LengthText(int Seconds)
+{
+    Seconds = std::max(Seconds, 0);
+    return QStringLiteral("%1:%2").arg(Seconds / 60).arg(Seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
+QString ChannelsText(int Channels)
+{
+    return Channels == 1 ? QStringLiteral("Mono") : Channels == 2 ? QStringLiteral("Stereo") : QString();
+}
+
+// Asks Decoder, opened on Path, for everything the row shows. Throws what the
+// decoder throws, and its own texts for a file it silently refused.
+void QueryFormat(au::TAuFileIn& Decoder, const QString& Path, TProbeResult& Result)
+{
+    Decoder.SetFileName(Path.toStdString());
+    Result.Duration = Decoder.Duration();
+    Result.SampleRate = Decoder.SampleRate();
+    Result.BitsPerSample = Decoder.BitsPerSample();
+    Result.Channels = Decoder.Channels();
+    Result.BitrateKbps = Bitrate(Decoder);
+    if (!Decoder.Valid())
+        throw std::runtime_error(MsgNotReadable);
+    // Init would refuse such a file; the row must not promise a conversion.
+    if (Result.SampleRate <= 0 || Result.BitsPerSample <= 0 || Result.Channels <= 0)
+        throw std::runtime_error(MsgNoFormat);
+    Result.Tags = TagsJson(Decoder);
+}
+
+void FillFormatCells(TProbeResult& Result)
+{
+    using M = TFileListModel;
+    auto& Cells = Result.Row.SubItems;
+    Cells[M::SubLength] = LengthText(Result.Duration);
+    Cells[M::SubSampleRate] = QString::number(Result.SampleRate);
+    Cells[M::SubBitsPerSample] = QString::number(Result.BitsPerSample);
+    Cells[M::SubChannels] = ChannelsText(Result.Channels);
+    if (Result.BitrateKbps)
+        Cells[M::SubBitrate] = QString::number(*Result.BitrateKbps);
+}
+
+// Keeps the caption, size and path; every format value goes back to nothing.
+void MarkInvalid(TProbeResult& Result, const QString& Error)
+{
+    TProbeResult Invalid;
+    Invalid.Row = std::move(Result.Row);
+    Invalid.Error = Error;
+    Result = std::move(Invalid);
+}
+
+} // namespace
+
+TProbeResult ProbeFile(const QString& Path)
+{
+    TProbeResult Result;
+    if (LowerTrim(Path).isEmpty()) {
+        Result.Error = QString::fromLatin1(MsgNoFileName);
+        return Result;
+    }
+    const QFileInfo Info(Path);
+    Result.Row.Caption = Info.fileName();
+    Result.Row.SubItems[TFileListModel::SubSize] = FormatSizeKB(Info.isFile() ? Info.size() : 0);
+    Result.Row.SubItems[TFileListModel::SubPath] = Path;
+    // Opening a pipe blocks until someone writes to it, and a folder or a device
+    // holds no audio file: neither is opened.
+    if (Info.exists() && !Info.isFile()) {
+        MarkInvalid(Result, QString::fromLatin1(MsgNotRegular));
+        return Result;
+    }
+    try {
+        const TDecoderSet Decoders;
+        au::TAuFileIn* Decoder = Decoders.ForFile(Path);
+        if (Decoder == nullptr) {
+            MarkInvalid(Result, QString::fromLatin1(MsgUnknownKind));
+            return Result;
+        }
+        QueryFormat(*Decoder, Path, Result);
+        Result.Valid = true;
+        FillFormatCells(Result);
+    } catch (const std::exception& E) {
+        MarkInvalid(Result, QString::fromUtf8(E.what()));
+    } catch (...) {
+        MarkInvalid(Result, QString::fromLatin1(MsgNotReadable));
+    }
+    return Result;
+}
+
+QString FormatSizeKB(qint64 Bytes)
+{
+    // The half added to a whole number always rounds up.
+    const qint64 Kilobytes = Bytes / 1024 + 1;
+    QLocale Locale;
+    Locale.setNumberOptions(Locale.numberOptions() & ~QLocale::OmitGroupSeparator);
+    return Locale.toString(Kilobytes) + QStringLiteral(" KB");
+}
+
+qint64 DigitsValue(const QString& Text)
+{
+    constexpr qint64 Max = std::numeric_limits<qint64>::max();
+    qint64 Value = 0;
+    for (const QChar C : Text) {
+        if (!C.isDigit())
+            continue;
+        const int Digit = C.digitValue();
+        // Text that long is no size; it sorts last instead of wrapping.
+        if (Value > (Max - Digit) / 10)
+            return Max;
+        Value = Value * 10 + Digit;
+    }
+    return Value;
+}
+
+} // namespace app

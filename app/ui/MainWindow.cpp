@@ -1,0 +1,182 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "MainWindow.h"
+
+#include "BatchPage.h"
+#include "HotDirPage.h"
+#include "LanguageApply.h"
+#include "ModePage.h"
+#include "Shell.h"
+#include "app/engine/AppTitle.h"
+#include "app/engine/PathUtils.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QMimeData>
+#include <QStackedWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace app {
+namespace {
+
+QStringList LocalFiles(const QMimeData* Data)
+{
+    QStringList Paths;
+    if (Data == nullptr)
+        return Paths;
+    const QList<QUrl> Urls = Data->urls();
+    for (const QUrl& Url : Urls)
+        if (Url.isLocalFile())
+            Paths << Url.toLocalFile();
+    return Paths;
+}
+
+} // namespace
+
+Tfrmsondrix::Tfrmsondrix(TcdSettings& Settings, const QString& LanguageFile, TDialogs& Dialogs, TShell& Shell,
+                         bool TrayAvailable)
+    : FSettings(Settings), FLanguageFile(LanguageFile), FDialogs(Dialogs), FShell(Shell), FComponents(Settings),
+      FPages(new QStackedWidget(this)), FMode(new TModePage(FPages)),
+      FBatch(new TBatchPage(FComponents, Dialogs, Shell, FPages)),
+      FHotDir(new THotDirPage(FComponents, Dialogs, Shell, FPages)), FTray(this, TrayAvailable)
+{
+    setObjectName(QStringLiteral("frmsondrix"));
+    setWindowIcon(QIcon(QStringLiteral(":/kelvaro/org.trevalin.Kelvaro.svg")));
+    FPages->setObjectName(QStringLiteral("pgcMain"));
+    FPages->addWidget(FMode);
+    FPages->addWidget(FBatch);
+    FPages->addWidget(FHotDir);
+    auto* Layout = new QVBoxLayout(this);
+    Layout->setContentsMargins(0, 0, 0, 0);
+    Layout->addWidget(FPages);
+    resize(760, 560);
+    Connect();
+    FormCreate();
+}
+
+// The pages refer to the components, which as members go before the widget's
+// children would: the pages go first.
+Tfrmsondrix::~Tfrmsondrix()
+{
+    delete FPages;
+}
+
+void Tfrmsondrix::FormCreate()
+{
+    ApplyLanguage(this, FLanguageFile);
+    const QString Title = QString::fromUtf8(ApplicationTitle);
+    QGuiApplication::setApplicationDisplayName(Title);
+    setWindowTitle(Title);
+    FPageMode = 0;
+    ShowPage(FMode);
+    setAcceptDrops(true);
+}
+
+void Tfrmsondrix::Connect()
+{
+    connect(FMode, &TModePage::NextRequested, this, &Tfrmsondrix::actNextExecute);
+    connect(FMode, &TModePage::ExitRequested, this, &Tfrmsondrix::close);
+    connect(FMode, &TModePage::AboutRequested, this, &Tfrmsondrix::OpenReadme);
+    connect(FMode, &TModePage::CommandLineRequested, this, &Tfrmsondrix::lblcmdlinkClick);
+    connect(FBatch, &TBatchPage::OptionRequested, this, &Tfrmsondrix::actOptionExecute);
+    connect(FBatch, &TBatchPage::HotDirModeRequested, this, &Tfrmsondrix::actHotDirExecute);
+    connect(FBatch, &TBatchPage::HelpRequested, this, &Tfrmsondrix::OpenReadme);
+    connect(FHotDir, &THotDirPage::OptionRequested, this, &Tfrmsondrix::actOptionExecute);
+    connect(FHotDir, &THotDirPage::ReturnRequested, this, &Tfrmsondrix::actReturntoBatchModeExecute);
+    connect(FHotDir, &THotDirPage::MinimizeRequested, &FTray, &TTray::Minimize);
+    connect(FHotDir, &THotDirPage::HelpRequested, this, &Tfrmsondrix::OpenReadme);
+    connect(&FTray, &TTray::OptionRequested, this, &Tfrmsondrix::actOptionExecute);
+    connect(&FTray, &TTray::AboutRequested, this, &Tfrmsondrix::OpenReadme);
+    connect(&FTray, &TTray::CloseRequested, this, &Tfrmsondrix::close);
+}
+
+QWidget* Tfrmsondrix::CurrentPage() const
+{
+    return FPages->currentWidget();
+}
+
+void Tfrmsondrix::ShowPage(QWidget* Page)
+{
+    // The stack hands the focus from the old page to the new page's first control.
+    FPages->setCurrentWidget(Page);
+}
+
+void Tfrmsondrix::showEvent(QShowEvent* Event)
+{
+    QWidget* const Pages[] = {FMode, FBatch, FHotDir};
+    ShowPage(Pages[FPageMode]);
+    QWidget::showEvent(Event);
+}
+
+void Tfrmsondrix::actNextExecute()
+{
+    if (FMode->HotDirChosen()) {
+        FPageMode = 2;
+        ShowPage(FHotDir);
+    } else {
+        FPageMode = 1;
+        ShowPage(FBatch);
+    }
+}
+
+void Tfrmsondrix::actHotDirExecute()
+{
+    FPageMode = 2;
+    ShowPage(FHotDir);
+}
+
+// The hot directory page has stored and saved its fields by now.
+void Tfrmsondrix::actReturntoBatchModeExecute()
+{
+    FPageMode = 1;
+    ShowPage(FBatch);
+}
+
+void Tfrmsondrix::actOptionExecute() {}
+
+void Tfrmsondrix::lblcmdlinkClick()
+{
+    FShell.OpenDocument(ExeFolderFile(QStringLiteral("Command line.txt")));
+}
+
+void Tfrmsondrix::OpenReadme()
+{
+    FShell.OpenDocument(ExeFolderFile(QStringLiteral("README.md")));
+}
+
+void Tfrmsondrix::closeEvent(QCloseEvent* Event)
+{
+    // Both pages wait for the file they write, so it ends with a true header.
+    FBatch->StopForClose();
+    FHotDir->StopForClose();
+    FTray.RemoveIcon();
+    Event->accept();
+    emit Closed();
+}
+
+// Minimising hides the window behind the notification icon; deferred, since
+// hiding while the window system is still changing the state confuses it.
+void Tfrmsondrix::changeEvent(QEvent* Event)
+{
+    QWidget::changeEvent(Event);
+    if (Event->type() == QEvent::WindowStateChange && isMinimized() && FTray.Available())
+        QTimer::singleShot(0, &FTray, &TTray::Minimize);
+}
+
+void Tfrmsondrix::dragEnterEvent(QDragEnterEvent* Event)
+{
+    if (!LocalFiles(Event->mimeData()).isEmpty())
+        Event->acceptProposedAction();
+}
+
+void Tfrmsondrix::dropEvent(QDropEvent* Event)
+{
+    const QStringList Paths = LocalFiles(Event->mimeData());
+    if (Paths.isEmpty())
+        return;
+    Event->acceptProposedAction();
+    FBatch->AddDroppedFiles(Paths);
+}
+
+} // namespace app

@@ -1,0 +1,79 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "Components.h"
+#include "Tray.h"
+
+#include <QWidget>
+
+class QStackedWidget;
+
+namespace app {
+
+class TBatchPage;
+class TDialogs;
+class THotDirPage;
+class TModePage;
+class TShell;
+class TcdSettings;
+
+// The main window (objectName "frmsondrix"): the mode page, the batch page and
+// the hot directory page in a stack (never tabs), the engine objects they
+// show, and the notification-area icon. Closing it stops running work first
+// and ends the program. User-interface thread only.
+class Tfrmsondrix : public QWidget {
+    Q_OBJECT
+
+public:
+    // LanguageFile: the run's language file, applied now and to the Option dialog.
+    Tfrmsondrix(TcdSettings& Settings, const QString& LanguageFile, TDialogs& Dialogs, TShell& Shell,
+                bool TrayAvailable);
+    ~Tfrmsondrix() override;
+
+    const QString& LanguageFile() const { return FLanguageFile; }
+    // 0 mode page, 1 batch page, 2 hot directory page.
+    int PageMode() const { return FPageMode; }
+    QWidget* CurrentPage() const;
+    TModePage* ModePage() const { return FMode; }
+    TBatchPage* BatchPage() const { return FBatch; }
+    THotDirPage* HotDirPage() const { return FHotDir; }
+    TTray& Tray() { return FTray; }
+
+    void ShowPage(QWidget* Page);
+    void actNextExecute();
+    void actHotDirExecute();
+    void actReturntoBatchModeExecute();
+    void actOptionExecute();
+    void lblcmdlinkClick();
+    // "&About" and "&Help" on the pages, "&About..." in the tray menu.
+    void OpenReadme();
+
+signals:
+    // The window has closed and its work has stopped; the program may end.
+    void Closed();
+
+protected:
+    void showEvent(QShowEvent* Event) override;
+    void closeEvent(QCloseEvent* Event) override;
+    void changeEvent(QEvent* Event) override;
+    void dragEnterEvent(QDragEnterEvent* Event) override;
+    void dropEvent(QDropEvent* Event) override;
+
+private:
+    void FormCreate();
+    void Connect();
+
+    TcdSettings& FSettings;
+    QString FLanguageFile;
+    TDialogs& FDialogs;
+    TShell& FShell;
+    TComponents FComponents;
+    QStackedWidget* FPages;
+    TModePage* FMode;
+    TBatchPage* FBatch;
+    THotDirPage* FHotDir;
+    TTray FTray;
+    int FPageMode = 0;
+};
+
+} // namespace app

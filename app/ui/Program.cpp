@@ -1,0 +1,47 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "Program.h"
+
+#include "Dialogs.h"
+#include "MainWindow.h"
+#include "SingleInstance.h"
+#include "app/engine/AppTitle.h"
+#include "app/engine/CdSettings.h"
+#include "app/engine/Language.h"
+#include "app/engine/SignalWatcher.h"
+
+#include <QApplication>
+#include <QSystemTrayIcon>
+#include <exception>
+#include <optional>
+
+namespace app {
+
+int RunProgram(TDialogs& Dialogs, TShell& Shell)
+{
+    std::optional<TcdSettings> Settings;
+    try {
+        Settings.emplace();
+        const QString LanguageFile = LanguageFilePath(QStringLiteral("Software\\Trevalin\\Kelvaro\\Language"));
+        LoadLanguageStrings(LangStrings(), LangStringCount - 1, LanguageFile, QStringLiteral("Strings"));
+        const TSingleInstance Instance(QString::fromUtf8(ApplicationTitle));
+        if (Instance.AlreadyRunning()) {
+            // The running copy owns the settings file; this one must not write
+            // back what it read a moment ago.
+            Settings->SetAutoLoad(false);
+            return 0;
+        }
+        // Dialogs opened from the tray while the window hides must not end the
+        // program when they close; only the main window does.
+        QApplication::setQuitOnLastWindowClosed(false);
+        Tfrmsondrix Window(*Settings, LanguageFile, Dialogs, Shell, QSystemTrayIcon::isSystemTrayAvailable());
+        QObject::connect(&Window, &Tfrmsondrix::Closed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+        const TSignalWatcher Signals([&Window](int) { Window.close(); });
+        Window.show();
+        return QApplication::exec();
+    } catch (const std::exception& Error) {
+        Dialogs.Message(nullptr, QMessageBox::Critical, QString::fromUtf8(Error.what()));
+        return 1;
+    }
+}
+
+} // namespace app

@@ -1,0 +1,17 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+namespace app {
+
+class TDialogs;
+class TShell;
+
+// The program after its application object exists: settings, language file and
+// strings, the single-instance lock, then the main window until it closes.
+// Returns the exit status: 0 when the window closed (by the user, the tray
+// menu, SIGTERM or SIGINT) and when another copy already runs, which this one
+// leaves alone; 1 after a start-up error, shown in a message box. The settings
+// are saved at the end, except by a copy that found another running.
+int RunProgram(TDialogs& Dialogs, TShell& Shell);
+
+} // namespace app

@@ -1,0 +1,53 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "JobThread.h"
+
+#include <utility>
+
+namespace au {
+
+TJobThread::TJobThread(std::function<void()> Job) : FJob(std::move(Job)), FThread([this] { Execute(); }) {}
+
+TJobThread::~TJobThread()
+{
+    {
+        std::unique_lock<std::mutex> Guard(FMutex);
+        FChanged.wait(Guard, [this] { return !FPending; });
+        FQuit = true;
+    }
+    FChanged.notify_all();
+    FThread.join();
+}
+
+void TJobThread::Begin()
+{
+    {
+        std::lock_guard<std::mutex> Guard(FMutex);
+        std::fegetenv(&FEnvironment);
+        FPending = true;
+    }
+    FChanged.notify_all();
+}
+
+void TJobThread::Finish()
+{
+    std::unique_lock<std::mutex> Guard(FMutex);
+    FChanged.wait(Guard, [this] { return !FPending; });
+}
+
+void TJobThread::Execute()
+{
+    std::unique_lock<std::mutex> Guard(FMutex);
+    for (;;) {
+        FChanged.wait(Guard, [this] { return FPending || FQuit; });
+        if (FQuit)
+            return;
+        std::fesetenv(&FEnvironment);
+        Guard.unlock();
+        FJob();
+        Guard.lock();
+        FPending = false;
+        FChanged.notify_all();
+    }
+}
+
+} // namespace au

@@ -1,0 +1,47 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <cfenv>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+namespace au {
+
+// A thread that runs one fixed job each time its owner asks, while the owner
+// does other work, and then lets the owner wait for it. The thread lives as long
+// as the object, so each request costs a wake-up, not a new thread.
+//
+// Owner thread only (one owner): Begin, then Finish before the next Begin or
+// the destructor. Everything the owner wrote before Begin is visible to the job,
+// and everything the job wrote is visible to the owner after Finish. The job runs
+// under the floating-point environment (rounding, precision) the owner had at
+// Begin, so arithmetic split between the two threads gives the owner's results.
+class TJobThread {
+public:
+    // Job must not throw. Starts the thread, idle until the first Begin.
+    explicit TJobThread(std::function<void()> Job);
+    // Waits for a job in progress, then ends and joins the thread.
+    ~TJobThread();
+    TJobThread(const TJobThread&) = delete;
+    TJobThread& operator=(const TJobThread&) = delete;
+
+    // Starts one run of the job and returns at once.
+    void Begin();
+    // Returns once the run that Begin started is done.
+    void Finish();
+
+private:
+    void Execute();
+
+    std::function<void()> FJob;
+    std::mutex FMutex;
+    std::condition_variable FChanged;
+    bool FPending = false; // guarded by FMutex: a run was asked for and is not done
+    bool FQuit = false;    // guarded by FMutex
+    std::fenv_t FEnvironment{}; // guarded by FMutex
+    std::thread FThread;
+};
+
+} // namespace au

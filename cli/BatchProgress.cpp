@@ -1,0 +1,92 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "BatchProgress.h"
+
+#include "app/engine/FileProbe.h"
+#include "app/engine/ParallelBatch.h"
+
+#include <algorithm>
+
+namespace cli {
+namespace {
+
+constexpr int RedrawInterval = 250; // ms
+// How long one redraw may spend reading durations, in ms: the conversions'
+// completions wait meanwhile.
+constexpr int ReadBudget = 30;
+
+QString Clock(qint64 Seconds)
+{
+    const QString Minutes = QString::number(Seconds / 60 % 60);
+    const QString Rest = QStringLiteral("%1").arg(Seconds % 60, 2, 10, QLatin1Char('0'));
+    if (Seconds < 3600)
+        return Minutes + QLatin1Char(':') + Rest;
+    return QStringLiteral("%1:%2:%3").arg(Seconds / 3600).arg(Seconds / 60 % 60, 2, 10, QLatin1Char('0')).arg(Rest);
+}
+
+} // namespace
+
+TBatchProgress::TBatchProgress(const app::TParallelBatch& Batch, const QStringList& Inputs)
+    : FBatch(Batch), FInputs(Inputs)
+{
+    FTimer.setInterval(RedrawInterval);
+    connect(&FTimer, &QTimer::timeout, this, &TBatchProgress::Redraw);
+}
+
+void TBatchProgress::Start()
+{
+    FClock.start();
+    if (!FBar.Terminal())
+        return;
+    Redraw();
+    FTimer.start();
+}
+
+void TBatchProgress::Stop()
+{
+    FTimer.stop();
+    FBar.Clear();
+}
+
+void TBatchProgress::ReadDurations()
+{
+    if (FSeconds.size() == static_cast<size_t>(FInputs.size()))
+        return;
+    QElapsedTimer Budget;
+    Budget.start();
+    while (FSeconds.size() < static_cast<size_t>(FInputs.size()) && Budget.elapsed() < ReadBudget) {
+        // A file that cannot be read weighs nothing in the estimate.
+        const app::TProbeResult Probe = app::ProbeFile(FInputs[static_cast<qsizetype>(FSeconds.size())]);
+        FSeconds.push_back(Probe.Valid ? Probe.Duration : 0);
+        FTotalSeconds += FSeconds.back();
+    }
+}
+
+double TBatchProgress::ConvertedShare() const
+{
+    const int Count = std::min(static_cast<int>(FInputs.size()), FBatch.Count());
+    if (Count == 0)
+        return 0;
+    const bool ByDuration = static_cast<int>(FSeconds.size()) == Count && FTotalSeconds > 0;
+    double Share = 0;
+    for (int Index = 0; Index < Count; ++Index) {
+        const double Weight = ByDuration ? FSeconds[static_cast<size_t>(Index)] / FTotalSeconds : 1.0 / Count;
+        Share += Weight * std::max(FBatch.Percent(Index), 0) / 100.0;
+    }
+    return std::clamp(Share, 0.0, 1.0);
+}
+
+void TBatchProgress::Redraw()
+{
+    ReadDurations();
+    const double Share = ConvertedShare();
+    const double Elapsed = static_cast<double>(FClock.elapsed()) / 1000;
+    QString Text = QStringLiteral("%1/%2 files, %3 elapsed")
+                       .arg(FBatch.DoneCount())
+                       .arg(FBatch.Count())
+                       .arg(Clock(static_cast<qint64>(Elapsed)));
+    if (Share > 0)
+        Text += QStringLiteral(", about %1 left").arg(Clock(static_cast<qint64>(Elapsed * (1 - Share) / Share + 0.5)));
+    FBar.Show(static_cast<int>(Share * 100), Text);
+}
+
+} // namespace cli

@@ -1,0 +1,52 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "ProgressBar.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QStringList>
+#include <QTimer>
+#include <vector>
+
+namespace app {
+class TParallelBatch;
+}
+
+namespace cli {
+
+// The progress line of a parallel conversion: the share of the total audio
+// duration converted, the files done of all, the time taken and an estimate of
+// the time left, redrawn in place a few times a second. The durations are read
+// a few files per redraw, so that a long list starts converting at once; until
+// all are known the share counts files alike. Nothing at all (not even the
+// durations are read) when standard error is not a terminal.
+class TBatchProgress : public QObject {
+    Q_OBJECT
+
+public:
+    // Inputs: the batch's files, in its order.
+    TBatchProgress(const app::TParallelBatch& Batch, const QStringList& Inputs);
+
+    // Starts drawing; the time taken counts from here.
+    void Start();
+    // Clears the line, say for a log line; the next redraw brings it back.
+    void Clear() { FBar.Clear(); }
+    // Clears the line for good.
+    void Stop();
+
+private:
+    void Redraw();
+    void ReadDurations();
+    double ConvertedShare() const;
+
+    const app::TParallelBatch& FBatch;
+    QStringList FInputs;
+    std::vector<double> FSeconds; // of the files read so far
+    double FTotalSeconds = 0;
+    TProgressBar FBar;
+    QTimer FTimer;
+    QElapsedTimer FClock;
+};
+
+} // namespace cli

@@ -1,0 +1,79 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "InfoCommand.h"
+
+#include "app/engine/FileProbe.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QStringList>
+#include <algorithm>
+#include <cstdio>
+
+namespace cli {
+namespace {
+
+using TModel = app::TFileListModel;
+
+// The visible columns a person needs: all but the conversion's "Information".
+constexpr int ShownColumns[] = {0, 2, 3, 4, 5, 6, 7, 8};
+
+QByteArray TextBlock(const app::TProbeResult& Probe)
+{
+    QStringList Labels, Values;
+    for (const int Column : ShownColumns) {
+        Labels << TModel::ColumnCaption(Column) + QLatin1Char(':');
+        Values << TModel::ColumnText(Probe.Row, Column);
+    }
+    if (!Probe.Valid) {
+        Labels << QStringLiteral("Error:");
+        Values << Probe.Error;
+    }
+    qsizetype Width = 0;
+    for (const QString& Label : Labels)
+        Width = std::max(Width, Label.size());
+    QString Block;
+    for (qsizetype I = 0; I < Labels.size(); ++I)
+        Block += (Values[I].isEmpty() ? Labels[I] : Labels[I].leftJustified(Width + 1) + Values[I]) + QLatin1Char('\n');
+    return Block.toUtf8();
+}
+
+QByteArray JsonLine(const QString& File, const app::TProbeResult& Probe)
+{
+    QJsonObject Line{
+        {QStringLiteral("file"), File},
+        {QStringLiteral("valid"), Probe.Valid},
+        {QStringLiteral("size"), Probe.Row.SubItems[TModel::SubSize]},
+        {QStringLiteral("length"), Probe.Row.SubItems[TModel::SubLength]},
+        {QStringLiteral("sample_rate"), Probe.SampleRate},
+        {QStringLiteral("bits_per_sample"), Probe.BitsPerSample},
+        {QStringLiteral("channels"), Probe.Channels},
+        {QStringLiteral("bitrate_kbps"), Probe.BitrateKbps ? QJsonValue(*Probe.BitrateKbps) : QJsonValue()},
+        {QStringLiteral("tags"), Probe.Tags},
+    };
+    if (!Probe.Valid)
+        Line.insert(QStringLiteral("error"), Probe.Error);
+    return QJsonDocument(Line).toJson(QJsonDocument::Compact) + '\n';
+}
+
+} // namespace
+
+int RunInfo(const TInfoOptions& Options)
+{
+    int Status = 0;
+    bool First = true;
+    for (const QString& File : Options.Files) {
+        const app::TProbeResult Probe = app::ProbeFile(File);
+        if (!Probe.Valid)
+            Status = 1;
+        QByteArray Out = Options.Json ? JsonLine(File, Probe) : TextBlock(Probe);
+        if (!Options.Json && !First)
+            Out.prepend('\n');
+        First = false;
+        std::fwrite(Out.constData(), 1, static_cast<size_t>(Out.size()), stdout);
+        std::fflush(stdout);
+    }
+    return Status;
+}
+
+} // namespace cli

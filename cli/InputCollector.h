@@ -1,0 +1,39 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "app/engine/ParallelBatch.h"
+
+#include <QList>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+namespace cli {
+
+// The files a command line names, each with the WAV file it becomes: a file as
+// it is, a folder by its files of the kinds the decoders read, in name order,
+// and with Recursive the files of its sub-folders after its own, each landing
+// at the same relative place below the output folder. Paths that name nothing
+// readable are reported on standard error and counted as failures.
+class TInputCollector {
+public:
+    TInputCollector(const QString& OutputFolder, const QStringList& Extensions, bool Recursive);
+
+    void Add(const QString& Input);
+    const QList<app::TParallelBatch::TItem>& Items() const { return FItems; }
+    int Failures() const { return FFailures; }
+
+private:
+    // Returns the number of files found in Folder and below.
+    int AddFolder(const QString& Folder, const QString& Relative);
+    void AddFile(const QString& Path, const QString& Relative);
+
+    QString FOutputFolder;
+    QStringList FExtensions;
+    bool FRecursive;
+    QList<app::TParallelBatch::TItem> FItems;
+    QSet<QString> FVisited; // folders already walked, so that a link cycle ends
+    int FFailures = 0;
+};
+
+} // namespace cli

@@ -1,0 +1,217 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "audio/decoders/StandInTestUtil.h"
+#include "support/PeerProbe.h"
+#include "support/TestUtil.h"
+
+#include "app/engine/FileProbe.h"
+
+#include <QLocale>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <limits>
+
+using namespace app;
+using namespace autest;
+
+namespace {
+
+using TModel = TFileListModel;
+
+QString Q(const std::string& Text) { return QString::fromStdString(Text); }
+
+std::string Extension(const std::string& File) { return File.substr(File.rfind('.')); }
+
+// The program's default locale for as long as it lives.
+class TDefaultLocale {
+public:
+    explicit TDefaultLocale(const QLocale& Locale) { QLocale::setDefault(Locale); }
+    ~TDefaultLocale() { QLocale::setDefault(FSaved); }
+    TDefaultLocale(const TDefaultLocale&) = delete;
+    TDefaultLocale& operator=(const TDefaultLocale&) = delete;
+
+private:
+    QLocale FSaved;
+};
+
+int OpenDescriptors() { return static_cast<int>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {})); }
+
+// A row the list and the driver can use whatever the file held: caption, size
+// and path always, the format cells all filled or all empty, the driver's cells
+// empty.
+void ExpectWellFormed(const TProbeResult& R, const std::string& File)
+{
+    SCOPED_TRACE(File);
+    const auto& Cells = R.Row.SubItems;
+    EXPECT_EQ(R.Row.Caption, Q(File.substr(File.rfind('/') + 1)));
+    EXPECT_TRUE(Cells[TModel::SubSize].endsWith(QStringLiteral(" KB")));
+    EXPECT_EQ(Cells[TModel::SubPath], Q(File));
+    for (const int Empty : {TModel::SubInformation, TModel::SubOutput, TModel::SubStatus})
+        EXPECT_TRUE(Cells[static_cast<size_t>(Empty)].isEmpty());
+    if (R.Valid) {
+        EXPECT_TRUE(R.Error.isEmpty());
+        EXPECT_GE(LengthSeconds(Cells[TModel::SubLength].toStdString()), 0) << Cells[TModel::SubLength].toStdString();
+        EXPECT_GT(R.SampleRate, 0);
+        EXPECT_GT(R.BitsPerSample, 0);
+        EXPECT_GT(R.Channels, 0);
+        return;
+    }
+    EXPECT_FALSE(R.Error.isEmpty());
+    for (int Sub = TModel::SubLength; Sub <= TModel::SubBitrate; ++Sub)
+        EXPECT_TRUE(Cells[static_cast<size_t>(Sub)].isEmpty()) << Sub;
+    EXPECT_EQ(R.Duration + R.SampleRate + R.BitsPerSample + R.Channels, 0);
+    EXPECT_FALSE(R.BitrateKbps.has_value());
+    EXPECT_TRUE(R.Tags.isEmpty());
+}
+
+} // namespace
+
+TEST(FileProbe, CellsOfEveryKindAgreeWithFFprobe)
+{
+    TTempDir Dir;
+    for (const std::string& File : MakeOneOfEachKind(Dir)) {
+        SCOPED_TRACE(File);
+        const TProbeResult R = ProbeFile(Q(File));
+        ASSERT_TRUE(R.Valid) << R.Error.toStdString();
+        ExpectWellFormed(R, File);
+        const auto& Cells = R.Row.SubItems;
+        ExpectAgreesWithPeer(File, {Cells[TModel::SubLength].toStdString(), R.SampleRate, R.BitsPerSample,
+                                    R.Channels, R.BitrateKbps});
+        // Every test file is below 1000 KB, so no thousands separator.
+        EXPECT_EQ(Cells[TModel::SubSize], QStringLiteral("%1 KB").arg(std::filesystem::file_size(File) / 1024 + 1));
+        EXPECT_EQ(Cells[TModel::SubSampleRate], QString::number(R.SampleRate));
+        EXPECT_EQ(Cells[TModel::SubBitsPerSample], QString::number(R.BitsPerSample));
+        EXPECT_EQ(Cells[TModel::SubChannels], R.Channels == 1 ? QStringLiteral("Mono") : QStringLiteral("Stereo"));
+        EXPECT_EQ(Cells[TModel::SubBitrate], R.BitrateKbps ? QString::number(*R.BitrateKbps) : QString());
+        EXPECT_EQ(LengthSeconds(Cells[TModel::SubLength].toStdString()), R.Duration);
+    }
+}
+
+TEST(FileProbe, LengthsAndChannelsAsTheListShowsThem)
+{
+    TTempDir Dir;
+    // Silence compresses to almost nothing, so long lengths cost little.
+    for (const int Seconds : {65, 4510}) {
+        const std::string File = Dir.File(std::to_string(Seconds) + ".flac");
+        Shell("ffmpeg -v error -y -f lavfi -i anullsrc=r=8000:cl=mono -t " + std::to_string(Seconds) +
+              " -sample_fmt s16 -c:a flac " + Quote(File));
+        const int Peer = static_cast<int>(std::lround(PeerFacts(File).Duration));
+        const TProbeResult R = ProbeFile(Q(File));
+        EXPECT_EQ(R.Row.SubItems[TModel::SubLength],
+                  QString::asprintf("%d:%02d", Peer / 60, Peer % 60));
+        EXPECT_EQ(R.Duration, Peer);
+    }
+    EXPECT_EQ(ProbeFile(Q(Dir.File("4510.flac"))).Row.SubItems[TModel::SubLength], QStringLiteral("75:10"));
+
+    // Six channels: no channels text, and the bit rate stays in its own cell.
+    const std::string Six = Dir.File("six.ogg");
+    Shell("ffmpeg -v error -y -i " + Quote(FixturesDir() + "/tone-44100-16-2.wav") + " -ac 6 -c:a libvorbis " +
+          Quote(Six));
+    const TProbeResult R = ProbeFile(Q(Six));
+    ASSERT_TRUE(R.Valid) << R.Error.toStdString();
+    EXPECT_EQ(R.Channels, 6);
+    EXPECT_TRUE(R.Row.SubItems[TModel::SubChannels].isEmpty());
+    EXPECT_EQ(R.Row.SubItems[TModel::SubBitrate],
+              QString::number(static_cast<int>(std::nearbyint(PeerFacts(Six).StreamBitrate / 1000.0))));
+}
+
+TEST(FileProbe, SizeTextRoundsUpToWholeKilobytesWithTheLocalesSeparator)
+{
+    {
+        const TDefaultLocale English(QLocale(QLocale::English, QLocale::UnitedStates));
+        EXPECT_EQ(FormatSizeKB(0), QStringLiteral("1 KB"));
+        EXPECT_EQ(FormatSizeKB(1023), QStringLiteral("1 KB"));
+        EXPECT_EQ(FormatSizeKB(1024), QStringLiteral("2 KB"));
+        EXPECT_EQ(FormatSizeKB(1536000), QStringLiteral("1,501 KB"));
+    }
+    {
+        const TDefaultLocale German(QLocale(QLocale::German, QLocale::Germany));
+        EXPECT_EQ(FormatSizeKB(1536000), QStringLiteral("1.501 KB"));
+    }
+    {
+        // The C locale, where scripts run, still groups: a list reads the same everywhere.
+        const TDefaultLocale C(QLocale::c());
+        EXPECT_EQ(FormatSizeKB(1536000), QStringLiteral("1,501 KB"));
+    }
+}
+
+TEST(FileProbe, DigitsValueReadsBackEverySizeTextForSorting)
+{
+    EXPECT_EQ(DigitsValue(QStringLiteral("1,501 KB")), 1501);
+    EXPECT_EQ(DigitsValue(QStringLiteral("KB")), 0);
+    EXPECT_EQ(DigitsValue(QString()), 0);
+    EXPECT_EQ(DigitsValue(QStringLiteral("a1b2 c3")), 123);
+    // Too many digits for a number sort last rather than wrap.
+    EXPECT_EQ(DigitsValue(QString(40, QLatin1Char('9'))), std::numeric_limits<qint64>::max());
+
+    // Whatever the locale writes, the sort reads the size back: separators of
+    // every kind, and digits that are not ASCII.
+    for (const QLocale& Locale : {QLocale(QLocale::English, QLocale::UnitedStates), QLocale(QLocale::French, QLocale::France),
+                                  QLocale(QLocale::German, QLocale::Switzerland), QLocale(QLocale::Arabic, QLocale::Egypt),
+                                  QLocale(QLocale::Hindi, QLocale::India)}) {
+        const TDefaultLocale Default(Locale);
+        for (const qint64 Bytes : {qint64{0}, qint64{1536000}, qint64{5} << 40})
+            EXPECT_EQ(DigitsValue(FormatSizeKB(Bytes)), Bytes / 1024 + 1) << Locale.name().toStdString();
+    }
+}
+
+TEST(FileProbe, FilesThatCannotBeReadStillGiveWellFormedRows)
+{
+    TTempDir Dir;
+    const int DescriptorsBefore = OpenDescriptors();
+
+    const std::string Text = Dir.File("notes.wma");
+    const std::string Words = "This is a text file, not audio.\n";
+    WriteBytes(Text, std::vector<uint8_t>(Words.begin(), Words.end()));
+    const TProbeResult TextRow = ProbeFile(Q(Text));
+    EXPECT_FALSE(TextRow.Valid);
+    ExpectWellFormed(TextRow, Text);
+    EXPECT_EQ(TextRow.Row.SubItems[TModel::SubSize], QStringLiteral("1 KB"));
+
+    const std::string Missing = Dir.File("gone.flac");
+    const TProbeResult MissingRow = ProbeFile(Q(Missing));
+    EXPECT_FALSE(MissingRow.Valid);
+    ExpectWellFormed(MissingRow, Missing);
+    EXPECT_EQ(MissingRow.Error, QString::fromUtf8(std::strerror(ENOENT)));
+    EXPECT_EQ(MissingRow.Row.SubItems[TModel::SubSize], QStringLiteral("1 KB"));
+
+    const std::string Wav = FixturesDir() + "/tone-22050-16-1.wav";
+    const TProbeResult WavRow = ProbeFile(Q(Wav));
+    EXPECT_FALSE(WavRow.Valid) << "no decoder reads .wav";
+    ExpectWellFormed(WavRow, Wav);
+
+    // A pipe would block whoever opens it; a folder holds no audio.
+    const std::string Pipe = Dir.File("pipe.flac");
+    ASSERT_EQ(mkfifo(Pipe.c_str(), 0600), 0);
+    const std::string Folder = Dir.File("folder.wma");
+    ASSERT_EQ(mkdir(Folder.c_str(), 0700), 0);
+    for (const std::string& NotAFile : {Pipe, Folder}) {
+        const TProbeResult R = ProbeFile(Q(NotAFile));
+        EXPECT_FALSE(R.Valid) << NotAFile;
+        ExpectWellFormed(R, NotAFile);
+    }
+
+    const TProbeResult EmptyPath = ProbeFile(QStringLiteral(" "));
+    EXPECT_FALSE(EmptyPath.Valid);
+    EXPECT_TRUE(EmptyPath.Row.Caption.isEmpty());
+
+    // Damaged copies of every kind: bytes changed at random, and cut short.
+    int Invalid = 0;
+    for (const std::string& Good : MakeOneOfEachKind(Dir)) {
+        int Copy = 0;
+        for (const std::vector<uint8_t>& Bytes : Damaged(ReadBytes(Good), 6, 256)) {
+            const std::string File = Dir.File("damaged-" + std::to_string(Copy++) + Extension(Good));
+            WriteBytes(File, Bytes);
+            const TProbeResult R = ProbeFile(Q(File));
+            ExpectWellFormed(R, File);
+            Invalid += R.Valid ? 0 : 1;
+        }
+    }
+    EXPECT_GE(Invalid, 6 * 3) << "at least the files cut inside their headers cannot be valid";
+    // Every decoder let go of its file.
+    EXPECT_EQ(OpenDescriptors(), DescriptorsBefore);
+}

@@ -1,0 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Qt and GLib are not built for ThreadSanitizer: their own threads (the pool
+// that scales images for the list's pictures, posted events) hand memory over
+// through futexes the sanitizer cannot see. Their own allocations and copies
+// are left out of the check; every access from our code is still checked. The
+// sound server's suppressions come on top (SoundServer.cpp).
+extern "C" const char* __tsan_default_options()
+{
+    return "suppressions=" KELVARO_QT_TSAN_SUPPRESSIONS;
+}

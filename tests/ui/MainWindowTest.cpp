@@ -1,0 +1,256 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The main window as a user meets it: the first page, moving between pages by
+// mouse and by keyboard, the buttons that open documents, the notification
+// area and its absence, and closing.
+#include "FakeDesktop.h"
+#include "app/engine/AppTitle.h"
+#include "app/engine/CdSettings.h"
+#include "app/engine/PathUtils.h"
+#include "app/ui/BatchPage.h"
+#include "app/ui/HotDirPage.h"
+#include "app/ui/MainWindow.h"
+#include "app/ui/ModePage.h"
+
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTest>
+#include <QUrl>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+using app::Tfrmsondrix;
+
+const QString TestData = QStringLiteral(KELVARO_UI_TEST_DATA);
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    std::unique_ptr<Tfrmsondrix> Make(bool TrayAvailable = false,
+                                      const QString& Language = app::ExeFolderFile(QStringLiteral("English.lng")))
+    {
+        return std::make_unique<Tfrmsondrix>(Settings, Language, Dialogs, Shell, TrayAvailable);
+    }
+
+    // Shown and active, so that mnemonics reach it.
+    static void ShowActive(Tfrmsondrix& Window)
+    {
+        Window.show();
+        QApplication::setActiveWindow(&Window);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&Window));
+    }
+
+    template <typename T = QAbstractButton> static T* Find(QWidget& Window, const char* Name)
+    {
+        T* Found = Window.findChild<T*>(QString::fromLatin1(Name));
+        EXPECT_NE(Found, nullptr) << Name;
+        return Found;
+    }
+
+    app::TcdSettings Settings;
+    uitest::TFakeDialogs Dialogs;
+    uitest::TFakeShell Shell;
+};
+
+TEST_F(MainWindowTest, OpensOnTheModePageWithBatchModeChosen)
+{
+    auto Window = Make();
+    ShowActive(*Window);
+    EXPECT_EQ(Window->objectName(), QStringLiteral("frmsondrix"));
+    EXPECT_EQ(Window->windowTitle(), QString::fromUtf8(app::ApplicationTitle));
+    EXPECT_EQ(Window->PageMode(), 0);
+    EXPECT_EQ(Window->CurrentPage()->objectName(), QStringLiteral("tsMode"));
+    EXPECT_TRUE(Find(*Window, "rbBatch")->isChecked());
+    EXPECT_FALSE(Find(*Window, "rbHotDir")->isChecked());
+    EXPECT_TRUE(Window->acceptDrops());
+    // The banner is a real picture, shown at half its pixel size.
+    const QLabel* Banner = Find<QLabel>(*Window, "imgbanner");
+    ASSERT_NE(Banner, nullptr);
+    const QPixmap Picture = Banner->pixmap();
+    ASSERT_FALSE(Picture.isNull());
+    EXPECT_EQ(Picture.devicePixelRatio(), 2.0);
+    EXPECT_EQ(Banner->accessibleName(), QString::fromUtf8(app::ApplicationTitle));
+}
+
+TEST_F(MainWindowTest, LanguageFileRenamesControlsButNotTheWindow)
+{
+    auto Window = Make(false, TestData + QStringLiteral("/Deutsch.lng"));
+    EXPECT_EQ(Window->LanguageFile(), TestData + QStringLiteral("/Deutsch.lng"));
+    EXPECT_EQ(Find(*Window, "rbBatch")->text(), QStringLiteral("&Stapelumwandlung"));
+    EXPECT_EQ(Find(*Window, "btnnext")->text(), QStringLiteral("&Weiter"));
+    EXPECT_EQ(Find(*Window, "lblcmdlink")->toolTip(), QStringLiteral("Befehlszeilenmodus"));
+    EXPECT_EQ(Window->font().pointSize(), 11);
+    // The file's caption for the window gives way to the program's title.
+    EXPECT_EQ(Window->windowTitle(), QString::fromUtf8(app::ApplicationTitle));
+}
+
+TEST_F(MainWindowTest, PagesFollowTheButtons)
+{
+    auto Window = Make();
+    ShowActive(*Window);
+    Find(*Window, "btnnext")->click();
+    EXPECT_EQ(Window->PageMode(), 1);
+    EXPECT_EQ(Window->CurrentPage(), Window->BatchPage());
+    emit Window->BatchPage()->HotDirModeRequested();
+    EXPECT_EQ(Window->PageMode(), 2);
+    EXPECT_EQ(Window->CurrentPage(), Window->HotDirPage());
+    emit Window->HotDirPage()->ReturnRequested();
+    EXPECT_EQ(Window->PageMode(), 1);
+    EXPECT_EQ(Window->CurrentPage(), Window->BatchPage());
+    // Shown again, the window opens where the user left it.
+    Window->hide();
+    Window->ShowPage(Window->ModePage());
+    Window->show();
+    EXPECT_EQ(Window->CurrentPage(), Window->BatchPage());
+}
+
+TEST_F(MainWindowTest, KeyboardAloneReachesTheHotDirectoryPage)
+{
+    auto Window = Make();
+    ShowActive(*Window);
+    // A mnemonic presses its button visibly, so the click comes a moment later.
+    QTest::keyClick(Window.get(), Qt::Key_H, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Find(*Window, "rbHotDir")->isChecked(); }));
+    QTest::keyClick(Window.get(), Qt::Key_N, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Window->PageMode() == 2; }));
+    EXPECT_EQ(Window->CurrentPage()->objectName(), QStringLiteral("tsHotDirectory"));
+    // The focus moved with the page.
+    ASSERT_NE(QApplication::focusWidget(), nullptr);
+    EXPECT_TRUE(Window->HotDirPage()->isAncestorOf(QApplication::focusWidget()));
+}
+
+// Every page: no two controls share a mnemonic, and each control's accessible
+// name is its caption without the ampersand.
+TEST_F(MainWindowTest, MnemonicsAreUniqueAndNamesReadable)
+{
+    auto Window = Make();
+    ShowActive(*Window);
+    const QRegularExpression Mnemonic(QStringLiteral("&([^&])"));
+    for (QWidget* Page : {static_cast<QWidget*>(Window->ModePage()), static_cast<QWidget*>(Window->BatchPage()),
+                          static_cast<QWidget*>(Window->HotDirPage())}) {
+        QStringList Keys;
+        for (QWidget* Control : Page->findChildren<QWidget*>()) {
+            QString Caption;
+            if (auto* Button = qobject_cast<QAbstractButton*>(Control))
+                Caption = Button->text();
+            else if (auto* Label = qobject_cast<QLabel*>(Control); Label != nullptr && Label->buddy() != nullptr)
+                Caption = Label->text();
+            const QRegularExpressionMatch Match = Mnemonic.match(Caption);
+            if (!Match.hasMatch())
+                continue;
+            const QString Key = Match.captured(1).toLower();
+            EXPECT_FALSE(Keys.contains(Key)) << Page->objectName().toStdString() << ": " << Caption.toStdString();
+            Keys << Key;
+        }
+        for (QAbstractButton* Button : Page->findChildren<QAbstractButton*>()) {
+            if (!Button->isVisibleTo(Page) || Button->text().isEmpty())
+                continue;
+            QString Expected = Button->text();
+            Expected.remove(QRegularExpression(QStringLiteral("&(?!&)")));
+            EXPECT_EQ(QAccessible::queryAccessibleInterface(Button)->text(QAccessible::Name), Expected);
+            // Tab enters a group of choices at the checked one; arrows move on.
+            const bool ReachedByArrows = Button->autoExclusive() && !Button->isChecked();
+            EXPECT_TRUE(ReachedByArrows || (Button->focusPolicy() & Qt::TabFocus) != 0)
+                << Button->objectName().toStdString();
+        }
+    }
+}
+
+TEST_F(MainWindowTest, DocumentsOpenFromBesideTheProgram)
+{
+    auto Window = Make();
+    ShowActive(*Window);
+    Find(*Window, "lblcmdlink")->click();
+    Find(*Window, "btnmodeabout")->click();
+    emit Window->BatchPage()->HelpRequested();
+    emit Window->HotDirPage()->HelpRequested();
+    const QString Readme = app::ExeFolderFile(QStringLiteral("README.md"));
+    EXPECT_EQ(Shell.OpenedDocuments,
+              (QStringList{app::ExeFolderFile(QStringLiteral("Command line.txt")), Readme, Readme, Readme}));
+    // Both are installed beside the program, in the build tree as well.
+    EXPECT_TRUE(QFileInfo::exists(Readme));
+}
+
+TEST_F(MainWindowTest, WithoutNotificationAreaMinimizeIsOrdinary)
+{
+    auto Window = Make(false);
+    ShowActive(*Window);
+    emit Window->HotDirPage()->MinimizeRequested();
+    QApplication::processEvents();
+    EXPECT_TRUE(Window->isMinimized());
+    EXPECT_TRUE(Window->isVisible());
+    EXPECT_FALSE(Window->Tray().IconShown());
+}
+
+TEST_F(MainWindowTest, NotificationIconStandsInForTheHiddenWindow)
+{
+    auto Window = Make(true);
+    ShowActive(*Window);
+    emit Window->HotDirPage()->MinimizeRequested();
+    EXPECT_FALSE(Window->isVisible());
+    EXPECT_TRUE(Window->Tray().IconShown());
+
+    QMenu* Menu = Window->Tray().Menu();
+    EXPECT_EQ(Menu->objectName(), QStringLiteral("pmTray"));
+    QStringList Captions;
+    for (QAction* Action : Menu->actions())
+        Captions << Action->text();
+    EXPECT_EQ(Captions, (QStringList{QStringLiteral("&Show"), QStringLiteral("Option"), QStringLiteral("&About..."),
+                                     QString(), QStringLiteral("&Close")}));
+    EXPECT_EQ(Menu->defaultAction(), Menu->actions().constFirst());
+
+    Menu->actions().at(2)->trigger();
+    EXPECT_EQ(Shell.OpenedDocuments, QStringList{app::ExeFolderFile(QStringLiteral("README.md"))});
+    Menu->defaultAction()->trigger();
+    EXPECT_TRUE(Window->isVisible());
+    EXPECT_FALSE(Window->isMinimized());
+    EXPECT_FALSE(Window->Tray().IconShown());
+
+    // The window system's minimise takes the same road.
+    Window->setWindowState(Qt::WindowMinimized);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Window->isVisible(); }));
+    EXPECT_TRUE(Window->Tray().IconShown());
+
+    QSignalSpy Closed(Window.get(), &Tfrmsondrix::Closed);
+    Menu->actions().last()->trigger();
+    EXPECT_EQ(Closed.count(), 1);
+    EXPECT_FALSE(Window->Tray().IconShown());
+}
+
+TEST_F(MainWindowTest, ClosingStopsWorkAndSaysSo)
+{
+    auto Window = Make();
+    ShowActive(*Window);
+    QSignalSpy Closed(Window.get(), &Tfrmsondrix::Closed);
+    QTest::keyClick(Window.get(), Qt::Key_E, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Closed.count() == 1; }));
+    EXPECT_FALSE(Window->isVisible());
+    EXPECT_FALSE(Window->BatchPage()->Converting());
+    EXPECT_FALSE(Window->HotDirPage()->Running());
+}
+
+TEST_F(MainWindowTest, OnlyLocalFilesAreDropped)
+{
+    auto Window = Make();
+    ShowActive(*Window);
+    auto DragWith = [&](const QList<QUrl>& Urls) {
+        QMimeData Data;
+        Data.setUrls(Urls);
+        QDragEnterEvent Enter(QPoint(10, 10), Qt::CopyAction, &Data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(Window.get(), &Enter);
+        return Enter.isAccepted();
+    };
+    EXPECT_TRUE(DragWith({QUrl::fromLocalFile(QStringLiteral("/tmp/a.wma"))}));
+    EXPECT_FALSE(DragWith({QUrl(QStringLiteral("https://example.org/a.wma"))}));
+    EXPECT_FALSE(DragWith({}));
+}
+
+} // namespace
