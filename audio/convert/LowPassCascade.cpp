@@ -154,7 +154,8 @@ void TLowPassCascade::Run(uint32_t Count)
     FHelperCount = Count;
     FHelper->Begin();
     RunChannels(FChannels / 2, FChannels, Count);
-    FHelper->Finish();
+    if (FHelper->Withdraw())
+        RunChannels(0, FChannels / 2, Count);
 }
 
 void TLowPassCascade::RunChannels(uint32_t First, uint32_t End, uint32_t Count)

@@ -28,10 +28,15 @@ void TJobThread::Begin()
     FChanged.notify_all();
 }
 
-void TJobThread::Finish()
+bool TJobThread::Withdraw()
 {
     std::unique_lock<std::mutex> Guard(FMutex);
+    if (FPending && !FRunning) {
+        FPending = false;
+        return true;
+    }
     FChanged.wait(Guard, [this] { return !FPending; });
+    return false;
 }
 
 void TJobThread::Execute()
@@ -42,9 +47,11 @@ void TJobThread::Execute()
         if (FQuit)
             return;
         std::fesetenv(&FEnvironment);
+        FRunning = true;
         Guard.unlock();
         FJob();
         Guard.lock();
+        FRunning = false;
         FPending = false;
         FChanged.notify_all();
     }
