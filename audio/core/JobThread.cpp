@@ -11,6 +11,9 @@ TJobThread::~TJobThread()
 {
     {
         std::unique_lock<std::mutex> Guard(FMutex);
+        // A run not begun is dropped; one under way is waited for.
+        if (!FRunning)
+            FPending = false;
         FChanged.wait(Guard, [this] { return !FPending; });
         FQuit = true;
     }

@@ -24,7 +24,8 @@ class TJobThread {
 public:
     // Job must not throw. Starts the thread, idle until the first Begin.
     explicit TJobThread(std::function<void()> Job);
-    // Waits for a job in progress, then ends and joins the thread.
+    // Drops a run that has not begun, waits for one under way, then ends and
+    // joins the thread.
     ~TJobThread();
     TJobThread(const TJobThread&) = delete;
     TJobThread& operator=(const TJobThread&) = delete;

@@ -61,17 +61,31 @@ TEST(JobThread, TheJobRoundsAsTheOwnerDidAtBegin)
     EXPECT_EQ(Results[2], 1.0 / 3);
 }
 
-TEST(JobThread, DestructionWaitsForARunAskedFor)
+TEST(JobThread, DestructionWaitsForARunUnderWayAndDropsOneNotBegun)
 {
+    std::atomic<bool> Started{false};
     std::atomic<bool> Finished{false};
     {
         TJobThread Helper([&] {
+            Started = true;
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
             Finished = true;
         });
         Helper.Begin();
+        while (!Started)
+            std::this_thread::yield();
     }
     EXPECT_TRUE(Finished);
+    // Destroyed at once after Begin, the job runs once or not at all.
+    std::atomic<int> Runs{0};
+    for (int I = 0; I < 50; ++I) {
+        Runs = 0;
+        {
+            TJobThread Helper([&] { ++Runs; });
+            Helper.Begin();
+        }
+        EXPECT_LE(Runs, 1);
+    }
     // Nor does a thread that never ran anything hold up its owner.
     TJobThread Idle([] {});
 }
