@@ -51,14 +51,15 @@ uint32_t TBlockReader::Next(uint8_t* Dest)
     if (!FReader)
         return Read(Dest);
     uint32_t Count = 0;
-    if (FReady) {
-        FReader->Finish();
+    // A read the helper has not begun is done here instead: it is the same read.
+    if (FReady && !FReader->Withdraw()) {
         FReady = false;
         if (FError)
             std::rethrow_exception(std::exchange(FError, nullptr));
         std::copy_n(FBlock.data(), FCount, Dest);
         Count = FCount;
     } else {
+        FReady = false;
         Count = Read(Dest);
     }
     // Past the end there is nothing to wait for.
@@ -72,7 +73,7 @@ uint32_t TBlockReader::Next(uint8_t* Dest)
 void TBlockReader::Discard()
 {
     if (FReady)
-        FReader->Finish();
+        FReader->Withdraw();
     FReady = false;
     FError = nullptr;
 }

@@ -14,8 +14,9 @@ namespace au {
 
 // Reads an input in blocks of a fixed size, each as one FillBuffer gives it.
 // Reading ahead, it reads each next block on a thread of its own while the
-// caller works on the current one: the input sees the same calls in the same
-// order, only sooner, and a failure reaches the caller when it asks for the
+// caller works on the current one (or on the caller's thread when that thread
+// has not begun by the time the block is wanted): the input sees the same calls
+// in the same order, and a failure reaches the caller when it asks for the
 // block that failed.
 //
 // Worker thread of the chain only; Start allocates, Next does not.

@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "LowPassCascade.h"
 
-#include <algorithm>
 #include <cmath>
-#include <iterator>
 #include <cstring>
+#include <memory>
 
 namespace au {
 
@@ -55,9 +54,10 @@ TSection DesignSection(int Pair, long double Cutoff)
     return S;
 }
 
-// A product of two floats is exact in extended precision, so the x87 unit
-// forms each product from the floats in memory and adds it to the running
-// sum, oldest terms first, with no detour through other registers.
+// A product of two floats is exact in extended precision, so each product is
+// formed on the x87 unit straight from the floats and added to the running sum.
+// The order of the additions is part of the result (each partial sum is
+// rounded): oldest inputs first, then oldest outputs.
 inline float StageOutput(const TLowPassCoefficients& C, const float* X, const float* Y)
 {
     using Ext = long double;
@@ -154,7 +154,8 @@ void TLowPassCascade::Run(uint32_t Count)
     FHelperCount = Count;
     FHelper->Begin();
     RunChannels(FChannels / 2, FChannels, Count);
-    FHelper->Finish();
+    if (FHelper->Withdraw())
+        RunChannels(0, FChannels / 2, Count);
 }
 
 void TLowPassCascade::RunChannels(uint32_t First, uint32_t End, uint32_t Count)

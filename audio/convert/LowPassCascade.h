@@ -68,7 +68,8 @@ private:
     uint32_t FLineLength = 0;
     std::vector<float> FLines;
     // Runs the first half of the channels, FHelperCount values each, while Run
-    // does the rest; none with one channel or without a second thread.
+    // does the rest (and the first half too when the helper has not begun by
+    // then); none with one channel or without a second thread.
     std::unique_ptr<TJobThread> FHelper;
     uint32_t FHelperCount = 0;
 };

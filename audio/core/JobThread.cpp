@@ -11,6 +11,9 @@ TJobThread::~TJobThread()
 {
     {
         std::unique_lock<std::mutex> Guard(FMutex);
+        // A run not begun is dropped; one under way is waited for.
+        if (!FRunning)
+            FPending = false;
         FChanged.wait(Guard, [this] { return !FPending; });
         FQuit = true;
     }
@@ -28,10 +31,15 @@ void TJobThread::Begin()
     FChanged.notify_all();
 }
 
-void TJobThread::Finish()
+bool TJobThread::Withdraw()
 {
     std::unique_lock<std::mutex> Guard(FMutex);
+    if (FPending && !FRunning) {
+        FPending = false;
+        return true;
+    }
     FChanged.wait(Guard, [this] { return !FPending; });
+    return false;
 }
 
 void TJobThread::Execute()
@@ -42,9 +50,11 @@ void TJobThread::Execute()
         if (FQuit)
             return;
         std::fesetenv(&FEnvironment);
+        FRunning = true;
         Guard.unlock();
         FJob();
         Guard.lock();
+        FRunning = false;
         FPending = false;
         FChanged.notify_all();
     }
