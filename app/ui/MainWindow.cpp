@@ -15,7 +15,6 @@
 #include <QMimeData>
 #include <QStackedWidget>
 #include <QTimer>
-#include <QVBoxLayout>
 
 namespace app {
 namespace {
@@ -47,9 +46,7 @@ Tfrmsondrix::Tfrmsondrix(TcdSettings& Settings, const QString& LanguageFile, TDi
     FPages->addWidget(FMode);
     FPages->addWidget(FBatch);
     FPages->addWidget(FHotDir);
-    auto* Layout = new QVBoxLayout(this);
-    Layout->setContentsMargins(0, 0, 0, 0);
-    Layout->addWidget(FPages);
+    setCentralWidget(FPages);
     resize(760, 560);
     Connect();
     FormCreate();
@@ -106,7 +103,7 @@ void Tfrmsondrix::showEvent(QShowEvent* Event)
 {
     QWidget* const Pages[] = {FMode, FBatch, FHotDir};
     ShowPage(Pages[FPageMode]);
-    QWidget::showEvent(Event);
+    QMainWindow::showEvent(Event);
 }
 
 void Tfrmsondrix::actNextExecute()
@@ -159,7 +156,7 @@ void Tfrmsondrix::closeEvent(QCloseEvent* Event)
 // hiding while the window system is still changing the state confuses it.
 void Tfrmsondrix::changeEvent(QEvent* Event)
 {
-    QWidget::changeEvent(Event);
+    QMainWindow::changeEvent(Event);
     if (Event->type() == QEvent::WindowStateChange && isMinimized() && FTray.Available())
         QTimer::singleShot(0, &FTray, &TTray::Minimize);
 }

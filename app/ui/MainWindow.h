@@ -4,7 +4,7 @@
 #include "Components.h"
 #include "Tray.h"
 
-#include <QWidget>
+#include <QMainWindow>
 
 class QStackedWidget;
 
@@ -21,7 +21,7 @@ class TcdSettings;
 // the hot directory page in a stack (never tabs), the engine objects they
 // show, and the notification-area icon. Closing it stops running work first
 // and ends the program. User-interface thread only.
-class Tfrmsondrix : public QWidget {
+class Tfrmsondrix : public QMainWindow {
     Q_OBJECT
 
 public:
