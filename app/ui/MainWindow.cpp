@@ -5,6 +5,7 @@
 #include "HotDirPage.h"
 #include "LanguageApply.h"
 #include "ModePage.h"
+#include "OptionDialog.h"
 #include "Shell.h"
 #include "app/engine/AppTitle.h"
 #include "app/engine/PathUtils.h"
@@ -130,7 +131,12 @@ void Tfrmsondrix::actReturntoBatchModeExecute()
     ShowPage(FBatch);
 }
 
-void Tfrmsondrix::actOptionExecute() {}
+// Centred on the window, also while the window hides behind its icon.
+void Tfrmsondrix::actOptionExecute()
+{
+    TfrmOption Dialog(FSettings, FLanguageFile, this);
+    Dialog.exec();
+}
 
 void Tfrmsondrix::lblcmdlinkClick()
 {

@@ -22,6 +22,7 @@
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 #include <gtest/gtest.h>
 #include <memory>
@@ -177,6 +178,38 @@ TEST_F(MainWindowTest, DocumentsOpenFromBesideTheProgram)
               (QStringList{app::ExeFolderFile(QStringLiteral("Command line.txt")), Readme, Readme, Readme}));
     // Both are installed beside the program, in the build tree as well.
     EXPECT_TRUE(QFileInfo::exists(Readme));
+}
+
+// "Option" on both working pages and in the tray menu opens the Option dialog
+// modally over the window, with the run's language file.
+TEST_F(MainWindowTest, OptionOpensModallyFromEveryPlace)
+{
+    auto Window = Make(true, TestData + QStringLiteral("/Deutsch.lng"));
+    ShowActive(*Window);
+    QStringList Seen;
+    auto AnswerNextDialog = [&] {
+        QTimer::singleShot(0, [&] {
+            QWidget* Dialog = QApplication::activeModalWidget();
+            ASSERT_NE(Dialog, nullptr);
+            Seen << Dialog->objectName() + QLatin1Char(' ') + Dialog->windowTitle();
+            const auto* RateLabel = Dialog->findChild<QLabel*>(QStringLiteral("lblRate"));
+            ASSERT_NE(RateLabel, nullptr);
+            EXPECT_EQ(RateLabel->text(), QStringLiteral("Abtastrate:"));
+            EXPECT_EQ(Dialog->parentWidget(), Window.get());
+            Dialog->close();
+        });
+    };
+    AnswerNextDialog();
+    emit Window->BatchPage()->OptionRequested();
+    AnswerNextDialog();
+    emit Window->HotDirPage()->OptionRequested();
+    emit Window->HotDirPage()->MinimizeRequested();
+    AnswerNextDialog();
+    Window->Tray().Menu()->actions().at(1)->trigger();
+    EXPECT_EQ(Seen, QStringList(3, QStringLiteral("frmOption Option")));
+    // The window stays behind its icon; the dialog did not end the program.
+    EXPECT_FALSE(Window->isVisible());
+    EXPECT_TRUE(Window->Tray().IconShown());
 }
 
 TEST_F(MainWindowTest, WithoutNotificationAreaMinimizeIsOrdinary)

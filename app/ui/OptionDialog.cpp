@@ -1,0 +1,134 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "OptionDialog.h"
+
+#include "LanguageApply.h"
+#include "app/engine/CdSettings.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLayout>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QVBoxLayout>
+
+namespace app {
+namespace {
+
+QLabel* NewLabel(const char* Name, const QString& Caption, QWidget* Parent)
+{
+    auto* Label = new QLabel(Caption, Parent);
+    Label->setObjectName(QLatin1String(Name));
+    return Label;
+}
+
+// A drop-down list of fixed items, labelled by Label (a screen reader finds
+// the label through the buddy relation).
+QComboBox* NewList(const char* Name, const QStringList& Items, QLabel* Label, QWidget* Parent)
+{
+    auto* List = new QComboBox(Parent);
+    List->setObjectName(QLatin1String(Name));
+    List->addItems(Items);
+    Label->setBuddy(List);
+    return List;
+}
+
+QPushButton* NewButton(const char* Name, const QString& Caption, QWidget* Parent)
+{
+    auto* Button = new QPushButton(Caption, Parent);
+    Button->setObjectName(QLatin1String(Name));
+    Button->setAutoDefault(false);
+    return Button;
+}
+
+} // namespace
+
+TfrmOption::TfrmOption(TcdSettings& Settings, const QString& LanguageFile, QWidget* Parent)
+    : QDialog(Parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      FSettings(Settings)
+{
+    setObjectName(QStringLiteral("frmOption"));
+    setWindowTitle(QStringLiteral("Option"));
+
+    auto* Grid = new QGridLayout;
+    auto* RateLabel = NewLabel("lblRate", QStringLiteral("Sample Rate:"), this);
+    FRate = NewList("cbbRate",
+                    {QStringLiteral("8000"), QStringLiteral("11025"), QStringLiteral("16000"), QStringLiteral("22050"),
+                     QStringLiteral("32000"), QStringLiteral("44100"), QStringLiteral("48000")},
+                    RateLabel, this);
+    auto* BitsLabel = NewLabel("lblbit", QStringLiteral("Wav Bit:"), this);
+    FBits = NewList("cbbbit", {QStringLiteral("8"), QStringLiteral("16"), QStringLiteral("24"), QStringLiteral("32")},
+                    BitsLabel, this);
+    auto* ChannelsLabel = NewLabel("lblchannels", QStringLiteral("Channels:"), this);
+    FChannels = NewList("cbbchannels", {QStringLiteral("Default"), QStringLiteral("Mono"), QStringLiteral("Stereo")},
+                        ChannelsLabel, this);
+    auto* EncodingLabel = NewLabel("lblencoding", QStringLiteral("Encoding:"), this);
+    FEncoding =
+        NewList("cbbencoding", {QStringLiteral("RAW PCM"), QStringLiteral("DVI IMA ADPCM")}, EncodingLabel, this);
+    // The designed selection, which a stored bit depth the list lacks keeps.
+    FRate->setCurrentText(QStringLiteral("44100"));
+    FBits->setCurrentText(QStringLiteral("16"));
+
+    const std::pair<QLabel*, QComboBox*> Rows[] = {
+        {RateLabel, FRate}, {BitsLabel, FBits}, {ChannelsLabel, FChannels}, {EncodingLabel, FEncoding}};
+    int Row = 0;
+    for (const auto& [Label, List] : Rows) {
+        Grid->addWidget(Label, Row, 0);
+        Grid->addWidget(List, Row, 1);
+        ++Row;
+    }
+    Grid->addWidget(NewLabel("lblHz", QStringLiteral("(HZ)"), this), 0, 2);
+    Grid->addWidget(NewLabel("lblbitunit", QStringLiteral("(Bit)"), this), 1, 2);
+    Grid->setColumnStretch(1, 1);
+
+    auto* OK = NewButton("btnOK", QStringLiteral("OK"), this);
+    OK->setDefault(true);
+    auto* Cancel = NewButton("btnCancel", QStringLiteral("Cancel"), this);
+    auto* Buttons = new QHBoxLayout;
+    Buttons->addStretch();
+    Buttons->addWidget(OK);
+    Buttons->addWidget(Cancel);
+
+    auto* Layout = new QVBoxLayout(this);
+    Layout->addLayout(Grid);
+    Layout->addSpacing(8);
+    Layout->addLayout(Buttons);
+    Layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(OK, &QPushButton::clicked, this, &TfrmOption::btnOKClick);
+    // Escape rejects as well: the cancel key.
+    connect(Cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    ApplyLanguage(this, LanguageFile);
+}
+
+void TfrmOption::showEvent(QShowEvent* Event)
+{
+    if (!Event->spontaneous())
+        FormShow();
+    QDialog::showEvent(Event);
+}
+
+void TfrmOption::FormShow()
+{
+    const int Rate = FRate->findText(FSettings.MRate());
+    FRate->setCurrentIndex(Rate >= 0 ? Rate : FRate->findText(QStringLiteral("44100")));
+    const int Bits = FBits->findText(FSettings.MBit());
+    if (Bits >= 0)
+        FBits->setCurrentIndex(Bits);
+    FChannels->setCurrentIndex(FSettings.MChannel());
+    FEncoding->setCurrentIndex(FSettings.MEncoding());
+}
+
+void TfrmOption::btnOKClick()
+{
+    FSettings.SetMRate(FRate->currentText());
+    FSettings.SetMBit(FBits->currentText());
+    FSettings.SetMChannel(FChannels->currentIndex());
+    FSettings.SetMEncoding(FEncoding->currentIndex());
+    accept();
+}
+
+} // namespace app
