@@ -3,64 +3,24 @@
 # by its accessible name: the mode page's controls are all there, "Hot
 # Directories Mode" and then "Next" lead to the hot directory page, and a
 # termination signal ends the program with status 0 and its settings saved.
-# Run by run-atspi-test.sh inside a private X server and D-Bus session.
+# Run by run-atspi-test.sh on a private desktop.
 import os
+import pathlib
 import signal
 import subprocess
 import sys
-import time
 
-import pyatspi
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[3] / "scripts"))
+import pyatspi  # noqa: E402
+from atspi_driver import main_window, press, showing, wait_for  # noqa: E402
 
-TITLE = "Trevalin free WMA to Wav Converter"
 MODE_PAGE = ["Batch Convert Mode", "Hot Directories Mode", "Next", "Exit", "About", "Command Line Mode"]
-
-
-def wait_for(what, condition, timeout=20.0):
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        try:
-            result = condition()
-        except Exception:  # objects come and go while the window builds
-            result = None
-        if result:
-            return result
-        time.sleep(0.1)
-    sys.exit(f"FAIL: {what}")
-
-
-def application(pid):
-    desktop = pyatspi.Registry.getDesktop(0)
-    for i in range(desktop.childCount):
-        app = desktop.getChildAtIndex(i)
-        if app is not None and app.get_process_id() == pid:
-            return app
-    return None
-
-
-def showing(root, name, role=None):
-    """The first showing control named name (and of role, when given)."""
-    def matches(node):
-        return (node.name == name and (role is None or node.getRole() == role)
-                and node.getState().contains(pyatspi.STATE_SHOWING))
-    return pyatspi.findDescendant(root, matches)
-
-
-def press(node):
-    action = node.queryAction()
-    names = [action.getName(i) for i in range(action.nActions)]
-    for wanted in ("Press", "Toggle", "press", "click"):
-        if wanted in names:
-            action.doAction(names.index(wanted))
-            return
-    sys.exit(f"FAIL: {node.name} offers no press action ({names})")
 
 
 def main():
     program = subprocess.Popen([sys.argv[1]])
     try:
-        app = wait_for("kelvaro on the accessibility bus", lambda: application(program.pid))
-        frame = wait_for("the main window", lambda: showing(app, TITLE, pyatspi.ROLE_FRAME))
+        _, frame = main_window(program.pid)
         for name in MODE_PAGE:
             wait_for(f'"{name}" on the mode page', lambda: showing(frame, name))
         hot = showing(frame, "Hot Directories Mode", pyatspi.ROLE_RADIO_BUTTON)
