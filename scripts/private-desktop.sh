@@ -20,7 +20,8 @@ trap cleanup EXIT
 
 # Xvfb picks a free display and writes its number once it accepts clients.
 exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1280x900x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+# -noreset: a server that resets when its last client leaves refuses the next one meanwhile.
+Xvfb -displayfd 3 -screen 0 1280x900x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
 exec 3>&-
 for _ in $(seq 100); do
@@ -36,4 +37,5 @@ export QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 unset QT_ACCESSIBILITY_DISABLED
 status=0
 dbus-run-session -- "$@" || status=$?
+[ "$status" -eq 0 ] || { echo "X server on $DISPLAY said:" >&2; cat "$work/xvfb.log" >&2; }
 exit "$status"
