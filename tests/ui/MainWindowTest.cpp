@@ -128,6 +128,22 @@ TEST_F(MainWindowTest, KeyboardAloneReachesTheHotDirectoryPage)
     EXPECT_TRUE(Window->HotDirPage()->isAncestorOf(QApplication::focusWidget()));
 }
 
+// Tab walks the mode page as it reads: the choice, the link, then the buttons
+// from left to right, and round again.
+TEST_F(MainWindowTest, TabWalksTheModePageInReadingOrder)
+{
+    auto Window = Make();
+    ShowActive(*Window);
+    QStringList Visited;
+    for (int I = 0; I < 6; ++I) {
+        Visited << QApplication::focusWidget()->objectName();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    EXPECT_EQ(Visited, (QStringList{QStringLiteral("rbBatch"), QStringLiteral("lblcmdlink"),
+                                    QStringLiteral("btnmodeabout"), QStringLiteral("btnnext"),
+                                    QStringLiteral("btnexit"), QStringLiteral("rbBatch")}));
+}
+
 // Every page: no two controls share a mnemonic, and each control's accessible
 // name is its caption without the ampersand.
 TEST_F(MainWindowTest, MnemonicsAreUniqueAndNamesReadable)
