@@ -36,7 +36,7 @@ QStringList LocalFiles(const QMimeData* Data)
 
 Tfrmsondrix::Tfrmsondrix(TcdSettings& Settings, const QString& LanguageFile, TDialogs& Dialogs, TShell& Shell,
                          bool TrayAvailable)
-    : FSettings(Settings), FLanguageFile(LanguageFile), FDialogs(Dialogs), FShell(Shell), FComponents(Settings),
+    : FSettings(Settings), FLanguageFile(LanguageFile), FShell(Shell), FComponents(Settings),
       FPages(new QStackedWidget(this)), FMode(new TModePage(FPages)),
       FBatch(new TBatchPage(FComponents, Dialogs, Shell, FPages)),
       FHotDir(new THotDirPage(FComponents, Dialogs, Shell, FPages)), FTray(this, TrayAvailable)

@@ -25,7 +25,8 @@ class Tfrmsondrix : public QMainWindow {
     Q_OBJECT
 
 public:
-    // LanguageFile: the run's language file, applied now and to the Option dialog.
+    // LanguageFile: the run's language file, applied now and to the Option
+    // dialog. Dialogs and Shell serve the pages and must outlive the window.
     Tfrmsondrix(TcdSettings& Settings, const QString& LanguageFile, TDialogs& Dialogs, TShell& Shell,
                 bool TrayAvailable);
     ~Tfrmsondrix() override;
@@ -65,7 +66,6 @@ private:
 
     TcdSettings& FSettings;
     QString FLanguageFile;
-    TDialogs& FDialogs;
     TShell& FShell;
     TComponents FComponents;
     QStackedWidget* FPages;

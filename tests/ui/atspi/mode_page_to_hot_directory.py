@@ -1,8 +1,9 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Drives the real kelvaro through the accessibility bus, finding every control
 # by its accessible name: the mode page's controls are all there, "Hot
-# Directories Mode" and then "Next" lead to the hot directory page, and a
-# termination signal ends the program with status 0 and its settings saved.
+# Directories Mode" and then "Next" lead to the hot directory page, whose
+# "Option" opens the Option dialog; a termination signal while the dialog is
+# open ends the program with status 0 and its settings saved.
 # Run by run-atspi-test.sh on a private desktop.
 import os
 import pathlib
@@ -20,7 +21,7 @@ MODE_PAGE = ["Batch Convert Mode", "Hot Directories Mode", "Next", "Exit", "Abou
 def main():
     program = subprocess.Popen([sys.argv[1]])
     try:
-        _, frame = main_window(program.pid)
+        app, frame = main_window(program.pid)
         for name in MODE_PAGE:
             wait_for(f'"{name}" on the mode page', lambda: showing(frame, name))
         hot = showing(frame, "Hot Directories Mode", pyatspi.ROLE_RADIO_BUTTON)
@@ -29,6 +30,8 @@ def main():
         press(showing(frame, "Next", pyatspi.ROLE_PUSH_BUTTON))
         wait_for("the hot directory page", lambda: showing(frame, "Return to Batch Mode"))
         wait_for("the mode page gone", lambda: showing(frame, "Next") is None)
+        press(showing(frame, "Option", pyatspi.ROLE_PUSH_BUTTON))
+        wait_for("the Option dialog", lambda: showing(app, "Option", pyatspi.ROLE_DIALOG))
         program.send_signal(signal.SIGTERM)
         status = program.wait(timeout=20)
         if status != 0:
