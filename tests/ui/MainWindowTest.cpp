@@ -144,11 +144,15 @@ TEST_F(MainWindowTest, TabWalksTheModePageInReadingOrder)
                                     QStringLiteral("btnexit"), QStringLiteral("rbBatch")}));
 }
 
-// Every page: no two controls share a mnemonic, and each control's accessible
-// name is its caption without the ampersand.
-TEST_F(MainWindowTest, MnemonicsAreUniqueAndNamesReadable)
+// Every page, in both languages: no two controls share a mnemonic, and each
+// control's accessible name is its caption without the ampersand.
+class MnemonicTest : public MainWindowTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(MnemonicTest, MnemonicsAreUniqueAndNamesReadable)
 {
-    auto Window = Make();
+    const QString Language = QString::fromLatin1(GetParam());
+    auto Window = Make(false, Language == QLatin1String("English.lng") ? app::ExeFolderFile(Language)
+                                                                        : TestData + QLatin1Char('/') + Language);
     ShowActive(*Window);
     const QRegularExpression Mnemonic(QStringLiteral("&([^&])"));
     for (QWidget* Page : {static_cast<QWidget*>(Window->ModePage()), static_cast<QWidget*>(Window->BatchPage()),
@@ -180,6 +184,8 @@ TEST_F(MainWindowTest, MnemonicsAreUniqueAndNamesReadable)
         }
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Languages, MnemonicTest, ::testing::Values("English.lng", "Deutsch.lng"));
 
 TEST_F(MainWindowTest, DocumentsOpenFromBesideTheProgram)
 {
