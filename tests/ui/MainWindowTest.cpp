@@ -88,6 +88,7 @@ TEST_F(MainWindowTest, LanguageFileRenamesControlsButNotTheWindow)
     EXPECT_EQ(Find(*Window, "rbBatch")->text(), QStringLiteral("&Stapelumwandlung"));
     EXPECT_EQ(Find(*Window, "btnnext")->text(), QStringLiteral("&Weiter"));
     EXPECT_EQ(Find(*Window, "lblcmdlink")->toolTip(), QStringLiteral("Befehlszeilenmodus"));
+    EXPECT_EQ(Window->Tray().Menu()->actions().constFirst()->text(), QStringLiteral("&Anzeigen"));
     EXPECT_EQ(Window->font().pointSize(), 11);
     // The file's caption for the window gives way to the program's title.
     EXPECT_EQ(Window->windowTitle(), QString::fromUtf8(app::ApplicationTitle));
