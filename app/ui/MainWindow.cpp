@@ -5,6 +5,7 @@
 #include "HotDirPage.h"
 #include "LanguageApply.h"
 #include "ModePage.h"
+#include "OptionDialog.h"
 #include "Shell.h"
 #include "app/engine/AppTitle.h"
 #include "app/engine/PathUtils.h"
@@ -15,7 +16,6 @@
 #include <QMimeData>
 #include <QStackedWidget>
 #include <QTimer>
-#include <QVBoxLayout>
 
 namespace app {
 namespace {
@@ -36,7 +36,7 @@ QStringList LocalFiles(const QMimeData* Data)
 
 Tfrmsondrix::Tfrmsondrix(TcdSettings& Settings, const QString& LanguageFile, TDialogs& Dialogs, TShell& Shell,
                          bool TrayAvailable)
-    : FSettings(Settings), FLanguageFile(LanguageFile), FDialogs(Dialogs), FShell(Shell), FComponents(Settings),
+    : FSettings(Settings), FLanguageFile(LanguageFile), FShell(Shell), FComponents(Settings),
       FPages(new QStackedWidget(this)), FMode(new TModePage(FPages)),
       FBatch(new TBatchPage(FComponents, Dialogs, Shell, FPages)),
       FHotDir(new THotDirPage(FComponents, Dialogs, Shell, FPages)), FTray(this, TrayAvailable)
@@ -47,9 +47,7 @@ Tfrmsondrix::Tfrmsondrix(TcdSettings& Settings, const QString& LanguageFile, TDi
     FPages->addWidget(FMode);
     FPages->addWidget(FBatch);
     FPages->addWidget(FHotDir);
-    auto* Layout = new QVBoxLayout(this);
-    Layout->setContentsMargins(0, 0, 0, 0);
-    Layout->addWidget(FPages);
+    setCentralWidget(FPages);
     resize(760, 560);
     Connect();
     FormCreate();
@@ -106,7 +104,7 @@ void Tfrmsondrix::showEvent(QShowEvent* Event)
 {
     QWidget* const Pages[] = {FMode, FBatch, FHotDir};
     ShowPage(Pages[FPageMode]);
-    QWidget::showEvent(Event);
+    QMainWindow::showEvent(Event);
 }
 
 void Tfrmsondrix::actNextExecute()
@@ -133,7 +131,12 @@ void Tfrmsondrix::actReturntoBatchModeExecute()
     ShowPage(FBatch);
 }
 
-void Tfrmsondrix::actOptionExecute() {}
+// Centred on the window, also while the window hides behind its icon.
+void Tfrmsondrix::actOptionExecute()
+{
+    TfrmOption Dialog(FSettings, FLanguageFile, this);
+    Dialog.exec();
+}
 
 void Tfrmsondrix::lblcmdlinkClick()
 {
@@ -159,7 +162,7 @@ void Tfrmsondrix::closeEvent(QCloseEvent* Event)
 // hiding while the window system is still changing the state confuses it.
 void Tfrmsondrix::changeEvent(QEvent* Event)
 {
-    QWidget::changeEvent(Event);
+    QMainWindow::changeEvent(Event);
     if (Event->type() == QEvent::WindowStateChange && isMinimized() && FTray.Available())
         QTimer::singleShot(0, &FTray, &TTray::Minimize);
 }

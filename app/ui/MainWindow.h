@@ -4,7 +4,7 @@
 #include "Components.h"
 #include "Tray.h"
 
-#include <QWidget>
+#include <QMainWindow>
 
 class QStackedWidget;
 
@@ -21,11 +21,12 @@ class TcdSettings;
 // the hot directory page in a stack (never tabs), the engine objects they
 // show, and the notification-area icon. Closing it stops running work first
 // and ends the program. User-interface thread only.
-class Tfrmsondrix : public QWidget {
+class Tfrmsondrix : public QMainWindow {
     Q_OBJECT
 
 public:
-    // LanguageFile: the run's language file, applied now and to the Option dialog.
+    // LanguageFile: the run's language file, applied now and to the Option
+    // dialog. Dialogs and Shell serve the pages and must outlive the window.
     Tfrmsondrix(TcdSettings& Settings, const QString& LanguageFile, TDialogs& Dialogs, TShell& Shell,
                 bool TrayAvailable);
     ~Tfrmsondrix() override;
@@ -65,7 +66,6 @@ private:
 
     TcdSettings& FSettings;
     QString FLanguageFile;
-    TDialogs& FDialogs;
     TShell& FShell;
     TComponents FComponents;
     QStackedWidget* FPages;

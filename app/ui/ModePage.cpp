@@ -98,6 +98,7 @@ TModePage::TModePage(QWidget* Parent) : QWidget(Parent)
 
     auto* Body = new QVBoxLayout;
     Body->setContentsMargins(24, 12, 24, 0);
+    Body->addStretch();
     Body->addWidget(Modes);
     Body->addWidget(Link, 0, Qt::AlignLeft);
     Body->addStretch();

@@ -10,7 +10,7 @@
 namespace app {
 
 TTray::TTray(QWidget* Window, bool Available)
-    : FWindow(Window), FAvailable(Available), FMenu(std::make_unique<QMenu>()),
+    : FWindow(Window), FAvailable(Available), FMenu(new QMenu(Window)),
       FIcon(new QSystemTrayIcon(Window->windowIcon(), this))
 {
     FMenu->setObjectName(QStringLiteral("pmTray"));
@@ -25,14 +25,12 @@ TTray::TTray(QWidget* Window, bool Available)
     FMenu->addAction(QStringLiteral("&Close"), this, &TTray::CloseRequested)->setObjectName(QStringLiteral("mniExit"));
 
     FIcon->setToolTip(QString::fromUtf8(ApplicationTitle));
-    FIcon->setContextMenu(FMenu.get());
+    FIcon->setContextMenu(FMenu);
     connect(FIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason Reason) {
         if (Reason == QSystemTrayIcon::Trigger)
             Restore();
     });
 }
-
-TTray::~TTray() = default;
 
 bool TTray::IconShown() const
 {

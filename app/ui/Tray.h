@@ -2,7 +2,6 @@
 #pragma once
 
 #include <QObject>
-#include <memory>
 
 class QMenu;
 class QSystemTrayIcon;
@@ -23,12 +22,12 @@ public:
     // Available: whether the desktop shows notification icons
     // (QSystemTrayIcon::isSystemTrayAvailable() for the real window).
     TTray(QWidget* Window, bool Available);
-    ~TTray() override;
 
     bool Available() const { return FAvailable; }
     // The icon is in the notification area (the window is hidden).
     bool IconShown() const;
-    QMenu* Menu() const { return FMenu.get(); }
+    // A child of the window, so that the language file reaches its items.
+    QMenu* Menu() const { return FMenu; }
 
     // Hides the window behind the icon, or minimises it where there is no
     // notification area.
@@ -45,7 +44,7 @@ signals:
 private:
     QWidget* FWindow;
     bool FAvailable;
-    std::unique_ptr<QMenu> FMenu;
+    QMenu* FMenu;
     QSystemTrayIcon* FIcon;
 };
 

@@ -22,6 +22,7 @@
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 #include <gtest/gtest.h>
 #include <memory>
@@ -87,6 +88,7 @@ TEST_F(MainWindowTest, LanguageFileRenamesControlsButNotTheWindow)
     EXPECT_EQ(Find(*Window, "rbBatch")->text(), QStringLiteral("&Stapelumwandlung"));
     EXPECT_EQ(Find(*Window, "btnnext")->text(), QStringLiteral("&Weiter"));
     EXPECT_EQ(Find(*Window, "lblcmdlink")->toolTip(), QStringLiteral("Befehlszeilenmodus"));
+    EXPECT_EQ(Window->Tray().Menu()->actions().constFirst()->text(), QStringLiteral("&Anzeigen"));
     EXPECT_EQ(Window->font().pointSize(), 11);
     // The file's caption for the window gives way to the program's title.
     EXPECT_EQ(Window->windowTitle(), QString::fromUtf8(app::ApplicationTitle));
@@ -127,11 +129,31 @@ TEST_F(MainWindowTest, KeyboardAloneReachesTheHotDirectoryPage)
     EXPECT_TRUE(Window->HotDirPage()->isAncestorOf(QApplication::focusWidget()));
 }
 
-// Every page: no two controls share a mnemonic, and each control's accessible
-// name is its caption without the ampersand.
-TEST_F(MainWindowTest, MnemonicsAreUniqueAndNamesReadable)
+// Tab walks the mode page as it reads: the choice, the link, then the buttons
+// from left to right, and round again.
+TEST_F(MainWindowTest, TabWalksTheModePageInReadingOrder)
 {
     auto Window = Make();
+    ShowActive(*Window);
+    QStringList Visited;
+    for (int I = 0; I < 6; ++I) {
+        Visited << QApplication::focusWidget()->objectName();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    EXPECT_EQ(Visited, (QStringList{QStringLiteral("rbBatch"), QStringLiteral("lblcmdlink"),
+                                    QStringLiteral("btnmodeabout"), QStringLiteral("btnnext"),
+                                    QStringLiteral("btnexit"), QStringLiteral("rbBatch")}));
+}
+
+// Every page, in both languages: no two controls share a mnemonic, and each
+// control's accessible name is its caption without the ampersand.
+class MnemonicTest : public MainWindowTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(MnemonicTest, MnemonicsAreUniqueAndNamesReadable)
+{
+    const QString Language = QString::fromLatin1(GetParam());
+    auto Window = Make(false, Language == QLatin1String("English.lng") ? app::ExeFolderFile(Language)
+                                                                        : TestData + QLatin1Char('/') + Language);
     ShowActive(*Window);
     const QRegularExpression Mnemonic(QStringLiteral("&([^&])"));
     for (QWidget* Page : {static_cast<QWidget*>(Window->ModePage()), static_cast<QWidget*>(Window->BatchPage()),
@@ -141,11 +163,14 @@ TEST_F(MainWindowTest, MnemonicsAreUniqueAndNamesReadable)
             QString Caption;
             if (auto* Button = qobject_cast<QAbstractButton*>(Control))
                 Caption = Button->text();
-            else if (auto* Label = qobject_cast<QLabel*>(Control); Label != nullptr && Label->buddy() != nullptr)
+            else if (auto* Label = qobject_cast<QLabel*>(Control); Label != nullptr && Label->textFormat() != Qt::RichText)
                 Caption = Label->text();
             const QRegularExpressionMatch Match = Mnemonic.match(Caption);
             if (!Match.hasMatch())
                 continue;
+            // A label's mnemonic works only through the edit box it names.
+            if (auto* Label = qobject_cast<QLabel*>(Control))
+                EXPECT_NE(Label->buddy(), nullptr) << Caption.toStdString();
             const QString Key = Match.captured(1).toLower();
             EXPECT_FALSE(Keys.contains(Key)) << Page->objectName().toStdString() << ": " << Caption.toStdString();
             Keys << Key;
@@ -164,6 +189,8 @@ TEST_F(MainWindowTest, MnemonicsAreUniqueAndNamesReadable)
     }
 }
 
+INSTANTIATE_TEST_SUITE_P(Languages, MnemonicTest, ::testing::Values("English.lng", "Deutsch.lng"));
+
 TEST_F(MainWindowTest, DocumentsOpenFromBesideTheProgram)
 {
     auto Window = Make();
@@ -177,6 +204,38 @@ TEST_F(MainWindowTest, DocumentsOpenFromBesideTheProgram)
               (QStringList{app::ExeFolderFile(QStringLiteral("Command line.txt")), Readme, Readme, Readme}));
     // Both are installed beside the program, in the build tree as well.
     EXPECT_TRUE(QFileInfo::exists(Readme));
+}
+
+// "Option" on both working pages and in the tray menu opens the Option dialog
+// modally over the window, with the run's language file.
+TEST_F(MainWindowTest, OptionOpensModallyFromEveryPlace)
+{
+    auto Window = Make(true, TestData + QStringLiteral("/Deutsch.lng"));
+    ShowActive(*Window);
+    QStringList Seen;
+    auto AnswerNextDialog = [&] {
+        QTimer::singleShot(0, [&] {
+            QWidget* Dialog = QApplication::activeModalWidget();
+            ASSERT_NE(Dialog, nullptr);
+            Seen << Dialog->objectName() + QLatin1Char(' ') + Dialog->windowTitle();
+            const auto* RateLabel = Dialog->findChild<QLabel*>(QStringLiteral("lblRate"));
+            ASSERT_NE(RateLabel, nullptr);
+            EXPECT_EQ(RateLabel->text(), QStringLiteral("Abtastrate:"));
+            EXPECT_EQ(Dialog->parentWidget(), Window.get());
+            Dialog->close();
+        });
+    };
+    AnswerNextDialog();
+    emit Window->BatchPage()->OptionRequested();
+    AnswerNextDialog();
+    emit Window->HotDirPage()->OptionRequested();
+    emit Window->HotDirPage()->MinimizeRequested();
+    AnswerNextDialog();
+    Window->Tray().Menu()->actions().at(1)->trigger();
+    EXPECT_EQ(Seen, QStringList(3, QStringLiteral("frmOption Option")));
+    // The window stays behind its icon; the dialog did not end the program.
+    EXPECT_FALSE(Window->isVisible());
+    EXPECT_TRUE(Window->Tray().IconShown());
 }
 
 TEST_F(MainWindowTest, WithoutNotificationAreaMinimizeIsOrdinary)
