@@ -17,7 +17,10 @@
 
 namespace app {
 
-DirectoryMonitor::DirectoryMonitor() = default;
+DirectoryMonitor::DirectoryMonitor(std::unique_ptr<TTickSource> CheckTicks)
+    : FCheckTicks(CheckTicks ? std::move(CheckTicks) : std::make_unique<TTimerTicks>(TWaitThread::CheckInterval))
+{
+}
 
 DirectoryMonitor::~DirectoryMonitor()
 {
@@ -40,7 +43,7 @@ void DirectoryMonitor::Start()
         throw au::EAuException(NotADirectoryText);
 
     auto Thread = std::make_unique<TWaitThread>(this, std::make_unique<TFolderWatch>(FDirectory, FWatchSubtree),
-                                                FDirectory);
+                                                FDirectory, *FCheckTicks);
     Thread->SetRequiredChecks(FRequiredChecks);
     Thread->SetExtensions(FExtensions);
     Thread->Start();

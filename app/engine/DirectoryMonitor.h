@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "TickSource.h"
+
 #include <QString>
 
 #include <functional>
@@ -26,7 +28,9 @@ class DirectoryMonitor {
 public:
     static constexpr const char* NotADirectoryText = "Please input split directory firstly";
 
-    DirectoryMonitor();
+    // CheckTicks drives the completeness checks while started; by default a
+    // timer of TWaitThread::CheckInterval.
+    explicit DirectoryMonitor(std::unique_ptr<TTickSource> CheckTicks = nullptr);
     // Stops; reports of this monitor still queued are dropped.
     ~DirectoryMonitor();
     DirectoryMonitor(const DirectoryMonitor&) = delete;
@@ -70,6 +74,7 @@ private:
     TFileReadyEvent FOnFileReady;
     void* FUserData = nullptr;
     int FRequiredChecks = 5;
+    std::unique_ptr<TTickSource> FCheckTicks;
     std::unique_ptr<TWaitThread> FWaitThread;
 };
 

@@ -2,12 +2,16 @@
 #include "ReadyQueue.h"
 
 #include "DirectoryMonitor.h"
+#include "TickSource.h"
 
 #include <QCoreApplication>
 
 #include <algorithm>
 
 namespace app {
+
+TReadyQueue::TReadyQueue() = default;
+TReadyQueue::~TReadyQueue() = default;
 
 TReadyQueue& TReadyQueue::Instance()
 {
@@ -37,24 +41,30 @@ void TReadyQueue::Forget(DirectoryMonitor* Monitor)
 
 void TReadyQueue::EnableDispatch()
 {
-    if (!FDispatchTimer) {
-        FDispatchTimer = new QTimer(QCoreApplication::instance());
-        FDispatchTimer->setInterval(DispatchInterval);
-        QObject::connect(FDispatchTimer, &QTimer::timeout, [this] { Dispatch(); });
-    }
-    if (!FDispatchTimer->isActive())
-        FDispatchTimer->start();
+    // Owned by the application object, so that it goes before the event loop does.
+    if (!FDispatchTicks)
+        FDispatchTicks = std::make_unique<TTimerTicks>(DispatchInterval, QCoreApplication::instance());
+    FDispatchTicks->Start([this] { Dispatch(); });
 }
 
 void TReadyQueue::DisableDispatch()
 {
-    if (FDispatchTimer)
-        FDispatchTimer->stop();
+    if (FDispatchTicks)
+        FDispatchTicks->Stop();
 }
 
 bool TReadyQueue::DispatchEnabled() const
 {
-    return FDispatchTimer && FDispatchTimer->isActive();
+    return FDispatchTicks && FDispatchTicks->Active();
+}
+
+void TReadyQueue::SetDispatchTicks(std::unique_ptr<TTickSource> Ticks)
+{
+    const bool Enabled = DispatchEnabled();
+    DisableDispatch();
+    FDispatchTicks = std::move(Ticks);
+    if (Enabled)
+        EnableDispatch();
 }
 
 bool TReadyQueue::TakeFirst(TEntry& Entry)

@@ -1,16 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QPointer>
 #include <QString>
-#include <QTimer>
 
 #include <deque>
+#include <memory>
 #include <mutex>
 
 namespace app {
 
 class DirectoryMonitor;
+class TTickSource;
 
 // The process-wide queue of complete files and the timer that hands them to
 // their monitors' OnFileReady on the user-interface thread. Every monitor of the
@@ -43,6 +43,9 @@ public:
     void EnableDispatch();
     void DisableDispatch();
     bool DispatchEnabled() const;
+    // UI thread: what drives the dispatch from now on, enabled if the one before
+    // was; empty for a timer of DispatchInterval, made when first enabled.
+    void SetDispatchTicks(std::unique_ptr<TTickSource> Ticks);
 
     // UI thread: one timer tick. Delivers the oldest entries, at most
     // MaxPerTick of them, unless MaxDepth ticks are already running inside
@@ -50,7 +53,8 @@ public:
     void Dispatch();
 
 private:
-    TReadyQueue() = default;
+    TReadyQueue();
+    ~TReadyQueue();
 
     struct TEntry {
         QString FileName;
@@ -59,8 +63,7 @@ private:
     bool TakeFirst(TEntry& Entry);
 
     std::deque<TEntry> FEntries;
-    // Owned by the application object, so that it goes before the event loop does.
-    QPointer<QTimer> FDispatchTimer;
+    std::unique_ptr<TTickSource> FDispatchTicks;
     int FDepth = 0;
 };
 

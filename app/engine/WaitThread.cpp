@@ -53,12 +53,11 @@ bool operator==(const timespec& A, const timespec& B)
 
 } // namespace
 
-TWaitThread::TWaitThread(DirectoryMonitor* Monitor, std::unique_ptr<TFolderWatch> Watch, const QString& Directory)
-    : FMonitor(Monitor), FWatch(std::move(Watch)), FDirectory(AddTrailingBackslash(Directory))
+TWaitThread::TWaitThread(DirectoryMonitor* Monitor, std::unique_ptr<TFolderWatch> Watch, const QString& Directory,
+                         TTickSource& CheckTicks)
+    : FMonitor(Monitor), FWatch(std::move(Watch)), FDirectory(AddTrailingBackslash(Directory)), FCheckTicks(CheckTicks)
 {
-    FCheckTimer.setInterval(CheckInterval);
-    QObject::connect(&FCheckTimer, &QTimer::timeout, [this] { CheckFiles(); });
-    FCheckTimer.start();
+    FCheckTicks.Start([this] { CheckFiles(); });
 }
 
 TWaitThread::~TWaitThread()
@@ -71,7 +70,7 @@ TWaitThread::~TWaitThread()
     }
     if (FWake >= 0)
         close(FWake);
-    FCheckTimer.stop();
+    FCheckTicks.Stop();
 }
 
 void TWaitThread::Start()

@@ -2,10 +2,10 @@
 #pragma once
 
 #include "FolderWatch.h"
+#include "TickSource.h"
 
 #include <QHash>
 #include <QString>
-#include <QTimer>
 
 #include <cstdint>
 #include <ctime>
@@ -25,17 +25,20 @@ struct TfileWaiter {
 };
 
 // The thread that waits for a monitor's change notifications and keeps the
-// files they name in Pending, plus the timer that checks them for completeness
-// on the user-interface thread and queues each complete one for delivery.
+// files they name in Pending, and the check that runs at each tick of the
+// monitor's check source on the user-interface thread and queues each complete
+// file for delivery.
 class TWaitThread {
 public:
     static constexpr int CheckInterval = 500; // ms
     // How long a report is remembered against a second one from a folder scan.
     static constexpr time_t ReportMemorySeconds = 60;
 
-    // UI thread; the check timer runs from here on, the thread from Start.
-    // Directory is the watched folder as reported paths begin.
-    TWaitThread(DirectoryMonitor* Monitor, std::unique_ptr<TFolderWatch> Watch, const QString& Directory);
+    // UI thread; the checks run from here on, at each tick of CheckTicks (which
+    // must outlive this), the thread from Start. Directory is the watched folder
+    // as reported paths begin.
+    TWaitThread(DirectoryMonitor* Monitor, std::unique_ptr<TFolderWatch> Watch, const QString& Directory,
+                TTickSource& CheckTicks);
     // UI thread: ends the thread, stops the checks and forgets every waiter.
     ~TWaitThread();
     TWaitThread(const TWaitThread&) = delete;
@@ -56,7 +59,7 @@ private:
     void Execute();
     void FileChanged(const QString& RelativeName, bool Scanned);
     void Remember(const QString& Key, const timespec& Changed);
-    // UI thread, every CheckInterval; takes PendingLock, then ReadyLock.
+    // UI thread, at each check tick; takes PendingLock, then ReadyLock.
     void CheckFiles();
 
     DirectoryMonitor* FMonitor;
@@ -74,7 +77,7 @@ private:
     QHash<QString, timespec> FReported;
     qsizetype FPruneAt = 64;
 
-    QTimer FCheckTimer;
+    TTickSource& FCheckTicks;
     int FWake = -1; // eventfd that tells the thread to end
     std::thread FThread;
 };

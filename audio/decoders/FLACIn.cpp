@@ -41,6 +41,15 @@ std::string_view CommentValue(const std::vector<std::string_view>& Lines, std::s
 
 } // namespace
 
+void TFLACIn::TDecoderDelete::operator()(void* Decoder) const
+{
+    // The library stays loaded once loaded, so the entry point is there.
+    try {
+        FlacLibrary().StreamDecoderDelete(AsDecoder(Decoder));
+    } catch (...) {
+    }
+}
+
 // libFLAC calls back into C: nothing may throw through it, so every callback
 // turns a failure into the library's own result code.
 struct TFLACIn::TCallbacks {
@@ -217,10 +226,10 @@ void TFLACIn::OpenFile()
     FChannels = 0;
     FBitsPerSample = 0;
     FSize = 0;
-    FDecoder = Flac.StreamDecoderNew();
+    FDecoder.reset(Flac.StreamDecoderNew());
     if (FDecoder == nullptr)
         throw EAuException(MsgCreateFailed);
-    FLAC__StreamDecoder* Decoder = AsDecoder(FDecoder);
+    FLAC__StreamDecoder* Decoder = AsDecoder(FDecoder.get());
     if (!Flac.StreamDecoderSetMd5Checking(Decoder, FCheckMD5Signature))
         throw EAuException(MsgMd5Failed);
     Flac.StreamDecoderSetMetadataRespondAll(Decoder);
@@ -258,14 +267,11 @@ void TFLACIn::CloseFile()
     if (FOpenCount <= 0)
         return;
     if (FDecoder != nullptr) {
-        TFlacBinding& Flac = FlacLibrary();
-        FLAC__StreamDecoder* Decoder = AsDecoder(FDecoder);
         try {
-            FMD5Result = Flac.StreamDecoderFinish(Decoder);
-            Flac.StreamDecoderDelete(Decoder);
+            FMD5Result = FlacLibrary().StreamDecoderFinish(AsDecoder(FDecoder.get()));
         } catch (...) {
         }
-        FDecoder = nullptr;
+        FDecoder.reset();
     }
     FBuffer.clear();
     FBuffer.shrink_to_fit();
@@ -284,7 +290,7 @@ void TFLACIn::CloseFile()
 void TFLACIn::DecodeFrame()
 {
     TFlacBinding& Flac = FlacLibrary();
-    FLAC__StreamDecoder* Decoder = AsDecoder(FDecoder);
+    FLAC__StreamDecoder* Decoder = AsDecoder(FDecoder.get());
     // A stream that ends before the samples its header promised is cut short:
     // that is an error, not silence to pad with.
     const auto EndOfStream = [this] {
@@ -362,7 +368,7 @@ bool TFLACIn::DoSeek(int64_t& SampleNum)
 {
     FCheckMD5Signature = false;
     TFlacBinding& Flac = FlacLibrary();
-    FLAC__StreamDecoder* Decoder = AsDecoder(FDecoder);
+    FLAC__StreamDecoder* Decoder = AsDecoder(FDecoder.get());
     int64_t Target = SampleNum;
     FSeekOffset = 0;
     if (FLastBlockSize != 0) {

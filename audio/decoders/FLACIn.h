@@ -5,6 +5,7 @@
 #include "audio/tags/VorbisTags.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace au {
@@ -37,11 +38,16 @@ private:
     struct TCallbacks;
     friend struct TCallbacks;
 
+    // Gives the decoder back to libFLAC, on every path that lets it go.
+    struct TDecoderDelete {
+        void operator()(void* Decoder) const;
+    };
+
     void Refill();
     void DecodeFrame();
 
     TVorbisTags FTags;
-    void* FDecoder = nullptr; // FLAC__StreamDecoder
+    std::unique_ptr<void, TDecoderDelete> FDecoder; // FLAC__StreamDecoder
     bool FMetadataDone = false;
     // Frames still to skip at the start of the data after a seek.
     int64_t FSeekOffset = 0;

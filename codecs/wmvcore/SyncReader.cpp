@@ -165,7 +165,7 @@ constexpr uint32_t OutputIndex = 0;
 
 } // namespace
 
-TSyncReader::~TSyncReader() { DropStream(); }
+TSyncReader::~TSyncReader() = default;
 
 HRESULT TSyncReader::QueryInterface(const wmf::GUID& Iid, void** Object)
 {
@@ -181,9 +181,7 @@ HRESULT TSyncReader::QueryInterface(const wmf::GUID& Iid, void** Object)
 void TSyncReader::DropStream()
 {
     FSource.reset();
-    if (FStream != nullptr)
-        FStream->Release();
-    FStream = nullptr;
+    FStream.Reset();
 }
 
 HRESULT TSyncReader::OpenStream(wmf::IStream* Stream)
@@ -201,7 +199,7 @@ HRESULT TSyncReader::OpenStream(wmf::IStream* Stream)
         if (!FSource)
             return wmf::NS_E_UNRECOGNIZED_STREAM_TYPE;
         Stream->AddRef();
-        FStream = Stream;
+        *FStream.Put() = Stream;
         FDiscrete = false;
         FSpeakerConfig = 0;
         FFormat = DefaultFormat();

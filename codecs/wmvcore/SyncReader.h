@@ -53,7 +53,8 @@ private:
     void DropStream();
     uint16_t StreamNumber() const;
 
-    wmf::IStream* FStream = nullptr;
+    wmf::TComPtr<wmf::IStream> FStream;
+    // Reads FStream, so it goes first.
     std::unique_ptr<TMediaSource> FSource;
     TAsfFacts FFacts;
     bool FDiscrete = false;

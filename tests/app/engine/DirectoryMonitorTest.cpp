@@ -25,6 +25,19 @@ using namespace autest;
 
 namespace {
 
+// Seconds since the file's last change of contents, by the file system's clock.
+double SecondsSinceWrite(const QString& FileName)
+{
+    struct stat Info;
+    if (stat(QFile::encodeName(FileName).constData(), &Info) != 0)
+        return -1;
+    timespec Now;
+    clock_gettime(CLOCK_REALTIME, &Now);
+    return double(Now.tv_sec - Info.st_mtim.tv_sec) + double(Now.tv_nsec - Info.st_mtim.tv_nsec) / 1e9;
+}
+
+// Real folders and writers; the completeness checks and the dispatch run when
+// the test ticks them.
 class DirectoryMonitorTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -42,27 +55,35 @@ protected:
     }
 
     QString File(const QString& Name) const { return Folder + "/" + Name; }
-    bool WaitForReports(int Count, int TimeoutMs = 10000)
+    // One completeness check and one dispatch, Count times.
+    void Tick(int Count = 1)
     {
-        return RunUntil([&] { return Reports.Paths.size() >= Count; }, TimeoutMs);
+        for (int I = 0; I < Count; ++I) {
+            Checks->Tick();
+            Hand.Ticks().Tick();
+        }
     }
+    // Runs until the wait thread has taken the notifications of everything done
+    // so far and Count files wait. It takes them in order, so it has when it has
+    // taken that of an empty marker file written now (which waits for ever).
+    bool Settled(int Count)
+    {
+        ++Markers;
+        WriteFile(File(QString("~marker%1.wma").arg(++MarkerNames)), "");
+        return RunUntil([&] { return Monitor.PendingCount() == Count + Markers; }, 10000);
+    }
+    // Files waiting, the markers aside.
+    int Waiting() const { return Monitor.PendingCount() - Markers; }
 
     TTempDir Temp;
     QString Folder = QString::fromStdString(Temp.Path());
-    DirectoryMonitor Monitor;
+    THandDispatch Hand;
+    TManualTicks* Checks = new TManualTicks;
+    DirectoryMonitor Monitor{std::unique_ptr<TTickSource>(Checks)};
     TReports Reports;
+    int Markers = 0; // waiting since the last Start
+    int MarkerNames = 0;
 };
-
-// Seconds since the file's last change of contents, by the file system's clock.
-double SecondsSinceWrite(const QString& FileName)
-{
-    struct stat Info;
-    if (stat(QFile::encodeName(FileName).constData(), &Info) != 0)
-        return -1;
-    timespec Now;
-    clock_gettime(CLOCK_REALTIME, &Now);
-    return double(Now.tv_sec - Info.st_mtim.tv_sec) + double(Now.tv_nsec - Info.st_mtim.tv_nsec) / 1e9;
-}
 
 } // namespace
 
@@ -99,12 +120,13 @@ TEST_F(DirectoryMonitorTest, ExtensionFilterIsASubstringTestAndPathsKeepTheFolde
     Monitor.SetRequiredChecks(1);
     Monitor.Start();
     EXPECT_EQ(Monitor.Directory(), Music);
+    Folder = Music; // for the markers
 
     const QStringList Passing = {"a.wma", "b.WMA", "c.w", "d.wm"};
     for (const QString& Name : Passing + QStringList{"e.mp3", "noextension", "f.wma.txt"})
         WriteFile(Music + "/" + Name, "0123456789");
-    ASSERT_TRUE(WaitForReports(Passing.size()));
-    RunFor(2 * TWaitThread::CheckInterval);
+    ASSERT_TRUE(Settled(Passing.size()));
+    Tick(4);
     QStringList Expected;
     for (const QString& Name : Passing)
         Expected << Music + "/" + Name;
@@ -119,19 +141,24 @@ TEST_F(DirectoryMonitorTest, SlowCopyIsReportedOnceAfterFiveStableChecks)
 {
     Monitor.Start();
     const QString Target = File("slow.wma");
-    // Ten chunks, one every 300 ms: many notifications, never five quiet checks.
-    QProcess Writer;
-    Writer.start("sh", {"-c", "for i in 0 1 2 3 4 5 6 7 8 9; do printf 0123456789 >>\"$0\"; sleep 0.3; done", Target});
-    ASSERT_TRUE(Writer.waitForStarted());
-    ASSERT_TRUE(RunUntil([&] { return Writer.state() == QProcess::NotRunning; }, 10000));
+    // Ten chunks, a check after each: many notifications, never five quiet checks.
+    for (int Chunk = 0; Chunk < 10; ++Chunk) {
+        QFile Out(Target);
+        ASSERT_TRUE(Out.open(QIODevice::Append));
+        ASSERT_EQ(Out.write("0123456789"), 10);
+        Out.close();
+        ASSERT_TRUE(Settled(1));
+        Tick();
+    }
     EXPECT_TRUE(Reports.Paths.isEmpty());
 
-    ASSERT_TRUE(WaitForReports(1));
-    // Five checks after the one that saw the last chunk, which came after it
-    // (Qt's coarse timers may fire up to 5% early).
-    EXPECT_GE(SecondsSinceWrite(Target), 5 * TWaitThread::CheckInterval * 0.95 / 1000.0);
+    // Reported at the fifth check after the one that saw the last chunk.
+    Tick(4);
+    EXPECT_TRUE(Reports.Paths.isEmpty());
+    Tick();
+    EXPECT_EQ(Reports.Paths, QStringList{Target});
     EXPECT_EQ(QFileInfo(Target).size(), 100);
-    RunFor(3 * TWaitThread::CheckInterval);
+    Tick(3);
     EXPECT_EQ(Reports.Paths, QStringList{Target});
 }
 
@@ -141,17 +168,22 @@ TEST_F(DirectoryMonitorTest, FileOpenForWritingElsewhereWaitsUntilClosed)
     const QString Target = File("held.wma");
     // The writer keeps its descriptor until its input closes.
     QProcess Writer;
-    Writer.start("sh", {"-c", "exec 3>\"$0\"; printf 0123456789 >&3; read line; exec 3>&-", Target});
+    Writer.start("sh", {"-c", "exec 3>\"$0\"; printf 0123456789 >&3; echo written; read line; exec 3>&-", Target});
     ASSERT_TRUE(Writer.waitForStarted());
-    ASSERT_TRUE(RunUntil([&] { return Monitor.PendingCount() == 1; }, 5000));
+    ASSERT_TRUE(Writer.waitForReadyRead(5000));
+    ASSERT_TRUE(Settled(1));
     // Seven checks of a file whose size no longer changes.
-    RunFor(7 * TWaitThread::CheckInterval);
+    Tick(7);
     EXPECT_TRUE(Reports.Paths.isEmpty());
-    EXPECT_EQ(Monitor.PendingCount(), 1);
+    EXPECT_EQ(Waiting(), 1);
 
+    // Closed, it is reported at the fifth check from then.
     Writer.closeWriteChannel();
     ASSERT_TRUE(Writer.waitForFinished(5000));
-    ASSERT_TRUE(WaitForReports(1));
+    ASSERT_TRUE(Settled(1));
+    Tick(4);
+    EXPECT_TRUE(Reports.Paths.isEmpty());
+    Tick();
     EXPECT_EQ(Reports.Paths, QStringList{Target});
 }
 
@@ -161,16 +193,17 @@ TEST_F(DirectoryMonitorTest, EmptyAndVanishedFilesAreNeverReported)
     Monitor.Start();
     WriteFile(File("empty.wma"), "");
     WriteFile(File("gone.wma"), "0123456789");
-    // Deleted before its first check could find it complete.
-    ASSERT_TRUE(RunUntil([&] { return Monitor.PendingCount() == 2; }, 5000));
+    ASSERT_TRUE(Settled(2));
+    // Deleted before its first check could find it complete: dropped at that check.
     ASSERT_TRUE(QFile::remove(File("gone.wma")));
-    ASSERT_TRUE(RunUntil([&] { return Monitor.PendingCount() == 1; }, 5000));
+    Tick();
+    EXPECT_EQ(Waiting(), 1);
 
     WriteFile(File("later.wma"), "0123456789");
-    ASSERT_TRUE(WaitForReports(1));
-    RunFor(2 * TWaitThread::CheckInterval);
+    ASSERT_TRUE(Settled(2));
+    Tick(4);
     EXPECT_EQ(Reports.Paths, QStringList{File("later.wma")});
-    EXPECT_EQ(Monitor.PendingCount(), 1); // the empty file keeps waiting
+    EXPECT_EQ(Waiting(), 1); // the empty file keeps waiting
 }
 
 TEST_F(DirectoryMonitorTest, RenamedInIsReportedRenamedAwayIsNot)
@@ -181,15 +214,32 @@ TEST_F(DirectoryMonitorTest, RenamedInIsReportedRenamedAwayIsNot)
     Monitor.Start();
     WriteFile(Away + "/in.wma", "0123456789");
     WriteFile(File("out.wma"), "0123456789");
-    ASSERT_TRUE(RunUntil([&] { return Monitor.PendingCount() == 1; }, 5000));
+    ASSERT_TRUE(Settled(1));
     ASSERT_EQ(rename(QFile::encodeName(File("out.wma")), QFile::encodeName(Away + "/out.wma")), 0);
     ASSERT_EQ(rename(QFile::encodeName(Away + "/in.wma"), QFile::encodeName(File("in.wma"))), 0);
+    ASSERT_TRUE(Settled(2));
 
-    ASSERT_TRUE(WaitForReports(1));
+    // Complete when it comes, so the first check finds it so.
+    Tick();
+    EXPECT_EQ(Reports.Paths, QStringList{File("in.wma")});
+    EXPECT_EQ(Waiting(), 0);
     // A reported file renamed away gives nothing new either.
     ASSERT_EQ(rename(QFile::encodeName(File("in.wma")), QFile::encodeName(Away + "/in.wma")), 0);
-    RunFor(3 * TWaitThread::CheckInterval);
+    ASSERT_TRUE(Settled(0));
+    Tick(3);
     EXPECT_EQ(Reports.Paths, QStringList{File("in.wma")});
+}
+
+TEST_F(DirectoryMonitorTest, TwoNotificationsForOneWaitingFileGiveOneReport)
+{
+    Monitor.SetRequiredChecks(2);
+    Monitor.Start();
+    WriteFile(File("twice.wma"), "0123456789");
+    ASSERT_TRUE(Settled(1));
+    WriteFile(File("twice.wma"), "9876543210");
+    ASSERT_TRUE(Settled(1));
+    Tick(5);
+    EXPECT_EQ(Reports.Paths, QStringList{File("twice.wma")});
 }
 
 TEST_F(DirectoryMonitorTest, ManyFilesAtOnceComeTenPerTickInArrivalOrder)
@@ -202,16 +252,17 @@ TEST_F(DirectoryMonitorTest, ManyFilesAtOnceComeTenPerTickInArrivalOrder)
         WriteFile(Names.back(), "");
     }
     // Filled between two checks, so that all become complete at the same one.
-    ASSERT_TRUE(RunUntil([&] { return Monitor.PendingCount() == 25; }, 5000));
+    ASSERT_TRUE(Settled(25));
+    Checks->Tick();
     for (const QString& Name : Names)
         WriteFile(Name, "0123456789");
-    ASSERT_TRUE(WaitForReports(25));
-    RunFor(2 * TWaitThread::CheckInterval);
-    EXPECT_EQ(Reports.Paths, Names);
-    const std::vector<int> PerTick = Reports.PerTick();
-    EXPECT_GE(PerTick.size(), 3u);
-    for (const int Count : PerTick)
-        EXPECT_LE(Count, TReadyQueue::MaxPerTick);
+    ASSERT_TRUE(Settled(25));
+    Checks->Tick(2);
+    EXPECT_EQ(TReadyQueue::Instance().Count(), 25);
+    for (const int Delivered : {10, 20, 25, 25}) {
+        Hand.Ticks().Tick();
+        EXPECT_EQ(Reports.Paths, Names.mid(0, Delivered));
+    }
 }
 
 TEST_F(DirectoryMonitorTest, StopRightAfterStartReportsNothing)
@@ -219,18 +270,24 @@ TEST_F(DirectoryMonitorTest, StopRightAfterStartReportsNothing)
     Monitor.SetRequiredChecks(1);
     Monitor.Start();
     WriteFile(File("a.wma"), "0123456789");
-    ASSERT_TRUE(RunUntil([&] { return Monitor.PendingCount() == 1; }, 5000));
+    ASSERT_TRUE(Settled(1));
     Monitor.Stop();
     EXPECT_FALSE(Monitor.Started());
     EXPECT_EQ(Monitor.PendingCount(), 0);
     EXPECT_FALSE(TReadyQueue::Instance().DispatchEnabled());
-    RunFor(3 * TWaitThread::CheckInterval);
+    EXPECT_FALSE(Checks->Active());
+    Tick(3);
     EXPECT_TRUE(Reports.Paths.isEmpty());
 
-    // Started again, the monitor sees the file once it is written again.
+    // Started again, the monitor has forgotten the file and sees it once it is
+    // written again.
+    Markers = 0;
     Monitor.Start();
+    Tick(3);
+    EXPECT_EQ(Monitor.PendingCount(), 0);
     WriteFile(File("a.wma"), "0123456789abc");
-    ASSERT_TRUE(WaitForReports(1));
+    ASSERT_TRUE(Settled(1));
+    Tick(2);
     EXPECT_EQ(Reports.Paths, QStringList{File("a.wma")});
 }
 
@@ -241,11 +298,12 @@ TEST_F(DirectoryMonitorTest, SubFoldersAreWatchedOnlyWhenAskedIncludingNewOnes)
     Monitor.Start();
     WriteFile(File("old/deep/x.wma"), "0123456789");
     WriteFile(File("top.wma"), "0123456789");
-    ASSERT_TRUE(WaitForReports(1));
-    RunFor(2 * TWaitThread::CheckInterval);
+    ASSERT_TRUE(Settled(1));
+    Tick(4);
     EXPECT_EQ(Reports.Paths, QStringList{File("top.wma")});
     Monitor.Stop();
     Reports.Paths.clear();
+    Markers = 0;
 
     TTempDir Outside;
     const QString Away = QString::fromStdString(Outside.Path());
@@ -259,15 +317,17 @@ TEST_F(DirectoryMonitorTest, SubFoldersAreWatchedOnlyWhenAskedIncludingNewOnes)
     WriteFile(File("new/sub/z.wma"), "0123456789");
     // A folder moved in brings its files.
     ASSERT_EQ(rename(QFile::encodeName(Away + "/moved"), QFile::encodeName(File("moved"))), 0);
-    ASSERT_TRUE(WaitForReports(3));
+    ASSERT_TRUE(Settled(3));
+    Tick(2);
+    EXPECT_EQ(Reports.Paths.size(), 3);
     // A folder moved away is no longer watched: its files would be reported
     // under names that do not exist.
     ASSERT_EQ(rename(QFile::encodeName(File("moved")), QFile::encodeName(Away + "/moved")), 0);
     WriteFile(Away + "/moved/after.wma", "0123456789");
     // And one created below a new folder later still counts.
     WriteFile(File("new/sub/w.wma"), "0123456789");
-    ASSERT_TRUE(WaitForReports(4));
-    RunFor(2 * TWaitThread::CheckInterval);
+    ASSERT_TRUE(Settled(1));
+    Tick(4);
     QStringList Got = Reports.Paths;
     Got.sort();
     EXPECT_EQ(Got, (QStringList{File("moved/inner/m.wma"), File("new/sub/w.wma"), File("new/sub/z.wma"),
@@ -285,13 +345,17 @@ TEST_F(DirectoryMonitorTest, OverflowOfTheEventQueueLosesNoFile)
     Monitor.SetRequiredChecks(1);
     Monitor.Start();
     WriteFile(File("early.wma"), "0123456789");
-    ASSERT_TRUE(WaitForReports(1));
+    ASSERT_TRUE(Settled(1));
+    Tick(2);
+    ASSERT_EQ(Reports.Paths.size(), 1);
     // A rescan looks at files changed shortly before the queue was last seen
     // empty; let the two files above fall out of that window.
     const QString Newest = File("early.wma");
     RunUntil([&] { return SecondsSinceWrite(Newest) > TFolderWatch::ClockSlackSeconds + 0.3; }, 5000);
     WriteFile(File("tick.wma"), "0123456789");
-    ASSERT_TRUE(WaitForReports(2));
+    ASSERT_TRUE(Settled(1));
+    Tick(2);
+    ASSERT_EQ(Reports.Paths.size(), 2);
 
     {
         // The wait thread blocks on its first file while we hold the lock, so
@@ -310,9 +374,37 @@ TEST_F(DirectoryMonitorTest, OverflowOfTheEventQueueLosesNoFile)
         close(Two);
         WriteFile(File("lost.wma"), "0123456789");
     }
-    ASSERT_TRUE(WaitForReports(4));
-    RunFor(3 * TWaitThread::CheckInterval);
+    ASSERT_TRUE(Settled(2));
+    Tick(4);
     QStringList Got = Reports.Paths;
     Got.sort();
     EXPECT_EQ(Got, (QStringList{File("block.wma"), File("early.wma"), File("lost.wma"), File("tick.wma")}));
+}
+
+// The monitor as the program runs it: its own timers, a writer in another
+// process, real time.
+TEST(DirectoryMonitorInRealTime, SlowCopyIsReportedOnceFiveChecksAfterItsLastChunk)
+{
+    TTempDir Temp;
+    const QString Target = QString::fromStdString(Temp.File("slow.wma"));
+    DirectoryMonitor Monitor;
+    TReports Reports;
+    Reports.Attach(Monitor);
+    Monitor.SetDirectory(QString::fromStdString(Temp.Path()));
+    Monitor.Start();
+    // Ten chunks, one every 300 ms: many notifications, never five quiet checks.
+    QProcess Writer;
+    Writer.start("sh", {"-c", "for i in 0 1 2 3 4 5 6 7 8 9; do printf 0123456789 >>\"$0\"; sleep 0.3; done", Target});
+    ASSERT_TRUE(Writer.waitForStarted());
+    ASSERT_TRUE(RunUntil([&] { return Writer.state() == QProcess::NotRunning; }, 10000));
+    EXPECT_TRUE(Reports.Paths.isEmpty());
+
+    ASSERT_TRUE(RunUntil([&] { return !Reports.Paths.isEmpty(); }, 10000));
+    // Five checks after the one that saw the last chunk, which came after it
+    // (Qt's coarse timers may fire up to 5% early).
+    EXPECT_GE(SecondsSinceWrite(Target), 5 * TWaitThread::CheckInterval * 0.95 / 1000.0);
+    EXPECT_EQ(QFileInfo(Target).size(), 100);
+    RunFor(3 * TWaitThread::CheckInterval);
+    EXPECT_EQ(Reports.Paths, QStringList{Target});
+    Monitor.Stop();
 }

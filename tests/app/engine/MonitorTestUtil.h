@@ -3,15 +3,16 @@
 
 #include "app/QtTestUtil.h"
 #include "app/engine/DirectoryMonitor.h"
+#include "app/engine/ReadyQueue.h"
+#include "app/engine/TickSource.h"
 
 #include <QByteArray>
 #include <QFile>
 #include <QString>
 #include <QStringList>
 
-#include <chrono>
+#include <memory>
 #include <ostream>
-#include <vector>
 
 // Readable failure messages for paths.
 inline void PrintTo(const QString& Text, std::ostream* Out)
@@ -35,31 +36,57 @@ inline void WriteFile(const QString& FileName, const QByteArray& Bytes)
         throw std::runtime_error("cannot write " + FileName.toStdString());
 }
 
-// Records what a monitor reports, with the moment of each report.
+// Records what a monitor reports.
 struct TReports {
     QStringList Paths;
-    std::vector<std::chrono::steady_clock::time_point> Times;
 
     void Attach(app::DirectoryMonitor& Monitor)
     {
-        Monitor.SetOnFileReady([this](const QString& FileName, void*) {
-            Paths << FileName;
-            Times.push_back(std::chrono::steady_clock::now());
-        });
+        Monitor.SetOnFileReady([this](const QString& FileName, void*) { Paths << FileName; });
     }
-    bool Has(const QString& FileName) const { return Paths.contains(FileName); }
-    // The number of reports delivered together, tick by tick (ticks are 200 ms
-    // apart; one tick's reports come within microseconds).
-    std::vector<int> PerTick() const
+};
+
+// A tick source the test drives: each Tick is one tick of the timer it stands for.
+class TManualTicks final : public app::TTickSource {
+public:
+    void Start(TTick Tick) override
     {
-        std::vector<int> Counts;
-        for (size_t I = 0; I < Times.size(); ++I) {
-            if (I == 0 || Times[I] - Times[I - 1] > std::chrono::milliseconds(100))
-                Counts.push_back(0);
-            ++Counts.back();
-        }
-        return Counts;
+        if (!FActive)
+            FTick = std::move(Tick);
+        FActive = true;
     }
+    void Stop() override { FActive = false; }
+    bool Active() const override { return FActive; }
+
+    // Count ticks; none while stopped, as with a timer.
+    void Tick(int Count = 1)
+    {
+        for (int I = 0; I < Count && FActive; ++I)
+            FTick();
+    }
+
+private:
+    TTick FTick;
+    bool FActive = false;
+};
+
+// Puts the dispatch of the process's ready queue in the test's hands while it lives.
+class THandDispatch {
+public:
+    THandDispatch()
+    {
+        auto Ticks = std::make_unique<TManualTicks>();
+        FTicks = Ticks.get();
+        app::TReadyQueue::Instance().SetDispatchTicks(std::move(Ticks));
+    }
+    ~THandDispatch() { app::TReadyQueue::Instance().SetDispatchTicks(nullptr); }
+    THandDispatch(const THandDispatch&) = delete;
+    THandDispatch& operator=(const THandDispatch&) = delete;
+
+    TManualTicks& Ticks() { return *FTicks; }
+
+private:
+    TManualTicks* FTicks;
 };
 
 } // namespace autest

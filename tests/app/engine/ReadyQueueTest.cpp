@@ -22,17 +22,39 @@ TEST(ReadyQueue, QueuedReportsWaitWhileDispatchIsOffAndCarryUserData)
         EXPECT_EQ(UserData, &Tag);
         Got << FileName;
     });
+    THandDispatch Hand;
     Queue.DisableDispatch();
     Queue.Append("/in/a.wma", &Monitor);
     Queue.Append("/in/b.wma", &Monitor);
-    RunFor(3 * TReadyQueue::DispatchInterval);
+    Hand.Ticks().Tick(3);
     EXPECT_TRUE(Got.isEmpty());
     EXPECT_EQ(Queue.Count(), 2);
 
     Queue.EnableDispatch();
-    EXPECT_TRUE(RunUntil([&] { return Got.size() == 2; }, 2000));
+    Hand.Ticks().Tick();
     Queue.DisableDispatch();
     EXPECT_EQ(Got, (QStringList{"/in/a.wma", "/in/b.wma"}));
+}
+
+TEST(ReadyQueue, EachTickDeliversAtMostTenOldestFirst)
+{
+    TReadyQueue& Queue = TReadyQueue::Instance();
+    THandDispatch Hand;
+    DirectoryMonitor Monitor;
+    QStringList Got;
+    Monitor.SetOnFileReady([&](const QString& FileName, void*) { Got << FileName; });
+    QStringList Sent;
+    for (int I = 0; I < 25; ++I) {
+        Sent << QString("/in/%1.wma").arg(I);
+        Queue.Append(Sent.back(), &Monitor);
+    }
+    Queue.EnableDispatch();
+    // Ten a tick, whatever is queued.
+    for (const int Expected : {10, 20, 25, 25}) {
+        Hand.Ticks().Tick();
+        EXPECT_EQ(Got, Sent.mid(0, Expected));
+    }
+    Queue.DisableDispatch();
 }
 
 TEST(ReadyQueue, ReportsOfADestroyedMonitorAreDropped)
