@@ -3,8 +3,9 @@
 
 namespace app {
 
-TBatchJob::TBatchJob(bool PartFiles, TDoneEvent Done)
+TBatchJob::TBatchJob(bool PartFiles, bool ResamplerHelpers, TDoneEvent Done)
 {
+    FChain.Resampler().SetHelperThreads(FChain.Resampler().HelperThreads() && ResamplerHelpers);
     SetUpWriter(FWavOut);
     FWavOut.SetWriteViaPartFile(PartFiles);
     FWavOut.SetOnDone([this, Done = std::move(Done)](au::TAuComponent*) {

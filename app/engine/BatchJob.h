@@ -21,8 +21,10 @@ public:
 
     // Done runs on the user-interface thread when a started conversion ends,
     // with its failure text (empty on success). With PartFiles the writer
-    // publishes a file only once it is complete.
-    TBatchJob(bool PartFiles, TDoneEvent Done);
+    // publishes a file only once it is complete. Without ResamplerHelpers the
+    // resampler keeps to the worker thread (for when other slots keep every
+    // processor busy).
+    TBatchJob(bool PartFiles, bool ResamplerHelpers, TDoneEvent Done);
     ~TBatchJob();
     TBatchJob(const TBatchJob&) = delete;
     TBatchJob& operator=(const TBatchJob&) = delete;

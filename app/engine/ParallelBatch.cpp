@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QSet>
 #include <algorithm>
+#include <thread>
 
 namespace app {
 
@@ -33,9 +34,12 @@ void TParallelBatch::Start(const QList<TItem>& Items)
         FItems.push_back(std::move(Entry));
     }
     const int Slots = std::min(FJobLimit, Count());
+    // Slots that fill every processor leave the resampler's helper threads
+    // nothing to run on but the time of another file.
+    const bool SpareProcessors = Slots < static_cast<int>(std::thread::hardware_concurrency());
     for (int Slot = 0; Slot < Slots; ++Slot) {
         FJobs.push_back(std::make_unique<TBatchJob>(
-            FPartFiles, [this, Slot](const QString& Error) { OnJobDone(Slot, Error); }));
+            FPartFiles, SpareProcessors, [this, Slot](const QString& Error) { OnJobDone(Slot, Error); }));
         FEntryOfSlot.push_back(-1);
     }
     emit LogLine(QStringLiteral("Task Begin"));
