@@ -169,8 +169,9 @@ TEST_P(MnemonicTest, MnemonicsAreUniqueAndNamesReadable)
             if (!Match.hasMatch())
                 continue;
             // A label's mnemonic works only through the edit box it names.
-            if (auto* Label = qobject_cast<QLabel*>(Control))
+            if (auto* Label = qobject_cast<QLabel*>(Control)) {
                 EXPECT_NE(Label->buddy(), nullptr) << Caption.toStdString();
+            }
             const QString Key = Match.captured(1).toLower();
             EXPECT_FALSE(Keys.contains(Key)) << Page->objectName().toStdString() << ": " << Caption.toStdString();
             Keys << Key;
