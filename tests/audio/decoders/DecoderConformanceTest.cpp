@@ -211,7 +211,7 @@ TEST_P(DecoderConformance, AMissingLibraryFailsWithItsMessageWhileOthersWorkAndI
 
         // A failed load is tried again at the next open.
         Binding.SetFileNames(Real);
-        EXPECT_TRUE(In->Valid()) << Binding.FileNames().front();
+        EXPECT_TRUE(In->Valid()) << Kind.Name;
         EXPECT_EQ(In->SampleRate(), 22050);
         ExpectDecodes(*In, File, Wanted);
     }
