@@ -15,10 +15,6 @@
 namespace app {
 namespace {
 
-constexpr int StrStarting = 13;
-constexpr int StrMissingFile = 14;
-constexpr int StrOpenOutput = 15;
-constexpr int StrStopped = 16;
 constexpr const char* StatusConverting = "Converter...";
 
 QString Lang(int Index) { return LangStrings()[static_cast<size_t>(Index)]; }

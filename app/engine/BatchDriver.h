@@ -28,6 +28,8 @@ class TBatchDriver : public QObject {
 
 public:
     static constexpr int TimerInterval = 500;
+    // Language strings it says things with.
+    static constexpr int StrStarting = 13, StrMissingFile = 14, StrOpenOutput = 15, StrStopped = 16;
 
     TBatchDriver(TFileListModel& Files, TcdSettings& Settings, TConversionChain& Chain, TDecoderSet& Decoders,
                  QObject* Parent = nullptr);

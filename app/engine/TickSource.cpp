@@ -17,7 +17,6 @@ void TTimerTicks::Start(TTick Tick)
 {
     if (!FTimer || FTimer->isActive())
         return;
-    QObject::disconnect(FConnection);
     FConnection = QObject::connect(FTimer, &QTimer::timeout, std::move(Tick));
     FTimer->start();
 }
@@ -26,6 +25,7 @@ void TTimerTicks::Stop()
 {
     if (FTimer)
         FTimer->stop();
+    QObject::disconnect(FConnection);
 }
 
 bool TTimerTicks::Active() const

@@ -25,7 +25,7 @@ protected:
     BatchDriverTest() : Driver(List, Settings, Chain, Decoders)
     {
         Settings.SetAutoLoad(false);
-        LoadLanguageStrings(LangStrings(), 450, ExeFolderFile("English.lng"), "Strings");
+        LoadLanguageStrings(LangStrings(), LangStringCount - 1, ExeFolderFile("English.lng"), "Strings");
         QObject::connect(&Driver, &TBatchDriver::LogLine, [this](const QString& Line) { Log << Line; });
         QObject::connect(&Driver, &TBatchDriver::MissingFile, [this](const QString& M) { Missing << M; });
         QObject::connect(&Driver, &TBatchDriver::RunFinished,
@@ -103,7 +103,7 @@ TEST_F(BatchDriverTest, AMissingFileRefusesTheRun)
     List.AddFile(QString::fromStdString(Dir.File("gone.flac")));
     QDir().mkpath(Out());
     EXPECT_FALSE(Driver.StartRun(Out()));
-    EXPECT_EQ(Missing, QStringList{LangStrings()[14]});
+    EXPECT_EQ(Missing, QStringList{LangStrings()[TBatchDriver::StrMissingFile]});
     EXPECT_TRUE(ControlsOn);
     EXPECT_FALSE(Driver.Running());
     EXPECT_FALSE(QFileInfo::exists(Out() + "/a.wav"));
@@ -147,8 +147,10 @@ TEST_F(BatchDriverTest, StopEndsTheRunAfterTheCurrentFile)
     Driver.RequestStop();
     ASSERT_TRUE(RunUntil([this] { return Stopped > 0; }));
     RunUntil([] { return false; }, 700); // a timer tick that must start nothing more
-    EXPECT_EQ(PlainLog().mid(0, 4), (QStringList{"Task Begin", LangStrings()[16], "[T]Load: " + List.Row(0).SubItems[2] +
-                                                 " [Success]", "[T]Convert to: a.wav [Success]"}));
+    EXPECT_EQ(PlainLog().mid(0, 4),
+              (QStringList{"Task Begin", LangStrings()[TBatchDriver::StrStopped],
+                           "[T]Load: " + List.Row(0).SubItems[TFileListModel::SubPath] + " [Success]",
+                           "[T]Convert to: a.wav [Success]"}));
     EXPECT_EQ(Log.size(), 4);
     EXPECT_TRUE(Finished.isEmpty());
     EXPECT_EQ(List.Row(1).ImageIndex, TFileListModel::imgPending);
@@ -185,12 +187,12 @@ TEST_F(BatchDriverTest, TwoRowsWithOneOutputBothShowTheirResult)
     const QString Other = QString::fromStdString(Dir.File("sub"));
     QDir().mkpath(Other);
     const QString Second = Other + "/same.flac";
-    QFile::copy(List.Row(0).SubItems[2], Second);
+    QFile::copy(List.Row(0).SubItems[TFileListModel::SubPath], Second);
     List.AddFile(Second);
     ASSERT_TRUE(RunAll());
     EXPECT_EQ(List.Row(0).ImageIndex, TFileListModel::imgSucceeded);
     EXPECT_EQ(List.Row(1).ImageIndex, TFileListModel::imgSucceeded);
-    EXPECT_EQ(List.Row(0).SubItems[8], List.Row(1).SubItems[8]);
+    EXPECT_EQ(List.Row(0).SubItems[TFileListModel::SubOutput], List.Row(1).SubItems[TFileListModel::SubOutput]);
 }
 
 TEST_F(BatchDriverTest, AnEmptyListFinishesAtOnce)

@@ -57,13 +57,16 @@ TEST(HotDirectory, StartChecksRefuseInTheirOrder)
     const QString Root = QString::fromStdString(Dir.Path());
     for (const char* Sub : {"in", "in/out", "inside", "log"})
         QDir().mkpath(Root + "/" + Sub);
-    EXPECT_EQ(THotDirectory::CheckFolders(Root + "/none", Root + "/none", Root + "/none"), 22);
-    EXPECT_EQ(THotDirectory::CheckFolders(Root + "/in", Root + "/none", Root + "/none"), 23);
-    EXPECT_EQ(THotDirectory::CheckFolders(Root + "/in", Root + "/inside", Root + "/none"), 24);
-    EXPECT_EQ(THotDirectory::CheckFolders(Root + "/in", Root + "/in/out", Root + "/log"), 25);
-    EXPECT_EQ(THotDirectory::CheckFolders(Root + "/in", Root + "/in", Root + "/log"), 25);
-    EXPECT_EQ(THotDirectory::CheckFolders(Root + "/IN", Root + "/in/out", Root + "/log"), 22); // no folder IN here
-    EXPECT_EQ(THotDirectory::CheckFolders(Root + "/in", Root + "/inside", Root + "/log"), 0);
+    const auto Check = [&](const char* In, const char* Out, const char* Log) {
+        return THotDirectory::CheckFolders(Root + In, Root + Out, Root + Log);
+    };
+    EXPECT_EQ(Check("/none", "/none", "/none"), THotDirectory::StrNoInput);
+    EXPECT_EQ(Check("/in", "/none", "/none"), THotDirectory::StrNoOutput);
+    EXPECT_EQ(Check("/in", "/inside", "/none"), THotDirectory::StrNoLog);
+    EXPECT_EQ(Check("/in", "/in/out", "/log"), THotDirectory::StrOutputInsideInput);
+    EXPECT_EQ(Check("/in", "/in", "/log"), THotDirectory::StrOutputInsideInput);
+    EXPECT_EQ(Check("/IN", "/in/out", "/log"), THotDirectory::StrNoInput); // no folder IN here
+    EXPECT_EQ(Check("/in", "/inside", "/log"), 0);
 }
 
 // Files the monitor lets through but no decoder reads, and files whose chain

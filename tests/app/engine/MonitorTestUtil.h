@@ -55,14 +55,21 @@ public:
             FTick = std::move(Tick);
         FActive = true;
     }
-    void Stop() override { FActive = false; }
+    void Stop() override
+    {
+        FActive = false;
+        FTick = nullptr;
+    }
     bool Active() const override { return FActive; }
 
     // Count ticks; none while stopped, as with a timer.
     void Tick(int Count = 1)
     {
-        for (int I = 0; I < Count && FActive; ++I)
-            FTick();
+        // A copy: the tick may stop its source.
+        for (int I = 0; I < Count && FActive; ++I) {
+            const TTick Call = FTick;
+            Call();
+        }
     }
 
 private:

@@ -162,7 +162,7 @@ TEST_F(LanguageTest, StringsKeepTheirLineBreaksAndAMissingFileLeavesThemEmpty)
         "KelvaroTestStrings.lng",
         "[Font]\nSize=9\n[Strings]\n11=Add a folder\n15=  All done.||Open the folder?\n20=\n26=\"quoted = kept\"\n");
     TLangStrings Table;
-    LoadLanguageStrings(Table, 450, File, "Strings");
+    LoadLanguageStrings(Table, LangStringCount - 1, File, "Strings");
     EXPECT_EQ(Table[11], "Add a folder");
     EXPECT_EQ(Table[15], "All done.\r\nOpen the folder?");
     EXPECT_EQ(Table[20], "");
@@ -170,7 +170,7 @@ TEST_F(LanguageTest, StringsKeepTheirLineBreaksAndAMissingFileLeavesThemEmpty)
     EXPECT_EQ(Table[12], "");
 
     TLangStrings Empty;
-    LoadLanguageStrings(Empty, 450, ExeFolderFile("KelvaroTestNoSuchFile.lng"), "Strings");
+    LoadLanguageStrings(Empty, LangStringCount - 1, ExeFolderFile("KelvaroTestNoSuchFile.lng"), "Strings");
     for (const QString& Entry : Empty)
         EXPECT_TRUE(Entry.isEmpty());
 }
@@ -178,7 +178,7 @@ TEST_F(LanguageTest, StringsKeepTheirLineBreaksAndAMissingFileLeavesThemEmpty)
 TEST(EnglishLanguage, TheShippedFileCarriesEveryMessageOfTheProgram)
 {
     TLangStrings Table;
-    LoadLanguageStrings(Table, 450, ExeFolderFile("English.lng"), "Strings");
+    LoadLanguageStrings(Table, LangStringCount - 1, ExeFolderFile("English.lng"), "Strings");
     for (int Index = 11; Index <= 26; ++Index)
         EXPECT_FALSE(Table[static_cast<size_t>(Index)].isEmpty()) << Index;
 }

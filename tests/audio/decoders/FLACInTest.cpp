@@ -5,7 +5,6 @@
 #include "audio/core/AuException.h"
 #include "audio/core/ByteOrder.h"
 #include "audio/decoders/FLACIn.h"
-#include "audio/decoders/FlacBinding.h"
 #include "audio/tags/TagText.h"
 
 #include <gtest/gtest.h>
@@ -227,38 +226,6 @@ TEST_F(FlacTest, CommentNamesMatchInAnyCaseAndTheFirstLineWins)
     In.Flush();
 }
 
-TEST_F(FlacTest, DamagedFilesFailCleanly)
-{
-    const std::vector<uint8_t> Good = ReadBytes(Flac);
-    std::vector<std::vector<uint8_t>> Damaged;
-    Damaged.push_back(std::vector<uint8_t>(Good.begin(), Good.begin() + Good.size() / 3)); // truncated
-    Damaged.push_back(std::vector<uint8_t>(Good.begin(), Good.begin() + 30));              // cut header
-    for (size_t Step : {size_t{97}, size_t{1009}}) {
-        std::vector<uint8_t> Flipped = Good;
-        for (size_t I = 200; I < Flipped.size(); I += Step)
-            Flipped[I] ^= 0xA5;
-        Damaged.push_back(Flipped);
-    }
-    const std::string Text = "This is not a FLAC file at all.\n";
-    Damaged.emplace_back(Text.begin(), Text.end());
-    Damaged.emplace_back();
-    for (size_t I = 0; I < Damaged.size(); ++I) {
-        const std::string Name = Dir.File("bad" + std::to_string(I) + ".flac");
-        WriteBytes(Name, Damaged[I]);
-        TFLACIn In;
-        In.SetFileName(Name);
-        if (!In.Valid())
-            continue;
-        try {
-            In.Init();
-            PullAll(In);
-        } catch (const EAuException& E) {
-            EXPECT_STRNE(E.what(), "") << I;
-        }
-        In.Flush();
-    }
-}
-
 TEST(FlacWild, FilesFromTheWildDecodeAsTheReferenceDecoderDoes)
 {
     TTempDir Dir;
@@ -286,30 +253,4 @@ TEST(FlacWild, FilesFromTheWildDecodeAsTheReferenceDecoderDoes)
             EXPECT_EQ(Ours, ReadBytes(Raw)) << Name;
         }
     }
-}
-
-TEST(FlacBinding, AMissingLibraryFailsWithItsMessageAndIsPickedUpLater)
-{
-    TTempDir Dir;
-    const std::string Flac = Dir.File("a.flac");
-    Shell("flac -s -f -o " + Quote(Flac) + " " + Quote(FixturesDir() + "/tone-8000-8-1.wav"));
-    TFlacBinding& Library = FlacLibrary();
-    const std::vector<std::string> Real = Library.FileNames();
-    Library.Forget();
-    Library.SetFileNames({Dir.File("no-such-libFLAC.so")});
-
-    TFLACIn In;
-    In.SetFileName(Flac);
-    EXPECT_FALSE(In.Valid());
-    try {
-        In.Init();
-        ADD_FAILURE() << "opened without its library";
-    } catch (const EAuException& E) {
-        EXPECT_STREQ(E.what(), "libFLAC.dll library could not be loaded.");
-    }
-    In.Flush();
-
-    Library.SetFileNames(Real);
-    EXPECT_TRUE(In.Valid());
-    EXPECT_EQ(In.SampleRate(), 8000);
 }

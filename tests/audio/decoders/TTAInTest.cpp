@@ -24,19 +24,6 @@ using namespace autest;
 
 namespace {
 
-struct TTtaCase {
-    const char* Name;
-    const char* Source; // fixture WAV
-    int Rate, Bits, Channels;
-};
-
-const TTtaCase TtaCases[] = {
-    {"mono8", "tone-8000-8-1.wav", 8000, 8, 1},
-    {"mono16", "tone-22050-16-1.wav", 22050, 16, 1},
-    {"stereo16", "tone-44100-16-2.wav", 44100, 16, 2},
-    {"stereo24", "tone-48000-24-2.wav", 48000, 24, 2},
-};
-
 std::string MakeTta(const TTempDir& Dir, const std::string& Wav, const std::string& Name)
 {
     const std::string Tta = Dir.File(Name + ".tta");
@@ -44,35 +31,7 @@ std::string MakeTta(const TTempDir& Dir, const std::string& Wav, const std::stri
     return Tta;
 }
 
-class TtaDecode : public ::testing::TestWithParam<TTtaCase> {};
-
 } // namespace
-
-TEST_P(TtaDecode, GivesExactlyTheSourceSamples)
-{
-    const TTtaCase& Case = GetParam();
-    TTempDir Dir;
-    const std::string Wav = FixturesDir() + "/" + Case.Source;
-    const std::string Tta = MakeTta(Dir, Wav, Case.Name);
-    const std::vector<uint8_t> Expected = WavData(Wav);
-    const int Frame = Case.Bits / 8 * Case.Channels;
-
-    TTTAIn In;
-    In.SetFileName(Tta);
-    ASSERT_TRUE(In.Valid());
-    EXPECT_EQ(In.SampleRate(), Case.Rate);
-    EXPECT_EQ(In.BitsPerSample(), Case.Bits);
-    EXPECT_EQ(In.Channels(), Case.Channels);
-    EXPECT_EQ(In.TotalSamples(), static_cast<int64_t>(Expected.size()) / Frame);
-    In.Init();
-    EXPECT_EQ(In.Size(), static_cast<int64_t>(Expected.size()));
-    // Pieces that split frames and blocks: the rest of each block waits for the next call.
-    EXPECT_EQ(PullAll(In, 1000 * Frame + 1), Expected);
-    In.Flush();
-}
-
-INSTANTIATE_TEST_SUITE_P(Depths, TtaDecode, ::testing::ValuesIn(TtaCases),
-                         [](const auto& Info) { return std::string(Info.param.Name); });
 
 class TtaTest : public ::testing::Test {
 protected:
@@ -242,17 +201,6 @@ TEST(TtaDecoder, ChecksItsHandleAndTheComponentBeforeEveryCall)
     ::close(Handle);
 }
 
-TEST(TtaLibrary, MissingGivesItsMessageWhileOthersWorkAndIsFoundOnceItIsBack)
-{
-    TTempDir Dir;
-    const std::string Tta = MakeTta(Dir, FixturesDir() + "/tone-8000-8-1.wav", "mono8");
-    TLibraryAway Away(TTALibLibrary(), "libkelvaro-ttalib.so", Dir);
-    TTTAIn In;
-    TMACIn Ape;
-    ExpectMissingThenFound(Away, "TTALib.dll library could not be loaded.", In, Tta, Ape,
-                           FixturesDir() + "/tone-8000-8-1.ape", WavData(FixturesDir() + "/tone-8000-8-1.wav"));
-}
-
 TEST(TtaWild, RealFilesDecodeAsFFmpegDecodesThemAndReadTheirTags)
 {
     TTempDir Dir;
@@ -267,25 +215,4 @@ TEST(TtaWild, RealFilesDecodeAsFFmpegDecodesThemAndReadTheirTags)
     EXPECT_EQ(In.Id3v1Tags().Title(), "TestTitle");
     EXPECT_EQ(In.Id3v1Tags().Artist(), "TestArtist");
     EXPECT_EQ(In.Id3v1Tags().Album(), "TestAlbum");
-}
-
-TEST(TtaWild, DamagedFilesFailCleanly)
-{
-    TTempDir Dir;
-    const std::string Source = MakeTta(Dir, FixturesDir() + "/tone-22050-16-1.wav", "mono16");
-    const std::vector<uint8_t> Bytes = ReadBytes(Source);
-    int Index = 0;
-    // Most changes go to the header and seek table, where sizes come from.
-    for (const std::vector<uint8_t>& Copy : Damaged(Bytes, 150, 64)) {
-        const std::string File = Dir.File("damaged" + std::to_string(Index++) + ".tta");
-        WriteBytes(File, Copy);
-        TTTAIn In;
-        OpenAndPull(In, File);
-    }
-    for (const std::vector<uint8_t>& Copy : Damaged(Bytes, 50, Bytes.size())) {
-        const std::string File = Dir.File("damaged" + std::to_string(Index++) + ".tta");
-        WriteBytes(File, Copy);
-        TTTAIn In;
-        OpenAndPull(In, File);
-    }
 }
