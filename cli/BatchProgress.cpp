@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "BatchProgress.h"
 
-#include "app/engine/FileProbe.h"
-#include "app/engine/ParallelBatch.h"
+#include "app/engine/chain/FileProbe.h"
+#include "app/engine/batch/ParallelBatch.h"
 
 #include <algorithm>
 

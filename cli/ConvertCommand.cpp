@@ -4,10 +4,10 @@
 #include "BatchProgress.h"
 #include "Console.h"
 #include "InputCollector.h"
-#include "app/engine/SignalWatcher.h"
-#include "app/engine/CdSettings.h"
-#include "app/engine/DecoderSet.h"
-#include "app/engine/ParallelBatch.h"
+#include "app/engine/system/SignalWatcher.h"
+#include "app/engine/settings/CdSettings.h"
+#include "app/engine/chain/DecoderSet.h"
+#include "app/engine/batch/ParallelBatch.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "InfoCommand.h"
 
-#include "app/engine/FileProbe.h"
+#include "app/engine/chain/FileProbe.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

@@ -2,8 +2,8 @@
 #include "InputCollector.h"
 
 #include "Console.h"
-#include "app/engine/DecoderSet.h"
-#include "app/engine/PathUtils.h"
+#include "app/engine/chain/DecoderSet.h"
+#include "app/engine/system/PathUtils.h"
 
 #include <QDir>
 #include <QFileInfo>

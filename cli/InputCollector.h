@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "app/engine/ParallelBatch.h"
+#include "app/engine/batch/ParallelBatch.h"
 
 #include <QList>
 #include <QSet>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PlayCommand.h"
 
-#include "app/engine/SignalWatcher.h"
-#include "app/engine/DecoderSet.h"
-#include "app/engine/Language.h"
+#include "app/engine/system/SignalWatcher.h"
+#include "app/engine/chain/DecoderSet.h"
+#include "app/engine/settings/Language.h"
 #include "audio/playback/DXAudioOut.h"
 
 #include <QCoreApplication>

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "WatchCommand.h"
 
-#include "app/engine/SignalWatcher.h"
-#include "app/engine/CdSettings.h"
-#include "app/engine/ConversionChain.h"
-#include "app/engine/HotDirectory.h"
-#include "app/engine/Language.h"
+#include "app/engine/system/SignalWatcher.h"
+#include "app/engine/settings/CdSettings.h"
+#include "app/engine/chain/ConversionChain.h"
+#include "app/engine/hotdir/HotDirectory.h"
+#include "app/engine/settings/Language.h"
 
 #include <QCoreApplication>
 #include <QTimer>

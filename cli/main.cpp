@@ -4,10 +4,10 @@
 #include "ConvertCommand.h"
 #include "InfoCommand.h"
 #include "PlayCommand.h"
-#include "app/engine/SignalWatcher.h"
+#include "app/engine/system/SignalWatcher.h"
 #include "WatchCommand.h"
-#include "app/engine/Language.h"
-#include "app/engine/SynchronizePump.h"
+#include "app/engine/settings/Language.h"
+#include "app/engine/system/SynchronizePump.h"
 
 #include <QCoreApplication>
 #include <QStringList>

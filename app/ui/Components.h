@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "app/engine/BatchDriver.h"
-#include "app/engine/ConversionChain.h"
-#include "app/engine/DecoderSet.h"
-#include "app/engine/FileListModel.h"
-#include "app/engine/HotDirectory.h"
+#include "app/engine/batch/BatchDriver.h"
+#include "app/engine/chain/ConversionChain.h"
+#include "app/engine/chain/DecoderSet.h"
+#include "app/engine/batch/FileListModel.h"
+#include "app/engine/hotdir/HotDirectory.h"
 #include "audio/playback/DXAudioOut.h"
 
 namespace app {

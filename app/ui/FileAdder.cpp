@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FileAdder.h"
 
-#include "app/engine/AppTitle.h"
-#include "app/engine/FileProbe.h"
+#include "app/engine/settings/AppTitle.h"
+#include "app/engine/chain/FileProbe.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "app/engine/FileListModel.h"
+#include "app/engine/batch/FileListModel.h"
 
 #include <QObject>
 #include <QStringList>

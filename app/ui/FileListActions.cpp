@@ -8,9 +8,9 @@
 #include "FileListView.h"
 #include "PreviewControl.h"
 #include "Shell.h"
-#include "app/engine/DecoderSet.h"
-#include "app/engine/Language.h"
-#include "app/engine/PathUtils.h"
+#include "app/engine/chain/DecoderSet.h"
+#include "app/engine/settings/Language.h"
+#include "app/engine/system/PathUtils.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FileListIcons.h"
 
-#include "app/engine/FileListModel.h"
+#include "app/engine/batch/FileListModel.h"
 
 // The pictures live in the library's resources, which a static library must
 // register itself.

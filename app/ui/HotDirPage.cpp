@@ -4,9 +4,9 @@
 #include "Components.h"
 #include "Dialogs.h"
 #include "Shell.h"
-#include "app/engine/CdSettings.h"
-#include "app/engine/Language.h"
-#include "app/engine/PathUtils.h"
+#include "app/engine/settings/CdSettings.h"
+#include "app/engine/settings/Language.h"
+#include "app/engine/system/PathUtils.h"
 
 #include <QCheckBox>
 #include <QFile>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "LanguageApply.h"
 
-#include "app/engine/IniFile.h"
-#include "app/engine/PathUtils.h"
+#include "app/engine/settings/IniFile.h"
+#include "app/engine/system/PathUtils.h"
 
 #include <QApplication>
 #include <QComboBox>

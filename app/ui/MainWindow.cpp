@@ -7,8 +7,8 @@
 #include "ModePage.h"
 #include "OptionDialog.h"
 #include "Shell.h"
-#include "app/engine/AppTitle.h"
-#include "app/engine/PathUtils.h"
+#include "app/engine/settings/AppTitle.h"
+#include "app/engine/system/PathUtils.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>

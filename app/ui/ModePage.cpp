@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ModePage.h"
 
-#include "app/engine/AppTitle.h"
+#include "app/engine/settings/AppTitle.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>

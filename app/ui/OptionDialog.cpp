@@ -2,7 +2,7 @@
 #include "OptionDialog.h"
 
 #include "LanguageApply.h"
-#include "app/engine/CdSettings.h"
+#include "app/engine/settings/CdSettings.h"
 
 #include <QComboBox>
 #include <QGridLayout>

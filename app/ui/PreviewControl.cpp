@@ -4,7 +4,7 @@
 #include "ActionButton.h"
 #include "BatchStatusBar.h"
 #include "Components.h"
-#include "app/engine/Language.h"
+#include "app/engine/settings/Language.h"
 
 #include <QAction>
 #include <QFileInfo>

@@ -4,10 +4,10 @@
 #include "Dialogs.h"
 #include "MainWindow.h"
 #include "SingleInstance.h"
-#include "app/engine/AppTitle.h"
-#include "app/engine/CdSettings.h"
-#include "app/engine/Language.h"
-#include "app/engine/SignalWatcher.h"
+#include "app/engine/settings/AppTitle.h"
+#include "app/engine/settings/CdSettings.h"
+#include "app/engine/settings/Language.h"
+#include "app/engine/system/SignalWatcher.h"
 
 #include <QApplication>
 #include <QSystemTrayIcon>

@@ -7,8 +7,8 @@
 #include "Dialogs.h"
 #include "LogPanel.h"
 #include "Shell.h"
-#include "app/engine/CdSettings.h"
-#include "app/engine/Language.h"
+#include "app/engine/settings/CdSettings.h"
+#include "app/engine/settings/Language.h"
 
 #include <QAction>
 #include <QApplication>

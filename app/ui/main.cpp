@@ -3,9 +3,9 @@
 #include "Dialogs.h"
 #include "Program.h"
 #include "Shell.h"
-#include "app/engine/AppTitle.h"
-#include "app/engine/SignalWatcher.h"
-#include "app/engine/SynchronizePump.h"
+#include "app/engine/settings/AppTitle.h"
+#include "app/engine/system/SignalWatcher.h"
+#include "app/engine/system/SynchronizePump.h"
 
 #include <QApplication>
 #include <cstdio>

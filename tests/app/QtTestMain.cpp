@@ -2,7 +2,7 @@
 // The main() of the application tests: a Qt application object, the audio
 // library's user-interface calls serviced by its event loop, and a settings file
 // of the tests' own, so that no test reads or writes the user's settings.
-#include "app/engine/SynchronizePump.h"
+#include "app/engine/system/SynchronizePump.h"
 
 #include <QCoreApplication>
 #include <QDir>

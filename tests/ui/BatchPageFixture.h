@@ -8,9 +8,9 @@
 #include "app/QtTestUtil.h"
 #include "support/TestUtil.h"
 
-#include "app/engine/CdSettings.h"
-#include "app/engine/Language.h"
-#include "app/engine/PathUtils.h"
+#include "app/engine/settings/CdSettings.h"
+#include "app/engine/settings/Language.h"
+#include "app/engine/system/PathUtils.h"
 #include "app/ui/BatchPage.h"
 #include "app/ui/BatchStatusBar.h"
 #include "app/ui/Components.h"

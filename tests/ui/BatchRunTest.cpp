@@ -2,7 +2,7 @@
 // Conversion runs started, watched and stopped in the window.
 #include "BatchPageFixture.h"
 
-#include "app/engine/FileProbe.h"
+#include "app/engine/chain/FileProbe.h"
 #include "app/ui/FileListIcons.h"
 
 #include <QApplication>

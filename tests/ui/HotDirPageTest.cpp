@@ -2,14 +2,14 @@
 // The hot directory page on real folders and real time: what start refuses and
 // where it puts the focus, the folder choices, the settings it keeps, and a
 // folder watched for real while a copied file converts.
-#include "app/engine/MonitorTestUtil.h"
+#include "app/engine/monitor/MonitorTestUtil.h"
 #include "support/TestUtil.h"
 #include "ui/FakeDesktop.h"
 
-#include "app/engine/CdSettings.h"
-#include "app/engine/HotDirectory.h"
-#include "app/engine/Language.h"
-#include "app/engine/PathUtils.h"
+#include "app/engine/settings/CdSettings.h"
+#include "app/engine/hotdir/HotDirectory.h"
+#include "app/engine/settings/Language.h"
+#include "app/engine/system/PathUtils.h"
 #include "app/ui/Components.h"
 #include "app/ui/HotDirPage.h"
 

@@ -3,9 +3,9 @@
 // mouse and by keyboard, the buttons that open documents, the notification
 // area and its absence, and closing.
 #include "FakeDesktop.h"
-#include "app/engine/AppTitle.h"
-#include "app/engine/CdSettings.h"
-#include "app/engine/PathUtils.h"
+#include "app/engine/settings/AppTitle.h"
+#include "app/engine/settings/CdSettings.h"
+#include "app/engine/system/PathUtils.h"
 #include "app/ui/BatchPage.h"
 #include "app/ui/HotDirPage.h"
 #include "app/ui/MainWindow.h"

@@ -3,7 +3,7 @@
 // Cancel leave in the settings, and how it reads to a keyboard and a screen
 // reader.
 #include "app/ui/OptionDialog.h"
-#include "app/engine/CdSettings.h"
+#include "app/engine/settings/CdSettings.h"
 #include "support/TestUtil.h"
 
 #include <QAccessible>

@@ -3,10 +3,10 @@
 // settings file the program leaves behind, in this process and as the real
 // `kelvaro` started by a user or a session manager.
 #include "FakeDesktop.h"
-#include "app/engine/AppTitle.h"
-#include "app/engine/BaseSettings.h"
-#include "app/engine/Language.h"
-#include "app/engine/PathUtils.h"
+#include "app/engine/settings/AppTitle.h"
+#include "app/engine/settings/BaseSettings.h"
+#include "app/engine/settings/Language.h"
+#include "app/engine/system/PathUtils.h"
 #include "app/ui/MainWindow.h"
 #include "app/ui/Program.h"
 #include "app/ui/SingleInstance.h"

@@ -2,7 +2,7 @@
 // The main() of the window's tests: a widget application on the offscreen
 // platform, the audio library's user-interface calls serviced by its event loop,
 // and a settings file of the tests' own.
-#include "app/engine/SynchronizePump.h"
+#include "app/engine/system/SynchronizePump.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

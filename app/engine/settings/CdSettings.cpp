@@ -2,7 +2,7 @@
 #include "CdSettings.h"
 
 #include "AppTitle.h"
-#include "PathUtils.h"
+#include "app/engine/system/PathUtils.h"
 #include <QFileInfo>
 #include <QStandardPaths>
 

@@ -2,9 +2,9 @@
 #pragma once
 
 #include "app/QtTestUtil.h"
-#include "app/engine/DirectoryMonitor.h"
-#include "app/engine/ReadyQueue.h"
-#include "app/engine/TickSource.h"
+#include "app/engine/monitor/DirectoryMonitor.h"
+#include "app/engine/monitor/ReadyQueue.h"
+#include "app/engine/monitor/TickSource.h"
 
 #include <QByteArray>
 #include <QFile>

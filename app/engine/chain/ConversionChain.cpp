@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ConversionChain.h"
 
-#include "CdSettings.h"
+#include "app/engine/settings/CdSettings.h"
 #include "audio/core/AuException.h"
 #include "audio/core/AuFileIn.h"
 #include "audio/wave/WaveOut.h"

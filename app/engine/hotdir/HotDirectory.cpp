@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "HotDirectory.h"
 
-#include "CdSettings.h"
-#include "ConversionChain.h"
-#include "PathUtils.h"
+#include "app/engine/settings/CdSettings.h"
+#include "app/engine/chain/ConversionChain.h"
+#include "app/engine/system/PathUtils.h"
 
 #include <QDate>
 #include <QDir>

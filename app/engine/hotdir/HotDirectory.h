@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "DecoderSet.h"
-#include "DirectoryMonitor.h"
+#include "app/engine/chain/DecoderSet.h"
+#include "app/engine/monitor/DirectoryMonitor.h"
 #include "audio/wave/WaveOut.h"
 
 #include <QObject>

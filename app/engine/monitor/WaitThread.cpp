@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "WaitThread.h"
 
-#include "PathUtils.h"
+#include "app/engine/system/PathUtils.h"
 #include "ReadyQueue.h"
 #include "WriterCheck.h"
 #include "audio/core/AuException.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FileListModel.h"
 
-#include "FileProbe.h"
+#include "app/engine/chain/FileProbe.h"
 
 #include <QFileInfo>
 #include <QSet>

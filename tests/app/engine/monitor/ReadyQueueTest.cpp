@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "MonitorTestUtil.h"
-#include "app/engine/DirectoryMonitor.h"
-#include "app/engine/ReadyQueue.h"
+#include "app/engine/monitor/DirectoryMonitor.h"
+#include "app/engine/monitor/ReadyQueue.h"
 
 #include <gtest/gtest.h>
 

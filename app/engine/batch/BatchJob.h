@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "ConversionChain.h"
-#include "DecoderSet.h"
+#include "app/engine/chain/ConversionChain.h"
+#include "app/engine/chain/DecoderSet.h"
 #include "audio/wave/WaveOut.h"
 
 #include <QString>

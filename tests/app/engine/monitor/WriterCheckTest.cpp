@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "MonitorTestUtil.h"
 #include "support/TestUtil.h"
-#include "app/engine/WriterCheck.h"
+#include "app/engine/monitor/WriterCheck.h"
 
 #include <QProcess>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FolderWatch.h"
 
-#include "PathUtils.h"
+#include "app/engine/system/PathUtils.h"
 #include "audio/core/AuException.h"
 
 #include <QFile>

@@ -2,12 +2,12 @@
 #include "BatchDriver.h"
 
 #include "BatchLog.h"
-#include "CdSettings.h"
-#include "ConversionChain.h"
-#include "DecoderSet.h"
+#include "app/engine/settings/CdSettings.h"
+#include "app/engine/chain/ConversionChain.h"
+#include "app/engine/chain/DecoderSet.h"
 #include "FileListModel.h"
-#include "Language.h"
-#include "PathUtils.h"
+#include "app/engine/settings/Language.h"
+#include "app/engine/system/PathUtils.h"
 #include "audio/core/AuException.h"
 
 #include <QFileInfo>

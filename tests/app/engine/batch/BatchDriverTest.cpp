@@ -2,13 +2,13 @@
 #include "app/QtTestUtil.h"
 #include "support/TestUtil.h"
 
-#include "app/engine/BatchDriver.h"
-#include "app/engine/CdSettings.h"
-#include "app/engine/ConversionChain.h"
-#include "app/engine/DecoderSet.h"
-#include "app/engine/FileListModel.h"
-#include "app/engine/Language.h"
-#include "app/engine/PathUtils.h"
+#include "app/engine/batch/BatchDriver.h"
+#include "app/engine/settings/CdSettings.h"
+#include "app/engine/chain/ConversionChain.h"
+#include "app/engine/chain/DecoderSet.h"
+#include "app/engine/batch/FileListModel.h"
+#include "app/engine/settings/Language.h"
+#include "app/engine/system/PathUtils.h"
 
 #include <QDir>
 #include <QRegularExpression>

@@ -2,7 +2,7 @@
 #include "DirectoryMonitor.h"
 
 #include "FolderWatch.h"
-#include "PathUtils.h"
+#include "app/engine/system/PathUtils.h"
 #include "ReadyQueue.h"
 #include "WaitThread.h"
 #include "audio/core/AuException.h"

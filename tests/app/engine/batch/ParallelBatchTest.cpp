@@ -3,8 +3,8 @@
 #include "app/QtTestUtil.h"
 #include "support/TestUtil.h"
 
-#include "app/engine/CdSettings.h"
-#include "app/engine/ParallelBatch.h"
+#include "app/engine/settings/CdSettings.h"
+#include "app/engine/batch/ParallelBatch.h"
 
 #include <QDir>
 #include <QRegularExpression>

@@ -2,7 +2,7 @@
 #include "Language.h"
 
 #include "IniFile.h"
-#include "PathUtils.h"
+#include "app/engine/system/PathUtils.h"
 
 #include <QFileInfo>
 #include <QSettings>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "DecoderSet.h"
 
-#include "PathUtils.h"
+#include "app/engine/system/PathUtils.h"
 #include "audio/decoders/FLACIn.h"
 #include "audio/decoders/MACIn.h"
 #include "audio/decoders/MP3In.h"

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "MonitorTestUtil.h"
 #include "support/TestUtil.h"
-#include "app/engine/DirectoryMonitor.h"
-#include "app/engine/FolderWatch.h"
-#include "app/engine/ReadyQueue.h"
-#include "app/engine/WaitThread.h"
+#include "app/engine/monitor/DirectoryMonitor.h"
+#include "app/engine/monitor/FolderWatch.h"
+#include "app/engine/monitor/ReadyQueue.h"
+#include "app/engine/monitor/WaitThread.h"
 #include "audio/core/AuException.h"
 
 #include <QDir>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/engine/PathUtils.h"
+#include "app/engine/system/PathUtils.h"
 
 #include <gtest/gtest.h>
 

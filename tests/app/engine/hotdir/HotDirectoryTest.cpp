@@ -2,9 +2,9 @@
 #include "app/QtTestUtil.h"
 #include "support/TestUtil.h"
 
-#include "app/engine/CdSettings.h"
-#include "app/engine/ConversionChain.h"
-#include "app/engine/HotDirectory.h"
+#include "app/engine/settings/CdSettings.h"
+#include "app/engine/chain/ConversionChain.h"
+#include "app/engine/hotdir/HotDirectory.h"
 
 #include <QDate>
 #include <QDir>

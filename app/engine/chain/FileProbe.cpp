@@ -2,7 +2,7 @@
 #include "FileProbe.h"
 
 #include "DecoderSet.h"
-#include "PathUtils.h"
+#include "app/engine/system/PathUtils.h"
 #include "TagJson.h"
 #include "audio/core/Rounding.h"
 #include "audio/decoders/MACIn.h"

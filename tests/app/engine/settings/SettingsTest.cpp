@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/engine/CdSettings.h"
-#include "app/engine/Language.h"
-#include "app/engine/PathUtils.h"
+#include "app/engine/settings/CdSettings.h"
+#include "app/engine/settings/Language.h"
+#include "app/engine/system/PathUtils.h"
 
 #include <QFile>
 #include <QSettings>

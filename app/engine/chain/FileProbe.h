@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "FileListModel.h"
+#include "app/engine/batch/FileListModel.h"
 
 #include <QJsonObject>
 #include <QString>

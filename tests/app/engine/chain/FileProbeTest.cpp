@@ -3,7 +3,7 @@
 #include "support/PeerProbe.h"
 #include "support/TestUtil.h"
 
-#include "app/engine/FileProbe.h"
+#include "app/engine/chain/FileProbe.h"
 
 #include <QLocale>
 #include <gtest/gtest.h>
