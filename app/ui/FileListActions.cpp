@@ -210,7 +210,6 @@ void TFileListActions::AddDroppedFiles(const QStringList& Paths)
 
 void TFileListActions::OnImportList()
 {
-    TWaitCursor Wait;
     const QStringList Chosen = FDialogs.OpenFiles(FWindow, TextFilter, false);
     if (Chosen.isEmpty())
         return;
@@ -219,6 +218,8 @@ void TFileListActions::OnImportList()
         FDialogs.Message(FWindow, QMessageBox::Warning, LangStrings()[StrNoListFile], QMessageBox::Ok);
         return;
     }
+    // The hourglass while the list is read and probed, not over the dialogs.
+    TWaitCursor Wait;
     QStringList Files;
     if (List.open(QIODevice::ReadOnly | QIODevice::Text)) {
         for (const QString& Line : QString::fromUtf8(List.readAll()).split(QLatin1Char('\n')))

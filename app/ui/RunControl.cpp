@@ -73,15 +73,14 @@ void TRunControl::ShowConvertButton(bool Shown)
 
 void TRunControl::OnConvert()
 {
-    SetBusyCursor(true);
     QString Start = FComponents.Settings.SavePath();
     if (!QFileInfo(Start).isDir())
         Start.clear();
     const QString Folder = FDialogs.BrowseForFolder(FWindow, LangStrings()[StrOutputFolder], Start);
-    if (Folder.isEmpty()) {
-        SetBusyCursor(false);
+    if (Folder.isEmpty())
         return;
-    }
+    // The hourglass from here to the end of the run, not over the folder browser.
+    SetBusyCursor(true);
     FLog.ShowLog(true);
     FComponents.Batch.StartRun(Folder);
 }

@@ -65,6 +65,12 @@ TEST_F(BatchPreviewTest, PlayOverThreeSelectedRowsEndsWithTheLastPlaying)
     Select({0, 1, 2});
     Preview().Play()->trigger();
     ASSERT_TRUE(PlaysSoon("c.wma"));
+    // With a gap in the selection it is still the last selected row, not the
+    // one as many rows below the first.
+    Select({0, 2});
+    Preview().Play()->trigger();
+    ASSERT_TRUE(PlaysSoon("c.wma"));
+    EXPECT_FALSE(Preview().Plays(Path("b.wma")));
 }
 
 TEST_F(BatchPreviewTest, StopEmptiesThePanelReturnsTheBarAndStartsNoOtherRow)

@@ -123,6 +123,9 @@ TEST_F(BatchRunTest, AWholeRunWritesWhatTheCommandLineToolWrites)
     EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
     EXPECT_TRUE(Child("pnlLog")->isVisible());
     EXPECT_EQ(Child<QPushButton>("btnOpenLog")->text(), "Hide log...");
+    // Rows do not move under a run: a drop meanwhile adds nothing.
+    Page->AddDroppedFiles({Wma("late.wma")});
+    EXPECT_EQ(Files().Count(), 8);
     bool SawPercent = false, SawConverting = false;
     ASSERT_TRUE(autest::RunUntil(
         [&] {
