@@ -105,8 +105,9 @@ def finished_batch(app, frame, program_folder, work, output):
     browser = wait_for("the output folder browser", lambda: dialog(app, pyatspi.ROLE_DIALOG))
     # The browser opens at the settings' output folder.
     press(wait_for("the browser's Choose", lambda: showing(browser, "Choose", pyatspi.ROLE_PUSH_BUTTON)))
+    # Cancel leaves the file manager closed; OK would show the last WAV file in it.
     question = wait_for("the question at the end of the run", lambda: dialog(app, name=TITLE), RUN_TIMEOUT)
-    press(showing(question, "Cancel", pyatspi.ROLE_PUSH_BUTTON))
+    press(wait_for("the question's Cancel", lambda: showing(question, "Cancel", pyatspi.ROLE_PUSH_BUTTON)))
     wait_for("the question answered", lambda: dialog(app) is None)
 
     written = sorted(path.name for path in output.glob("*.wav"))
