@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Takes the README's pictures of the window: starts the built kelvaro on a
-# private virtual desktop, walks its pages by their buttons' accessible names
-# and photographs each (and the Option dialog) into docs/screenshots/.
-# Needs Xvfb, dbus, at-spi2-core, python3-pyatspi and ImageMagick (scripts/packages.txt).
+# private virtual desktop, walks its pages by their controls' accessible names,
+# runs a batch conversion and a hot directory watch over files it makes, and
+# photographs each page (and the Option dialog) into docs/screenshots/.
+# Needs Xvfb, dbus, at-spi2-core, python3-pyatspi, ImageMagick and ffmpeg (scripts/packages.txt).
 # Usage: docs/take-screenshots.sh [KELVARO]   (default build/bin/kelvaro)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)

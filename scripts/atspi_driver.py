@@ -55,3 +55,10 @@ def press(node):
 def main_window(pid):
     app = wait_for("the program on the accessibility bus", lambda: application(pid))
     return app, wait_for("the main window", lambda: showing(app, TITLE, pyatspi.ROLE_FRAME))
+
+
+def set_text(node, text):
+    """Replaces the text of an edit box, as typing would."""
+    if not node.queryEditableText().setTextContents(text):
+        sys.exit(f"FAIL: {node.name} refuses text")
+    wait_for(f'"{text}" in {node.name}', lambda: node.queryText().getText(0, -1) == text)
