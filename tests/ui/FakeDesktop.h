@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "app/ui/Dialogs.h"
-#include "app/ui/Shell.h"
+#include "app/ui/desktop/Dialogs.h"
+#include "app/ui/desktop/Shell.h"
 
 #include <QStringList>
 #include <deque>

@@ -3,7 +3,7 @@
 #include "BatchPageFixture.h"
 
 #include "app/engine/chain/FileProbe.h"
-#include "app/ui/FileListIcons.h"
+#include "app/ui/batch/FileListIcons.h"
 
 #include <QApplication>
 #include <QProgressBar>

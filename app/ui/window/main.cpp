@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // kelvaro: the converter's desktop window.
-#include "Dialogs.h"
+#include "app/ui/desktop/Dialogs.h"
 #include "Program.h"
-#include "Shell.h"
+#include "app/ui/desktop/Shell.h"
 #include "app/engine/settings/AppTitle.h"
 #include "app/engine/system/SignalWatcher.h"
 #include "app/engine/system/SynchronizePump.h"

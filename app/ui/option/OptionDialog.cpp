@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "OptionDialog.h"
 
-#include "LanguageApply.h"
+#include "app/ui/language/LanguageApply.h"
 #include "app/engine/settings/CdSettings.h"
 
 #include <QComboBox>

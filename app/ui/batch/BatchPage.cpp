@@ -3,7 +3,7 @@
 
 #include "ActionButton.h"
 #include "BatchStatusBar.h"
-#include "Components.h"
+#include "app/ui/window/Components.h"
 #include "FileAdder.h"
 #include "FileListActions.h"
 #include "FileListIcons.h"

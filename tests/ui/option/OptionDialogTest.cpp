@@ -2,7 +2,7 @@
 // The Option dialog: what it shows for the stored output format, what OK and
 // Cancel leave in the settings, and how it reads to a keyboard and a screen
 // reader.
-#include "app/ui/OptionDialog.h"
+#include "app/ui/option/OptionDialog.h"
 #include "app/engine/settings/CdSettings.h"
 #include "support/TestUtil.h"
 

@@ -2,14 +2,14 @@
 // The main window as a user meets it: the first page, moving between pages by
 // mouse and by keyboard, the buttons that open documents, the notification
 // area and its absence, and closing.
-#include "FakeDesktop.h"
+#include "ui/FakeDesktop.h"
 #include "app/engine/settings/AppTitle.h"
 #include "app/engine/settings/CdSettings.h"
 #include "app/engine/system/PathUtils.h"
-#include "app/ui/BatchPage.h"
-#include "app/ui/HotDirPage.h"
-#include "app/ui/MainWindow.h"
-#include "app/ui/ModePage.h"
+#include "app/ui/batch/BatchPage.h"
+#include "app/ui/hotdir/HotDirPage.h"
+#include "app/ui/window/MainWindow.h"
+#include "app/ui/window/ModePage.h"
 
 #include <QAbstractButton>
 #include <QAccessible>

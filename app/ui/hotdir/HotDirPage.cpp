@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "HotDirPage.h"
 
-#include "Components.h"
-#include "Dialogs.h"
-#include "Shell.h"
+#include "app/ui/window/Components.h"
+#include "app/ui/desktop/Dialogs.h"
+#include "app/ui/desktop/Shell.h"
 #include "app/engine/settings/CdSettings.h"
 #include "app/engine/settings/Language.h"
 #include "app/engine/system/PathUtils.h"

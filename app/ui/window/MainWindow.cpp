@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "MainWindow.h"
 
-#include "BatchPage.h"
-#include "HotDirPage.h"
-#include "LanguageApply.h"
+#include "app/ui/batch/BatchPage.h"
+#include "app/ui/hotdir/HotDirPage.h"
+#include "app/ui/language/LanguageApply.h"
 #include "ModePage.h"
-#include "OptionDialog.h"
-#include "Shell.h"
+#include "app/ui/option/OptionDialog.h"
+#include "app/ui/desktop/Shell.h"
 #include "app/engine/settings/AppTitle.h"
 #include "app/engine/system/PathUtils.h"
 

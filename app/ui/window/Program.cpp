@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Program.h"
 
-#include "Dialogs.h"
+#include "app/ui/desktop/Dialogs.h"
 #include "MainWindow.h"
 #include "SingleInstance.h"
 #include "app/engine/settings/AppTitle.h"

@@ -2,14 +2,14 @@
 // Program entry: what happens before the window, one copy at a time, and the
 // settings file the program leaves behind, in this process and as the real
 // `kelvaro` started by a user or a session manager.
-#include "FakeDesktop.h"
+#include "ui/FakeDesktop.h"
 #include "app/engine/settings/AppTitle.h"
 #include "app/engine/settings/BaseSettings.h"
 #include "app/engine/settings/Language.h"
 #include "app/engine/system/PathUtils.h"
-#include "app/ui/MainWindow.h"
-#include "app/ui/Program.h"
-#include "app/ui/SingleInstance.h"
+#include "app/ui/window/MainWindow.h"
+#include "app/ui/window/Program.h"
+#include "app/ui/window/SingleInstance.h"
 
 #include <QAbstractButton>
 #include <QApplication>

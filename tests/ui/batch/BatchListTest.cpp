@@ -2,7 +2,7 @@
 // The batch list as the user fills, orders and empties it.
 #include "BatchPageFixture.h"
 
-#include "app/ui/FileAdder.h"
+#include "app/ui/batch/FileAdder.h"
 
 #include <QHeaderView>
 #include <QApplication>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The language file applied to real widgets: which lines change what, which
 // lines are ignored, and the "Font" section.
-#include "app/ui/LanguageApply.h"
+#include "app/ui/language/LanguageApply.h"
 
 #include <QApplication>
 #include <QComboBox>

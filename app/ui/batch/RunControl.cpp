@@ -3,10 +3,10 @@
 
 #include "ActionButton.h"
 #include "BatchStatusBar.h"
-#include "Components.h"
-#include "Dialogs.h"
+#include "app/ui/window/Components.h"
+#include "app/ui/desktop/Dialogs.h"
 #include "LogPanel.h"
-#include "Shell.h"
+#include "app/ui/desktop/Shell.h"
 #include "app/engine/settings/CdSettings.h"
 #include "app/engine/settings/Language.h"
 

@@ -10,8 +10,8 @@
 #include "app/engine/hotdir/HotDirectory.h"
 #include "app/engine/settings/Language.h"
 #include "app/engine/system/PathUtils.h"
-#include "app/ui/Components.h"
-#include "app/ui/HotDirPage.h"
+#include "app/ui/window/Components.h"
+#include "app/ui/hotdir/HotDirPage.h"
 
 #include <QAccessible>
 #include <QApplication>

@@ -4,21 +4,21 @@
 // fixtures.
 #pragma once
 
-#include "FakeDesktop.h"
+#include "ui/FakeDesktop.h"
 #include "app/QtTestUtil.h"
 #include "support/TestUtil.h"
 
 #include "app/engine/settings/CdSettings.h"
 #include "app/engine/settings/Language.h"
 #include "app/engine/system/PathUtils.h"
-#include "app/ui/BatchPage.h"
-#include "app/ui/BatchStatusBar.h"
-#include "app/ui/Components.h"
-#include "app/ui/FileListActions.h"
-#include "app/ui/FileListView.h"
-#include "app/ui/LogPanel.h"
-#include "app/ui/PreviewControl.h"
-#include "app/ui/RunControl.h"
+#include "app/ui/batch/BatchPage.h"
+#include "app/ui/batch/BatchStatusBar.h"
+#include "app/ui/window/Components.h"
+#include "app/ui/batch/FileListActions.h"
+#include "app/ui/batch/FileListView.h"
+#include "app/ui/batch/LogPanel.h"
+#include "app/ui/batch/PreviewControl.h"
+#include "app/ui/batch/RunControl.h"
 
 #include <QAction>
 #include <QDir>
