@@ -18,7 +18,10 @@ constexpr int CaptionMargins = 16;
 } // namespace
 
 TFileListView::TFileListView(QAbstractItemModel* Model, QWidget* Parent)
-    : QTreeView(Parent), FEmptyPanel(new QWidget(viewport()))
+    // The panel is the list's sibling, not a child of its viewport: a list's
+    // accessible children are its cells only, so a screen reader would never
+    // find the panel's text and link inside it.
+    : QTreeView(Parent), FEmptyPanel(new QWidget(Parent != nullptr ? Parent : viewport()))
 {
     setObjectName(QStringLiteral("lvFiles"));
     setAccessibleName(QStringLiteral("Files"));
@@ -68,7 +71,15 @@ TFileListView::TFileListView(QAbstractItemModel* Model, QWidget* Parent)
     Layout->addWidget(Text);
     Layout->addWidget(Example);
     Layout->addStretch();
-    FEmptyPanel->setGeometry(viewport()->rect());
+    PlaceEmptyPanel();
+}
+
+void TFileListView::PlaceEmptyPanel()
+{
+    QWidget* Host = FEmptyPanel->parentWidget();
+    const QPoint TopLeft = Host == viewport() ? QPoint(0, 0) : viewport()->mapTo(Host, QPoint(0, 0));
+    FEmptyPanel->setGeometry(QRect(TopLeft, viewport()->size()));
+    FEmptyPanel->raise();
 }
 
 void TFileListView::SetEmptyPanelVisible(bool Visible)
@@ -88,7 +99,19 @@ QList<int> TFileListView::SelectedRows() const
 void TFileListView::resizeEvent(QResizeEvent* Event)
 {
     QTreeView::resizeEvent(Event);
-    FEmptyPanel->setGeometry(viewport()->rect());
+    PlaceEmptyPanel();
+}
+
+void TFileListView::moveEvent(QMoveEvent* Event)
+{
+    QTreeView::moveEvent(Event);
+    PlaceEmptyPanel();
+}
+
+void TFileListView::showEvent(QShowEvent* Event)
+{
+    QTreeView::showEvent(Event);
+    PlaceEmptyPanel();
 }
 
 } // namespace app

@@ -27,8 +27,13 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent* Event) override;
+    void moveEvent(QMoveEvent* Event) override;
+    void showEvent(QShowEvent* Event) override;
 
 private:
+    // Lays the panel over the viewport, wherever the list sits in its parent.
+    void PlaceEmptyPanel();
+
     QWidget* FEmptyPanel;
 };
 

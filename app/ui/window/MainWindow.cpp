@@ -14,6 +14,7 @@
 #include <QGuiApplication>
 #include <QIcon>
 #include <QMimeData>
+#include <QScreen>
 #include <QStackedWidget>
 #include <QTimer>
 
@@ -48,7 +49,11 @@ Tfrmsondrix::Tfrmsondrix(TcdSettings& Settings, const QString& LanguageFile, TDi
     FPages->addWidget(FBatch);
     FPages->addWidget(FHotDir);
     setCentralWidget(FPages);
-    resize(760, 560);
+    // The batch list's nine columns want about a thousand pixels; a smaller
+    // screen gets most of what it has.
+    const QSize Wanted(1080, 640);
+    const QScreen* Screen = QGuiApplication::primaryScreen();
+    resize(Screen != nullptr ? Wanted.boundedTo(Screen->availableGeometry().size() * 0.9) : Wanted);
     Connect();
     FormCreate();
 }
