@@ -2,6 +2,9 @@
 # Finding and pressing the window's controls through the accessibility bus, by
 # their accessible names, as a screen reader does. Used by the end-to-end test
 # and the screenshot script, inside scripts/private-desktop.sh.
+import contextlib
+import signal
+import subprocess
 import sys
 import time
 
@@ -62,3 +65,23 @@ def set_text(node, text):
     if not node.queryEditableText().setTextContents(text):
         sys.exit(f"FAIL: {node.name} refuses text")
     wait_for(f'"{text}" in {node.name}', lambda: node.queryText().getText(0, -1) == text)
+
+
+@contextlib.contextmanager
+def running(program_path):
+    """The program started; killed on the way out if it is still there."""
+    program = subprocess.Popen([program_path])
+    try:
+        yield program
+    finally:
+        if program.poll() is None:
+            program.kill()
+            program.wait()
+
+
+def terminate(program):
+    """Ends the program as a desktop session would; fails unless it exits with 0."""
+    program.send_signal(signal.SIGTERM)
+    status = program.wait(timeout=20)
+    if status != 0:
+        sys.exit(f"FAIL: exit status {status} after SIGTERM")

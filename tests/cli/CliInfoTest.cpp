@@ -82,12 +82,7 @@ TDescription Described(const QJsonObject& Line)
 TEST(CliInfo, BadUsageExitsWithTwoAndHelpWithZero)
 {
     TTempDir Dir;
-    for (const char* Bad : {"info", "info --json", "info --jsn x.flac", "info -x x.flac"}) {
-        const TCliResult R = Cli(Dir, Bad);
-        EXPECT_EQ(R.Status, 2) << Bad;
-        EXPECT_EQ(R.Out.rfind("kelvaro-cli: ", 0), 0u) << Bad << ": " << R.Out;
-        EXPECT_EQ(std::count(R.Out.begin(), R.Out.end(), '\n'), 1) << Bad << ": " << R.Out;
-    }
+    ExpectBadUsage(Dir, {"info", "info --json", "info --jsn x.flac", "info -x x.flac"});
     const TCliResult Help = Cli(Dir, "info --json --help");
     EXPECT_EQ(Help.Status, 0);
     EXPECT_NE(Help.Out.find("kelvaro-cli info [--json] FILE..."), std::string::npos) << Help.Out;

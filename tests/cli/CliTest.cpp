@@ -75,14 +75,9 @@ int64_t ExpectedSize(int64_t Frames, int InRate, int InBits, int InChannels, int
 TEST(Cli, UsageErrorsExitWithTwoAndAReason)
 {
     TTempDir Dir;
-    for (const char* Bad : {"", "frobnicate", "convert", "convert -b 12 x.flac", "convert -r 7999 x.flac",
-                            "convert -c quad x.flac", "convert -e mp3 x.flac", "convert -x x.flac", "convert -o",
-                            "convert -j 0 x.flac", "convert -j two x.flac", "convert x.flac -j"}) {
-        const TCliResult R = Cli(Dir, Bad);
-        EXPECT_EQ(R.Status, 2) << Bad;
-        EXPECT_EQ(R.Out.rfind("kelvaro-cli: ", 0), 0u) << Bad << ": " << R.Out;
-        EXPECT_EQ(std::count(R.Out.begin(), R.Out.end(), '\n'), 1) << Bad << ": " << R.Out;
-    }
+    ExpectBadUsage(Dir, {"", "frobnicate", "convert", "convert -b 12 x.flac", "convert -r 7999 x.flac",
+                         "convert -c quad x.flac", "convert -e mp3 x.flac", "convert -x x.flac", "convert -o",
+                         "convert -j 0 x.flac", "convert -j two x.flac", "convert x.flac -j"});
     const TCliResult Help = Cli(Dir, "--help");
     EXPECT_EQ(Help.Status, 0);
     EXPECT_NE(Help.Out.find("Usage: kelvaro-cli convert"), std::string::npos);

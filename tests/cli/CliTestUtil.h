@@ -6,8 +6,12 @@
 
 #include "audio/core/ProgramFolder.h"
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <chrono>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <thread>
 #include <vector>
@@ -29,6 +33,18 @@ inline TCliResult Cli(const TTempDir& Dir, const std::string& Arguments, const s
                                    au::ProgramFolder() + "/kelvaro-cli' " + Arguments + " 2>" + ErrorsTo,
                                &Result.Out);
     return Result;
+}
+
+// Each of the Calls is bad usage: exit status 2 and a single line of error that
+// names the program.
+inline void ExpectBadUsage(const TTempDir& Dir, std::initializer_list<const char*> Calls)
+{
+    for (const char* Bad : Calls) {
+        const TCliResult R = Cli(Dir, Bad);
+        EXPECT_EQ(R.Status, 2) << Bad;
+        EXPECT_EQ(R.Out.rfind("kelvaro-cli: ", 0), 0u) << Bad << ": " << R.Out;
+        EXPECT_EQ(std::count(R.Out.begin(), R.Out.end(), '\n'), 1) << Bad << ": " << R.Out;
+    }
 }
 
 // Polls Done every Interval milliseconds for up to Seconds; returns Done().

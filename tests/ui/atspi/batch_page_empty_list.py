@@ -4,35 +4,25 @@
 # link, and the page's buttons by their captions.
 # Run by run-atspi-test.sh on a private desktop.
 import pathlib
-import signal
-import subprocess
 import sys
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[3] / "scripts"))
 import pyatspi  # noqa: E402
-from atspi_driver import main_window, press, showing, wait_for  # noqa: E402
+from atspi_driver import main_window, press, running, showing, terminate, wait_for  # noqa: E402
 
 EMPTY_LIST = ["The list is empty. Please add some Audio file to begin ...", "Example"]
 BATCH_PAGE = ["Add", "Add Folder", "Convert To Wav", "Option", "Hot Directories Mode", "Show log..."]
 
 
 def main():
-    program = subprocess.Popen([sys.argv[1]])
-    try:
-        app, frame = main_window(program.pid)
+    with running(sys.argv[1]) as program:
+        _, frame = main_window(program.pid)
         press(showing(frame, "Next", pyatspi.ROLE_PUSH_BUTTON))
         wait_for("the batch page", lambda: showing(frame, "Next") is None)
         for name in EMPTY_LIST + BATCH_PAGE:
             wait_for(f'"{name}" on the batch page', lambda: showing(frame, name))
-        program.send_signal(signal.SIGTERM)
-        status = program.wait(timeout=20)
-        if status != 0:
-            sys.exit(f"FAIL: exit status {status} after SIGTERM")
+        terminate(program)
         print("PASS: the empty batch list and its link by accessible names")
-    finally:
-        if program.poll() is None:
-            program.kill()
-            program.wait()
 
 
 if __name__ == "__main__":

@@ -7,20 +7,17 @@
 # Run by run-atspi-test.sh on a private desktop.
 import os
 import pathlib
-import signal
-import subprocess
 import sys
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[3] / "scripts"))
 import pyatspi  # noqa: E402
-from atspi_driver import main_window, press, showing, wait_for  # noqa: E402
+from atspi_driver import main_window, press, running, showing, terminate, wait_for  # noqa: E402
 
 MODE_PAGE = ["Batch Convert Mode", "Hot Directories Mode", "Next", "Exit", "About", "Command Line Mode"]
 
 
 def main():
-    program = subprocess.Popen([sys.argv[1]])
-    try:
+    with running(sys.argv[1]) as program:
         app, frame = main_window(program.pid)
         for name in MODE_PAGE:
             wait_for(f'"{name}" on the mode page', lambda: showing(frame, name))
@@ -32,18 +29,11 @@ def main():
         wait_for("the mode page gone", lambda: showing(frame, "Next") is None)
         press(showing(frame, "Option", pyatspi.ROLE_PUSH_BUTTON))
         wait_for("the Option dialog", lambda: showing(app, "Option", pyatspi.ROLE_DIALOG))
-        program.send_signal(signal.SIGTERM)
-        status = program.wait(timeout=20)
-        if status != 0:
-            sys.exit(f"FAIL: exit status {status} after SIGTERM")
+        terminate(program)
         settings = os.path.join(os.environ["XDG_CONFIG_HOME"], "Trevalin", "Kelvaro.conf")
         if not os.path.exists(settings):
             sys.exit("FAIL: no settings file after the program ended")
         print("PASS: mode page to hot directory page by accessible names")
-    finally:
-        if program.poll() is None:
-            program.kill()
-            program.wait()
 
 
 if __name__ == "__main__":
