@@ -3,6 +3,7 @@
 
 #include "AuComponent.h"
 #include "AuTypes.h"
+#include "LockedValue.h"
 
 #include <atomic>
 #include <cstdint>
@@ -48,17 +49,17 @@ public:
     TOutputStatus Status() const;
     // Percent of Input.Size delivered; -1 when the size is not known.
     int Progress() const;
-    std::string ExceptionMessage() const;
+    std::string ExceptionMessage() const { return FExceptionMessage.Get(); }
     bool Busy() const { return FBusy; }
     bool Active() const { return FActive; }
     bool Stopped() const { return FStopped; }
 
-    void SetOnDone(TOutputDoneEvent Handler);
-    void SetOnProgress(TOutputProgressEvent Handler);
-    void SetOnThreadException(TThreadExceptionEvent Handler);
-    TOutputDoneEvent OnDone() const;
-    TOutputProgressEvent OnProgress() const;
-    TThreadExceptionEvent OnThreadException() const;
+    void SetOnDone(TOutputDoneEvent Handler) { FOnDone.Set(std::move(Handler)); }
+    void SetOnProgress(TOutputProgressEvent Handler) { FOnProgress.Set(std::move(Handler)); }
+    void SetOnThreadException(TThreadExceptionEvent Handler) { FOnThreadException.Set(std::move(Handler)); }
+    TOutputDoneEvent OnDone() const { return FOnDone.Get(); }
+    TOutputProgressEvent OnProgress() const { return FOnProgress.Get(); }
+    TThreadExceptionEvent OnThreadException() const { return FOnThreadException.Get(); }
 
 protected:
     // Worker thread. Pulls one chunk from Input and delivers it; false when there
@@ -82,18 +83,17 @@ private:
 
     void InputRemoved(TAuInput* Removed) override;
     void StoreInput(TAuInput* Value);
-    void SetExceptionMessage(const std::string& Message);
+    void SetExceptionMessage(const std::string& Message) { FExceptionMessage.Set(Message); }
 
     std::unique_ptr<TAuThread> FThread;
     std::atomic<TAuInput*> FInput{nullptr};
     // Counts runs, so that a late completion of one run never touches the next.
     std::atomic<uint64_t> FRunId{0};
     std::recursive_mutex FOutputLock;
-    mutable std::mutex FStateLock; // handlers and the exception message
-    TOutputDoneEvent FOnDone;
-    TOutputProgressEvent FOnProgress;
-    TThreadExceptionEvent FOnThreadException;
-    std::string FExceptionMessage;
+    TLockedValue<TOutputDoneEvent> FOnDone;
+    TLockedValue<TOutputProgressEvent> FOnProgress;
+    TLockedValue<TThreadExceptionEvent> FOnThreadException;
+    TLockedValue<std::string> FExceptionMessage;
 };
 
 } // namespace au

@@ -45,18 +45,6 @@ void TDXAudioOut::SetFramesInBuffer(uint32_t Value)
         FFramesInBuffer = Value;
 }
 
-void TDXAudioOut::SetOnUnderrun(TUnderrunEvent Handler)
-{
-    std::lock_guard<std::mutex> Guard(FHandlerLock);
-    FOnUnderrun = std::move(Handler);
-}
-
-TUnderrunEvent TDXAudioOut::OnUnderrun() const
-{
-    std::lock_guard<std::mutex> Guard(FHandlerLock);
-    return FOnUnderrun;
-}
-
 uint32_t TDXAudioOut::DrainTime(uint32_t BufferBytes, uint32_t BytesPerSecond)
 {
     if (BytesPerSecond == 0)

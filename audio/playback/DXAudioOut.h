@@ -4,12 +4,12 @@
 #include "DSWrapper.h"
 
 #include "audio/core/AuOutput.h"
+#include "audio/core/LockedValue.h"
 
 #include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -50,8 +50,8 @@ public:
     void SetVolume(int Value) { FVolume = Value; }
 
     // Delivered on the UI thread when the card ran out of data; playback goes on.
-    void SetOnUnderrun(TUnderrunEvent Handler);
-    TUnderrunEvent OnUnderrun() const;
+    void SetOnUnderrun(TUnderrunEvent Handler) { FOnUnderrun.Set(std::move(Handler)); }
+    TUnderrunEvent OnUnderrun() const { return FOnUnderrun.Get(); }
     // Underruns the card reported in this run, as of the last one noticed.
     uint32_t Underruns() const { return FUnderruns; }
 
@@ -87,8 +87,7 @@ private:
     std::atomic<uint32_t> FUnderruns{0};
     std::vector<TDSWDeviceInfo> FDevices;
 
-    mutable std::mutex FHandlerLock;
-    TUnderrunEvent FOnUnderrun;
+    TLockedValue<TUnderrunEvent> FOnUnderrun;
 
     // Worker state of one run; the UI thread touches the device only while the
     // worker is parked.
