@@ -17,6 +17,10 @@
 namespace app {
 namespace {
 
+const char* const MsgHotDirectoryActive =
+    "The hot directory is still watching or converting. Stop it on the hot directory page and let its "
+    "last file finish before converting the list.";
+
 constexpr int StrOutputFolder = 12;
 
 } // namespace
@@ -73,6 +77,13 @@ void TRunControl::ShowConvertButton(bool Shown)
 
 void TRunControl::OnConvert()
 {
+    // The two modes share one resampler and converter: converting the list while
+    // the hot directory watches or converts would pull two files through them
+    // at once.
+    if (FComponents.HotDir.Watching() || FComponents.HotDir.Busy()) {
+        FDialogs.Message(FWindow, QMessageBox::Warning, QString::fromLatin1(MsgHotDirectoryActive), QMessageBox::Ok);
+        return;
+    }
     QString Start = FComponents.Settings.SavePath();
     if (!QFileInfo(Start).isDir())
         Start.clear();

@@ -68,6 +68,27 @@ TEST_F(BatchRunTest, CancellingTheFolderBrowserChangesNothing)
     EXPECT_TRUE(ConvertButton()->isVisible());
 }
 
+// The hot directory converts through the same resampler and converter.
+TEST_F(BatchRunTest, AWatchingHotDirectoryRefusesTheRun)
+{
+    AddProbed({Wma("a.wma")});
+    for (const char* Folder : {"in", "out", "log"})
+        QDir().mkpath(Path(Folder));
+    Components.HotDir.Start(Path("in"), Path("out"), Path("log"), false);
+    Dialogs.FolderAnswers.push_back(Out());
+    Page->Run().Convert()->trigger();
+    ASSERT_EQ(Dialogs.Messages.size(), 1u);
+    EXPECT_EQ(Dialogs.Messages[0].Icon, QMessageBox::Warning);
+    EXPECT_TRUE(Dialogs.FolderTitles.isEmpty());
+    EXPECT_FALSE(Page->Converting());
+
+    Components.HotDir.Stop();
+    Page->Run().Convert()->trigger();
+    EXPECT_EQ(Dialogs.FolderTitles.size(), 1);
+    EXPECT_TRUE(autest::RunUntil([&] { return !Page->Converting(); }));
+    EXPECT_EQ(Files().Row(0).ImageIndex, TFileListModel::imgSucceeded);
+}
+
 TEST_F(BatchRunTest, AListedFileThatIsGoneRefusesTheRun)
 {
     Settings.SetSavePath(Path("no such folder"));
