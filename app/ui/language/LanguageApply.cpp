@@ -135,12 +135,15 @@ void ApplyFont(QWidget* Window, const TIniFile& File)
         QApplication::setLayoutDirection(Direction);
         Window->setLayoutDirection(Direction);
     }
+    // Only what the file sets becomes the window's own; the rest keeps
+    // following the desktop's font.
     QFont Font = Window->font();
     if (Size > 0)
         Font.setPointSize(Size);
     if (!Name.isEmpty() && QFontDatabase::families().contains(Name, Qt::CaseInsensitive))
         Font.setFamily(Name);
-    Window->setFont(Font);
+    if (Font != Window->font())
+        Window->setFont(Font);
     // Qt picks glyphs by script, not by a font's character set; the code is
     // kept on the window for whoever needs to know what the file asked for.
     Window->setProperty("CharSet", CharsetFromName(CharSet));

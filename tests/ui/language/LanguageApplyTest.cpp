@@ -194,6 +194,7 @@ TEST_F(ApplyLanguageTest, MissingFileOrKeysChangeNothingButTheCharset)
     Window->setProperty("CharSet", 204);
     EXPECT_TRUE(app::ApplyLanguage(Window.get(), Dir.filePath(QStringLiteral("Missing.lng"))));
     EXPECT_EQ(Window->font().pointSize(), Size);
+    EXPECT_FALSE(Window->testAttribute(Qt::WA_SetFont));
     EXPECT_EQ(Window->property("CharSet").toInt(), 1);
     EXPECT_EQ(Window->layoutDirection(), Qt::LeftToRight);
     EXPECT_EQ(Convert->text(), QStringLiteral("Convert To Wav"));
