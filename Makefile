@@ -27,14 +27,13 @@ asan: setup
 	@ctest --test-dir build-asan --output-on-failure --no-tests=error -j $(JOBS)
 
 # ThreadSanitizer over the tests of the threaded pipeline, the writer, the
-# converters, the sound output, the directory monitor and the engine (whose
-# parallel batch runs several chains at once). The monitor's tests
+# converters, the sound output and the directory monitor. The monitor's tests
 # start writer processes, whose children only exec.
 tsan: setup
 	@cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKELVARO_SANITIZE=thread >/dev/null
-	@cmake --build build-tsan -j $(JOBS) --target core_tests wave_tests convert_tests playback_tests monitor_tests engine_tests
+	@cmake --build build-tsan -j $(JOBS) --target core_tests wave_tests convert_tests playback_tests monitor_tests
 	@TSAN_OPTIONS=die_after_fork=0 ctest --test-dir build-tsan --output-on-failure --no-tests=error -j $(JOBS) \
-		-L '^(core|wave|convert|playback|monitor|engine)_tests$$'
+		-L '^(core|wave|convert|playback|monitor)_tests$$'
 
 clean:
 	rm -rf $(BUILD) build-asan build-tsan
