@@ -16,6 +16,7 @@ struct TConvertOptions {
     std::optional<int> Encoding; // 0 PCM, 1 ADPCM
     int Jobs = 0;                 // files converted at once; 0: one per online processor
     bool Recursive = false;       // folders give the files of their sub-folders too
+    bool Quiet = false;           // no log, only the failures on standard error
     QStringList Inputs;
 };
 

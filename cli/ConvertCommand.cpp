@@ -63,13 +63,18 @@ int RunConvert(const TConvertOptions& Options)
         Batch.Stop();
     });
 
-    QObject::connect(&Batch, &app::TParallelBatch::LogLine, [&](const QString& Line) {
-        Progress.Clear();
-        PrintLine(stdout, Line);
-    });
+    if (!Options.Quiet)
+        QObject::connect(&Batch, &app::TParallelBatch::LogLine, [&](const QString& Line) {
+            Progress.Clear();
+            PrintLine(stdout, Line);
+        });
     int Converted = 0;
-    QObject::connect(&Batch, &app::TParallelBatch::ItemFinished, [&](int, bool Succeeded) {
+    QObject::connect(&Batch, &app::TParallelBatch::ItemFinished, [&](int Index, bool Succeeded) {
         ++(Succeeded ? Converted : Failures);
+        if (Options.Quiet && !Succeeded) {
+            Progress.Clear();
+            Complain(Items[Index].Input + QStringLiteral(": not converted"));
+        }
     });
     // A signal after the last file ended interrupted nothing.
     bool Interrupted = false;
