@@ -44,7 +44,9 @@ QByteArray JsonLine(const QString& File, const app::TProbeResult& Probe)
         {QStringLiteral("file"), File},
         {QStringLiteral("valid"), Probe.Valid},
         {QStringLiteral("size"), Probe.Row.SubItems[TModel::SubSize]},
+        {QStringLiteral("size_bytes"), Probe.SizeBytes ? QJsonValue(*Probe.SizeBytes) : QJsonValue()},
         {QStringLiteral("length"), Probe.Row.SubItems[TModel::SubLength]},
+        {QStringLiteral("duration_seconds"), Probe.Valid ? QJsonValue(Probe.Duration) : QJsonValue()},
         {QStringLiteral("sample_rate"), Probe.SampleRate},
         {QStringLiteral("bits_per_sample"), Probe.BitsPerSample},
         {QStringLiteral("channels"), Probe.Channels},
@@ -63,7 +65,10 @@ int RunInfo(const TInfoOptions& Options)
     int Status = 0;
     bool First = true;
     for (const QString& File : Options.Files) {
-        const app::TProbeResult Probe = app::ProbeFile(File);
+        app::TProbeResult Probe = app::ProbeFile(File);
+        // The list sizes what it cannot read as 0 bytes; a description says nothing.
+        if (!Probe.SizeBytes)
+            Probe.Row.SubItems[TModel::SubSize].clear();
         if (!Probe.Valid)
             Status = 1;
         QByteArray Out = Options.Json ? JsonLine(File, Probe) : TextBlock(Probe);

@@ -91,6 +91,7 @@ void MarkInvalid(TProbeResult& Result, const QString& Error)
 {
     TProbeResult Invalid;
     Invalid.Row = std::move(Result.Row);
+    Invalid.SizeBytes = Result.SizeBytes;
     Invalid.Error = Error;
     Result = std::move(Invalid);
 }
@@ -106,7 +107,9 @@ TProbeResult ProbeFile(const QString& Path)
     }
     const QFileInfo Info(Path);
     Result.Row.Caption = Info.fileName();
-    Result.Row.SubItems[TFileListModel::SubSize] = FormatSizeKB(Info.isFile() ? Info.size() : 0);
+    if (Info.isFile())
+        Result.SizeBytes = Info.size();
+    Result.Row.SubItems[TFileListModel::SubSize] = FormatSizeKB(Result.SizeBytes.value_or(0));
     Result.Row.SubItems[TFileListModel::SubPath] = Path;
     // Opening a pipe blocks until someone writes to it, and a folder or a device
     // holds no audio file: neither is opened.

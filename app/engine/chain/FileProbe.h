@@ -19,6 +19,7 @@ struct TProbeResult {
     bool Valid = false;
     QString Error;
     int Duration = 0; // whole seconds
+    std::optional<qint64> SizeBytes; // unset for what is not a regular file
     int SampleRate = 0;
     int BitsPerSample = 0;
     int Channels = 0;
