@@ -123,6 +123,14 @@ bool ParseConvertOptions(const QStringList& Arguments, TConvertOptions& Options,
             Options.Recursive = true;
         } else if (Argument == QLatin1String("-q") || Argument == QLatin1String("--quiet")) {
             Options.Quiet = true;
+        } else if (Argument == QLatin1String("--json")) {
+            Options.Json = true;
+        } else if (Argument.startsWith(QLatin1String("--progress="))) {
+            if (Argument != QLatin1String("--progress=json")) {
+                Error = QStringLiteral("progress can only be json, not '%1'").arg(Argument.mid(11));
+                return false;
+            }
+            Options.ProgressJson = true;
         } else if (Argument.startsWith(QLatin1Char('-')) && Argument.size() > 1) {
             Error = QStringLiteral("unknown option %1").arg(Argument);
             return false;

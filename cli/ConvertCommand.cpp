@@ -55,7 +55,7 @@ int RunConvert(const TConvertOptions& Options)
     QStringList Inputs;
     for (const app::TParallelBatch::TItem& Item : Items)
         Inputs << Item.Input;
-    TBatchProgress Progress(Batch, Inputs);
+    TBatchProgress Progress(Batch, Inputs, Options.ProgressJson);
     int Signal = 0;
     app::TSignalWatcher Signals([&](int Number) {
         if (Signal == 0)
