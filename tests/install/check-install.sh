@@ -79,6 +79,7 @@ touch "$work/pick/song.wma" "$work/pick/LOUD.FLAC" "$work/pick/notes.txt" "$work
 [ "$(complete_words kelvaro-cli "")" = "--help --version convert info play watch " ]
 [ "$(complete_words kelvaro-cli convert -c "")" = "keep mono stereo " ]
 [ "$(complete_words kelvaro-cli convert --if-exists r)" = "rename " ]
+[ "$(complete_words kelvaro-cli convert --progress=)" = "json " ]
 [ "$(complete_words kelvaro-cli convert "")" = "-x.tta LOUD.FLAC folder song.wma " ]
 [ "$(complete_words kelvaro-cli info -- -)" = "-x.tta " ]
 # The stand-ins are found beside the real program, not beside the link.
