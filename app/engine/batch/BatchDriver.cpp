@@ -70,6 +70,11 @@ bool TBatchDriver::StartRun(const QString& OutputFolder)
     return true;
 }
 
+bool TBatchDriver::CanStart() const
+{
+    return !FChain.ClaimedByOther(this);
+}
+
 void TBatchDriver::RequestStop()
 {
     FStopRequested = true;

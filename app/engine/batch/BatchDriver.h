@@ -54,6 +54,9 @@ public:
     // longer exists, StartRefused is emitted, the controls return to idle and
     // false is returned.
     bool StartRun(const QString& OutputFolder);
+    // False while the hot directory holds the chain (MsgChainInUse says so):
+    // a run would be refused.
+    bool CanStart() const;
     // The run ends after the file being converted.
     void RequestStop();
     // The run ends now: the file being converted is stopped and leaves nothing

@@ -73,6 +73,12 @@ void TRunControl::ShowConvertButton(bool Shown)
 
 void TRunControl::OnConvert()
 {
+    // Asked before the folder browser, which would be wasted on a refusal.
+    if (!FComponents.Batch.CanStart()) {
+        FDialogs.Message(FWindow, QMessageBox::Warning, QString::fromLatin1(TBatchDriver::MsgChainInUse),
+                         QMessageBox::Ok);
+        return;
+    }
     QString Start = FComponents.Settings.SavePath();
     if (!QFileInfo(Start).isDir())
         Start.clear();
