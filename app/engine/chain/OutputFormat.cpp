@@ -2,18 +2,14 @@
 #include "OutputFormat.h"
 
 #include "app/engine/settings/CdSettings.h"
-#include "audio/core/AuException.h"
 
 namespace app {
 namespace {
 
+// A text that is no number reads as 0, which no list holds.
 int SettingAsInteger(const QString& Text)
 {
-    bool Ok = false;
-    const int Value = Text.trimmed().toInt(&Ok);
-    if (!Ok)
-        throw au::EAuException("'" + Text.toStdString() + "' is not a valid integer value");
-    return Value;
+    return Text.trimmed().toInt();
 }
 
 } // namespace

@@ -31,11 +31,10 @@ struct TOutputFormat {
     static bool RateAllowed(int Rate);
     static bool BitsAllowed(int Bits, int Encoding);
 
-    // The format the settings hold. A rate or bit depth that is not a number
-    // throws EAuException ("'x' is not a valid integer value"), as a setting
-    // nobody could have chosen is a damaged settings file worth reporting;
-    // numbers outside the lists fall back as the Option dialog shows them
-    // (rate 44100, 16 bits, channels as the input, PCM), and ADPCM takes 16 bits.
+    // The format the settings hold. Values nobody could have chosen (a rate
+    // outside MinRate to MaxRate, a depth the list lacks, a text that is no
+    // number) fall back as the Option dialog shows them: rate 44100, 16 bits,
+    // channels as the input, PCM; ADPCM takes 16 bits whatever is stored.
     static TOutputFormat FromSettings(const TcdSettings& Settings);
     // Stores the format in the settings' text form.
     void ToSettings(TcdSettings& Settings) const;
