@@ -3,16 +3,14 @@
 
 #include "Console.h"
 #include "app/engine/chain/DecoderSet.h"
-#include "app/engine/system/PathUtils.h"
 
 #include <QDir>
 #include <QFileInfo>
 
 namespace cli {
 
-TInputCollector::TInputCollector(const QString& OutputFolder, const QStringList& Extensions, bool Recursive)
-    : FOutputFolder(app::AddTrailingBackslash(QDir(OutputFolder).absolutePath())), FExtensions(Extensions),
-      FRecursive(Recursive)
+TInputCollector::TInputCollector(const QStringList& Extensions, bool Recursive)
+    : FExtensions(Extensions), FRecursive(Recursive)
 {
 }
 
@@ -25,8 +23,7 @@ void TInputCollector::Add(const QString& Input)
     } else if (Info.isFile()) {
         AddFile(Input, QString());
     } else {
-        Complain(Input + QStringLiteral(": no such file or folder"));
-        ++FFailures;
+        Refuse(Input, QStringLiteral("no such file or folder"));
     }
 }
 
@@ -35,8 +32,7 @@ int TInputCollector::AddFolder(const QString& Folder, const QString& Relative)
     const QFileInfo Info(Folder);
     QDir Dir(Folder);
     if (!Info.isReadable() || !Dir.isReadable()) {
-        Complain(Folder + QStringLiteral(": the folder cannot be read"));
-        ++FFailures;
+        Refuse(Folder, QStringLiteral("the folder cannot be read"));
         return 0;
     }
     // A sub-folder that leads back to a folder already walked (a link) adds
@@ -59,7 +55,13 @@ int TInputCollector::AddFolder(const QString& Folder, const QString& Relative)
 
 void TInputCollector::AddFile(const QString& Path, const QString& Relative)
 {
-    FItems.append({Path, FOutputFolder + Relative + app::FileBaseName(Path) + QStringLiteral(".wav")});
+    FItems.append({Path, Relative});
+}
+
+void TInputCollector::Refuse(const QString& Input, const QString& Reason)
+{
+    Complain(Input + QStringLiteral(": ") + Reason);
+    FRefusals.append({Input, Reason});
 }
 
 } // namespace cli

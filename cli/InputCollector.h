@@ -10,30 +10,36 @@
 
 namespace cli {
 
-// The files a command line names, each with the WAV file it becomes: a file as
-// it is, a folder by its files of the kinds the decoders read, in name order,
-// and with Recursive the files of its sub-folders after its own, each landing
-// at the same relative place below the output folder. Paths that name nothing
-// readable are reported on standard error and counted as failures.
+// The files a command line names, each with the folder below the output folder
+// its WAV file goes to: a file as it is, a folder by its files of the kinds the
+// decoders read, in name order, and with Recursive the files of its
+// sub-folders after its own, each landing at the same relative place. Paths that name nothing
+// readable are reported on standard error and kept as refusals.
 class TInputCollector {
 public:
-    TInputCollector(const QString& OutputFolder, const QStringList& Extensions, bool Recursive);
+    TInputCollector(const QStringList& Extensions, bool Recursive);
+
+    // A path that named nothing readable, and why.
+    struct TRefusal {
+        QString Input;
+        QString Reason;
+    };
 
     void Add(const QString& Input);
     const QList<app::TParallelBatch::TItem>& Items() const { return FItems; }
-    int Failures() const { return FFailures; }
+    const QList<TRefusal>& Refusals() const { return FRefusals; }
 
 private:
     // Returns the number of files found in Folder and below.
     int AddFolder(const QString& Folder, const QString& Relative);
     void AddFile(const QString& Path, const QString& Relative);
+    void Refuse(const QString& Input, const QString& Reason);
 
-    QString FOutputFolder;
     QStringList FExtensions;
     bool FRecursive;
     QList<app::TParallelBatch::TItem> FItems;
     QSet<QString> FVisited; // folders already walked, so that a link cycle ends
-    int FFailures = 0;
+    QList<TRefusal> FRefusals;
 };
 
 } // namespace cli

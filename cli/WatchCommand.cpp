@@ -56,8 +56,6 @@ int RunWatch(const QStringList& Arguments)
     Settings.SetAutoLoad(false);
     app::TConversionChain Chain;
     app::THotDirectory Hot(Settings, Chain);
-    // Whatever watches our output folder must never pick up a half-written file.
-    Hot.WavOut().SetWriteViaPartFile(true);
     if (!Quiet)
         QObject::connect(&Hot, &app::THotDirectory::LogLine, [](const QString& Line) { PrintLine(stdout, Line); });
     bool Ending = false;

@@ -53,7 +53,7 @@ for page in kelvaro kelvaro-cli; do
 done
 usage=$("$prefix/bin/kelvaro-cli" --help | sed '/^$/q')
 manual=$(MANWIDTH=80 man -l "$prefix/share/man/man1/kelvaro-cli.1.gz" 2>/dev/null)
-for option in $(grep -oP -- '(?<![\w-])--?[a-zA-Z]+' <<<"$usage" | sort -u); do
+for option in $(grep -oP -- '(?<![\w-])--?[a-zA-Z][-a-zA-Z]*' <<<"$usage" | sort -u); do
   grep -q -e "^ *$option\b" -e "^ *-[a-zA-Z], $option\b" <<<"$manual" || { echo "kelvaro-cli(1) lacks $option"; exit 1; }
 done
 
