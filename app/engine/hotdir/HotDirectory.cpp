@@ -95,11 +95,7 @@ int THotDirectory::CheckFolders(const QString& Input, const QString& Output, con
         return StrNoOutput;
     if (Log.isEmpty() || !QFileInfo(Log).isDir())
         return StrNoLog;
-    // Whole components, with case: /in holds /in/out, neither /data/in/out nor /in2.
-    const auto Clean = [](const QString& Folder) {
-        return AddTrailingBackslash(QDir::cleanPath(QFileInfo(Folder).absoluteFilePath()));
-    };
-    if (Clean(Output).startsWith(Clean(Watched)))
+    if (WithinFolder(Output, Watched))
         return StrOutputInsideInput;
     return 0;
 }

@@ -55,8 +55,7 @@ public:
 
     // The four start checks, in order: 0 when they pass, else the language
     // string to show (22 to 25). Input is trimmed as the monitor trims it; the
-    // output folder may not be the input folder or lie below it, compared as
-    // absolute paths with case, "." and ".." resolved (links are not followed).
+    // output folder may not be the input folder or lie below it (WithinFolder).
     static int CheckFolders(const QString& Input, const QString& Output, const QString& Log);
     // Takes the folders into the settings (in memory; saving is the caller's
     // choice) and starts watching Input for ".wma" files. Throws EAuException
