@@ -84,9 +84,11 @@ void TBatchProgress::Redraw()
                        .arg(FBatch.DoneCount())
                        .arg(FBatch.Count())
                        .arg(Clock(static_cast<qint64>(Elapsed)));
+    // The estimate goes by the measured share: the bar may run ahead of it
+    // after the durations took over.
     if (Share > 0)
         Text += QStringLiteral(", about %1 left").arg(Clock(static_cast<qint64>(Elapsed * (1 - Share) / Share + 0.5)));
-    FBar.Show(static_cast<int>(Share * 100), Text);
+    FBar.Show(static_cast<int>(FShown.Next(Share) * 100), Text);
 }
 
 } // namespace cli

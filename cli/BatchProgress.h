@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "ForwardShare.h"
 #include "ProgressBar.h"
 
 #include <QElapsedTimer>
@@ -19,7 +20,8 @@ namespace cli {
 // duration converted, the files done of all, the time taken and an estimate of
 // the time left, redrawn in place a few times a second. The durations are read
 // a few files per redraw, so that a long list starts converting at once; until
-// all are known the share counts files alike. Nothing at all (not even the
+// all are known the share counts files alike, and the bar never goes back when
+// the durations take over. Nothing at all (not even the
 // durations are read) when standard error is not a terminal.
 class TBatchProgress : public QObject {
     Q_OBJECT
@@ -44,6 +46,7 @@ private:
     QStringList FInputs;
     std::vector<double> FSeconds; // of the files read so far
     double FTotalSeconds = 0;
+    TForwardShare FShown;
     TProgressBar FBar;
     QTimer FTimer;
     QElapsedTimer FClock;
