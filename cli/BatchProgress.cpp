@@ -85,13 +85,15 @@ void TBatchProgress::Redraw()
 {
     ReadDurations();
     const double Share = ConvertedShare();
+    // Bars go by a share that never goes back; the estimate by the measured one.
+    const double Shown = FShown.Next(Share);
     const double Elapsed = static_cast<double>(FClock.elapsed()) / 1000;
     const double Left = Share > 0 ? Elapsed * (1 - Share) / Share : -1;
     if (FJson) {
         const QJsonObject Line{
             {QStringLiteral("files_done"), FBatch.DoneCount()},
             {QStringLiteral("files"), FBatch.Count()},
-            {QStringLiteral("share"), std::round(Share * 1000) / 1000},
+            {QStringLiteral("share"), std::round(Shown * 1000) / 1000},
             {QStringLiteral("elapsed_seconds"), std::round(Elapsed * 10) / 10},
             {QStringLiteral("seconds_left"), Left >= 0 ? QJsonValue(std::round(Left * 10) / 10) : QJsonValue()},
         };
@@ -104,7 +106,7 @@ void TBatchProgress::Redraw()
                        .arg(Clock(static_cast<qint64>(Elapsed)));
     if (Left >= 0)
         Text += QStringLiteral(", about %1 left").arg(Clock(static_cast<qint64>(Left + 0.5)));
-    FBar.Show(static_cast<int>(Share * 100), Text);
+    FBar.Show(static_cast<int>(Shown * 100), Text);
 }
 
 } // namespace cli

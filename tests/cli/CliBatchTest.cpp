@@ -182,21 +182,24 @@ TEST_F(CliBatch, AFailedFileLeavesNothingAndAnOlderWavKeepsItsBytes)
     EXPECT_EQ(ReadBytes(Out + "/stereo.wav"), Older);
 }
 
-TEST_F(CliBatch, SigtermMidFileRemovesItsHiddenFileAndExitsWithTheSignal)
+// SIGTERM, and SIGHUP from a closed terminal, mid-file.
+TEST_F(CliBatch, ATerminationSignalMidFileRemovesItsHiddenFileAndExitsWithTheSignal)
 {
-    const std::string Out = Dir->File("term");
-    fs::create_directories(Out);
-    const std::vector<uint8_t> Older = {'o', 'l', 'd'};
-    WriteBytes(Out + "/long.wav", Older);
-    TCliProcess Run(*Dir, {"convert", "-j", "1", "-o", "term", "-r", "22050", "in/long.flac", "in/stereo.flac"});
-    ASSERT_TRUE(WaitFor([&] { return Tree(Out).size() == 2; }, 30)) << Run.Out();
-    Run.Signal(SIGTERM);
-    EXPECT_EQ(Run.Wait(), 128 + SIGTERM) << Run.Out();
-    EXPECT_EQ(Tree(Out), std::set<std::string>{"long.wav"});
-    EXPECT_EQ(ReadBytes(Out + "/long.wav"), Older);
-    EXPECT_EQ(PlainLog(Run.Out()), "Task Begin\n[T]Load: in/long.flac [Success]\n[T]Convert to: long.wav [Failed]\n"
-                                   "Stopped before the end; the file was not written.\n"
-                                   "kelvaro-cli: interrupted: 0 of 2 files were converted\n");
+    for (const int Number : {SIGTERM, SIGHUP}) {
+        const std::string Out = Dir->File("term" + std::to_string(Number));
+        fs::create_directories(Out);
+        const std::vector<uint8_t> Older = {'o', 'l', 'd'};
+        WriteBytes(Out + "/long.wav", Older);
+        TCliProcess Run(*Dir, {"convert", "-j", "1", "-o", Out, "-r", "22050", "in/long.flac", "in/stereo.flac"});
+        ASSERT_TRUE(WaitFor([&] { return Tree(Out).size() == 2; }, 30)) << Run.Out();
+        Run.Signal(Number);
+        EXPECT_EQ(Run.Wait(), 128 + Number) << Run.Out();
+        EXPECT_EQ(Tree(Out), std::set<std::string>{"long.wav"});
+        EXPECT_EQ(ReadBytes(Out + "/long.wav"), Older);
+        EXPECT_EQ(PlainLog(Run.Out()), "Task Begin\n[T]Load: in/long.flac [Success]\n[T]Convert to: long.wav [Failed]\n"
+                                       "Stopped before the end; the file was not written.\n"
+                                       "kelvaro-cli: interrupted: 0 of 2 files were converted\n");
+    }
 }
 
 TEST_F(CliBatch, AFileSizeLimitFailsTheFileThatOutgrowsIt)

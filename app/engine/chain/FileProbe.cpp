@@ -11,7 +11,9 @@
 
 #include <QFileInfo>
 #include <QLocale>
+#include <QScopeGuard>
 #include <algorithm>
+#include <cstdint>
 #include <exception>
 #include <stdexcept>
 #include <limits>
@@ -26,6 +28,11 @@ const char* const MsgUnknownKind = "Not an audio file of a kind this program rea
 const char* const MsgNotReadable = "The file cannot be read as audio of its kind";
 const char* const MsgNoFormat = "The file reports no usable audio format";
 const char* const MsgNotRegular = "Not a regular file";
+// The header promised audio, yet the first block decoded to nothing.
+const char* const MsgNoAudio = "The file holds no audio that can be decoded";
+// Enough for a frame of every kind read, little enough to keep probing a long
+// list quick.
+constexpr uint32_t FirstBlockBytes = 8192;
 
 int KiloRounded(long double BitsPerSecond)
 {
@@ -72,6 +79,21 @@ void QueryFormat(au::TAuFileIn& Decoder, const QString& Path, TProbeResult& Resu
     if (Result.SampleRate <= 0 || Result.BitsPerSample <= 0 || Result.Channels <= 0)
         throw std::runtime_error(MsgNoFormat);
     Result.Tags = TagsJson(Decoder);
+}
+
+// A header can read well over audio that does not decode; only decoding tells.
+// Throws the decoder's message, or the probe's own when the decoder delivered
+// nothing and said nothing. The decoder is idle and closed afterwards, whatever
+// happened, so that it is freed like one that never ran.
+void DecodeFirstBlock(au::TAuFileIn& Decoder)
+{
+    const auto Idle = qScopeGuard([&Decoder] { Decoder.Reset(); });
+    Decoder.Init();
+    uint8_t* Buffer = nullptr;
+    uint32_t Bytes = FirstBlockBytes;
+    Decoder.GetData(Buffer, Bytes);
+    if (Bytes == 0 && Decoder.Size() > 0)
+        throw std::runtime_error(MsgNoAudio);
 }
 
 void FillFormatCells(TProbeResult& Result)
@@ -125,6 +147,7 @@ TProbeResult ProbeFile(const QString& Path)
             return Result;
         }
         QueryFormat(*Decoder, Path, Result);
+        DecodeFirstBlock(*Decoder);
         Result.Valid = true;
         FillFormatCells(Result);
     } catch (const std::exception& E) {

@@ -14,8 +14,9 @@ namespace app {
 // estimates).
 struct TProbeResult {
     TFileListModel::TRow Row;
-    // False when no decoder reads the file or a query failed; Error then says why
-    // and the row's format cells are empty.
+    // False when no decoder reads the file, a query failed or the first block of
+    // audio did not decode; Error then says why and the row's format cells are
+    // empty.
     bool Valid = false;
     QString Error;
     int Duration = 0; // whole seconds
@@ -28,7 +29,8 @@ struct TProbeResult {
     QJsonObject Tags;
 };
 
-// Probes Path with a fresh decoder of its kind, freed before returning. Never
+// Probes Path with a fresh decoder of its kind, freed before returning: its
+// header, then its first block of audio (one read, never the whole file). Never
 // throws; a damaged file gives a well-formed row that is not valid: caption,
 // size and path filled, every other cell empty, Error the decoder's message (or
 // the probe's own when the decoder gave none, or no decoder reads the kind). A

@@ -86,13 +86,15 @@ THotDirectory::~THotDirectory()
 
 int THotDirectory::CheckFolders(const QString& Input, const QString& Output, const QString& Log)
 {
-    if (Input.isEmpty() || !QFileInfo(Input).isDir())
+    // The folder the monitor will watch, trimmed as it trims it.
+    const QString Watched = Trim(Input);
+    if (Watched.isEmpty() || !QFileInfo(Watched).isDir())
         return StrNoInput;
     if (Output.isEmpty() || !QFileInfo(Output).isDir())
         return StrNoOutput;
     if (Log.isEmpty() || !QFileInfo(Log).isDir())
         return StrNoLog;
-    if (AddTrailingBackslash(Output.toLower()).contains(AddTrailingBackslash(Input.toLower())))
+    if (WithinFolder(Output, Watched))
         return StrOutputInsideInput;
     return 0;
 }

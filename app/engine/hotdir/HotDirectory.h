@@ -54,7 +54,8 @@ public:
     ~THotDirectory() override;
 
     // The four start checks, in order: 0 when they pass, else the language
-    // string to show (22 to 25).
+    // string to show (22 to 25). Input is trimmed as the monitor trims it; the
+    // output folder may not be the input folder or lie below it (WithinFolder).
     static int CheckFolders(const QString& Input, const QString& Output, const QString& Log);
     static constexpr const char* MsgChainInUse = "The batch list is converting; start watching once it is done.";
 

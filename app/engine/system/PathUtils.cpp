@@ -22,6 +22,14 @@ QString FileBaseName(const QString& Path)
     return Dot < 0 ? Name : Name.left(Dot);
 }
 
+bool WithinFolder(const QString& Path, const QString& Folder)
+{
+    const auto Clean = [](const QString& Name) {
+        return AddTrailingBackslash(QDir::cleanPath(QFileInfo(Name).absoluteFilePath()));
+    };
+    return Clean(Path).startsWith(Clean(Folder));
+}
+
 QString Trim(const QString& Text)
 {
     qsizetype Start = 0, End = Text.size();

@@ -12,6 +12,11 @@ namespace app {
 QString AddTrailingBackslash(const QString& Path);
 // The file name without its folder and its last extension ("a.b.wma" gives "a.b").
 QString FileBaseName(const QString& Path);
+// Whether Path is Folder or lies below it: both made absolute with "." and ".."
+// resolved (links are not followed), then compared whole component by whole
+// component, with case ("/in/out" lies within "/in"; "/in2", "/In" and
+// "/data/in/out" do not).
+bool WithinFolder(const QString& Path, const QString& Folder);
 // Trimmed of leading and trailing blanks and control characters.
 QString Trim(const QString& Text);
 // Lower-cased, then trimmed of leading and trailing blanks and control characters.

@@ -271,3 +271,44 @@ TEST_F(BatchRunTest, StopDuringTheLastRowEndsWithoutTaskEndOrQuestion)
     EXPECT_FALSE(Page->Converting());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
+
+// A run in which every row fails, into a folder that holds WAV files of the
+// rows' names: every one of them keeps its bytes and nothing else is left.
+TEST_F(BatchRunTest, AFailingRunLeavesTheWavFilesAlreadyThereAsTheyWere)
+{
+    const QString Whole = Wma("whole.wma");
+    const QByteArray Bytes = [&] {
+        QFile File(Whole);
+        File.open(QIODevice::ReadOnly);
+        return File.readAll();
+    }();
+    const auto Write = [](const QString& Name, const QByteArray& Data) {
+        QFile File(Name);
+        ASSERT_TRUE(File.open(QIODevice::WriteOnly));
+        File.write(Data);
+    };
+    Write(Path("cut.wma"), Bytes.left(Bytes.size() / 4)); // a download that stopped early
+    Write(Path("damaged.wma"), QByteArray(5000, '0'));
+    Write(Path("notes.wma"), "not audio at all");
+    QFile::remove(Whole);
+    QDir().mkpath(Out());
+    const QStringList Names = {"cut.wav", "damaged.wav", "notes.wav"};
+    for (const QString& Name : Names)
+        Write(Out() + "/" + Name, "older " + Name.toUtf8());
+    AddProbed({Path("cut.wma"), Path("damaged.wma"), Path("notes.wma")});
+
+    Convert(QMessageBox::Cancel);
+    ASSERT_TRUE(Finished());
+    for (int Row = 0; Row < Files().Count(); ++Row)
+        EXPECT_EQ(Files().Row(Row).ImageIndex, TFileListModel::imgFailed) << Row;
+    EXPECT_EQ(QDir(Out()).entryList(QDir::Files | QDir::Hidden, QDir::Name), Names);
+    for (const QString& Name : Names) {
+        QFile File(Out() + "/" + Name);
+        ASSERT_TRUE(File.open(QIODevice::ReadOnly));
+        EXPECT_EQ(File.readAll(), "older " + Name.toUtf8());
+    }
+    EXPECT_TRUE(Log().contains(QRegularExpression("^The audio ends at .* s: the file is cut short\\.$")))
+        << Log().join('\n').toStdString();
+    EXPECT_EQ(Dialogs.Messages[0].Text, "Converted 0 of 3 files: 3 failed, 0 skipped.\nFailed: cut.wma, damaged.wma, "
+                                        "notes.wma\n\nOpen the output folder?");
+}

@@ -443,10 +443,10 @@ TEST_F(HotDirPage, StopForCloseStopsTheFileInProgressAndLeavesNothingOfIt)
     EXPECT_FALSE(QFile::exists(Root + "/out/late.wav"));
 }
 
-// A folder whose name ends in a blank passes the start checks, but the monitor
-// trims the name and finds a plain file there: its refusal is shown, and the
-// page is ready to start again.
-TEST_F(HotDirPage, AMonitorThatCannotStartLeavesThePageStopped)
+// A folder whose name ends in a blank: the monitor would trim the name and
+// find a plain file there, so the start checks, trimming it alike, refuse it
+// as no folder; the page is ready to start again.
+TEST_F(HotDirPage, AFolderTheMonitorCannotWatchLeavesThePageStopped)
 {
     MakeFolders({"in ", "good", "out", "log"});
     WriteFile(Root + "/in", "not a folder");
@@ -454,8 +454,8 @@ TEST_F(HotDirPage, AMonitorThatCannotStartLeavesThePageStopped)
     const QString SavedBefore = TSaved().Settings.Indir();
     Button("btnsbtrun")->click();
     ASSERT_EQ(Dialogs.Messages.size(), 1u);
-    EXPECT_EQ(Dialogs.Messages[0].Icon, QMessageBox::Critical);
-    EXPECT_EQ(Dialogs.Messages[0].Text, app::DirectoryMonitor::NotADirectoryText);
+    EXPECT_EQ(Dialogs.Messages[0].Icon, QMessageBox::Information);
+    EXPECT_EQ(Dialogs.Messages[0].Text, Lang(app::THotDirectory::StrNoInput));
     ExpectStopped();
     EXPECT_FALSE(Page->Running());
     EXPECT_EQ(TSaved().Settings.Indir(), SavedBefore);

@@ -7,6 +7,9 @@
 #include "app/engine/settings/CdSettings.h"
 #include "app/engine/system/PathUtils.h"
 #include "app/ui/batch/BatchPage.h"
+#include "app/ui/batch/FileListView.h"
+#include "app/ui/batch/RunControl.h"
+#include "support/TestUtil.h"
 #include "app/ui/hotdir/HotDirPage.h"
 #include "app/ui/window/MainWindow.h"
 #include "app/ui/window/ModePage.h"
@@ -15,6 +18,7 @@
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
@@ -295,6 +299,40 @@ TEST_F(MainWindowTest, ClosingStopsWorkAndSaysSo)
     EXPECT_FALSE(Window->isVisible());
     EXPECT_FALSE(Window->BatchPage()->Converting());
     EXPECT_FALSE(Window->HotDirPage()->Running());
+}
+
+// Closing while the list converts asks first; on yes the file in progress is
+// stopped and nothing of it is left in the output folder.
+TEST_F(MainWindowTest, ClosingDuringARunAsksFirstAndLeavesNothingOfTheFile)
+{
+    autest::TTempDir Dir;
+    const QString Long = QString::fromStdString(Dir.File("long.wma"));
+    const QString Out = QString::fromStdString(Dir.File("out"));
+    ASSERT_EQ(autest::RunCommand("ffmpeg -v error -f lavfi -i sine=duration=300 -ac 2 -c:a wmav2 '" +
+                                 Long.toStdString() + "'"),
+              0);
+    QDir().mkpath(Out);
+    auto Window = Make();
+    ShowActive(*Window);
+    app::TBatchPage& Page = *Window->BatchPage();
+    Page.AddDroppedFiles({Long});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Page.FileList().model()->rowCount() == 1; }));
+    Dialogs.FolderAnswers.push_back(Out);
+    Page.Run().Convert()->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QDir(Out).entryList(QDir::Files | QDir::Hidden).size() == 1; }));
+
+    QSignalSpy Closed(Window.get(), &Tfrmsondrix::Closed);
+    Dialogs.MessageAnswers.push_back(QMessageBox::No);
+    EXPECT_FALSE(Window->close());
+    ASSERT_EQ(Dialogs.Messages.size(), 1u);
+    EXPECT_EQ(Dialogs.Messages[0].Text, Tfrmsondrix::MsgStopAndQuit);
+    EXPECT_TRUE(Page.Converting());
+
+    Dialogs.MessageAnswers.push_back(QMessageBox::Yes);
+    EXPECT_TRUE(Window->close());
+    EXPECT_EQ(Closed.count(), 1);
+    EXPECT_FALSE(Page.Converting());
+    EXPECT_TRUE(QDir(Out).entryList(QDir::Files | QDir::Hidden).isEmpty());
 }
 
 TEST_F(MainWindowTest, OnlyLocalFilesAreDropped)

@@ -32,6 +32,10 @@ protected:
         QObject::connect(&Driver, &TBatchDriver::RunStopped, [this] { ++Stopped; });
         QObject::connect(&Driver, &TBatchDriver::ControlsEnabled, [this](bool On) { ControlsOn = On; });
         QObject::connect(&Driver, &TBatchDriver::ProgressChanged, [this](int P) { Progress << P; });
+        QObject::connect(&Driver, &TBatchDriver::StatusText, [this](int Panel, const QString& Text) {
+            if (Panel == 0)
+                Status = Text;
+        });
     }
 
     QString Flac(const QString& Name, const char* Fixture = "tone-22050-16-1.wav")
@@ -67,6 +71,7 @@ protected:
     TConversionChain Chain;
     TBatchDriver Driver;
     QStringList Log, Missing, Finished;
+    QString Status; // of panel 0
     QList<int> Progress;
     int Stopped = 0;
     bool ControlsOn = true;
@@ -153,6 +158,7 @@ TEST_F(BatchDriverTest, StopEndsTheRunAfterTheCurrentFile)
     EXPECT_TRUE(Finished.isEmpty());
     EXPECT_EQ(List.Row(1).ImageIndex, TFileListModel::imgPending);
     EXPECT_FALSE(Driver.Running());
+    EXPECT_EQ(Status, ""); // no "Converting: a.flac" left behind
 }
 
 TEST_F(BatchDriverTest, TheSettingsChooseTheOutputFormat)

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -213,5 +214,35 @@ TEST(FileProbe, FilesThatCannotBeReadStillGiveWellFormedRows)
     }
     EXPECT_GE(Invalid, 6 * 3) << "at least the files cut inside their headers cannot be valid";
     // Every decoder let go of its file.
+    EXPECT_EQ(OpenDescriptors(), DescriptorsBefore);
+}
+
+// Headers that read well over audio that does not: a Windows Media file whose
+// first packet is overwritten, and a Monkey's Audio file that is its header
+// alone. FFmpeg decodes nothing from either; the row must not promise a
+// conversion.
+TEST(FileProbe, AHeaderOverAudioThatDoesNotDecodeIsNotValid)
+{
+    TTempDir Dir;
+    const int DescriptorsBefore = OpenDescriptors();
+    const std::string Wma = Dir.File("first-packet.wma");
+    std::vector<uint8_t> Bytes = ReadBytes(FixturesDir() + "/wild/lossless.wma");
+    // The data object: its GUID, then 34 bytes of its own before the packets.
+    const std::vector<uint8_t> DataObject = {0x36, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11,
+                                             0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C};
+    const auto At = std::search(Bytes.begin(), Bytes.end(), DataObject.begin(), DataObject.end());
+    ASSERT_NE(At, Bytes.end());
+    std::fill_n(At + 50, 16, uint8_t{0xFF});
+    WriteBytes(Wma, Bytes);
+
+    for (const std::string& File : {Wma, FixturesDir() + "/wild/mac-390-hdr.ape"}) {
+        const std::string Raw = Dir.File("peer.raw");
+        RunCommand("ffmpeg -v quiet -y -i " + Quote(File) + " -f s16le " + Quote(Raw));
+        ASSERT_EQ(std::filesystem::exists(Raw) ? std::filesystem::file_size(Raw) : 0, 0u) << File;
+        const TProbeResult R = ProbeFile(Q(File));
+        EXPECT_FALSE(R.Valid) << File;
+        ExpectWellFormed(R, File);
+    }
+    EXPECT_TRUE(ProbeFile(Q(FixturesDir() + "/wild/lossless.wma")).Valid);
     EXPECT_EQ(OpenDescriptors(), DescriptorsBefore);
 }

@@ -69,6 +69,29 @@ TEST(HotDirectory, StartChecksRefuseInTheirOrder)
     EXPECT_EQ(Check("/in", "/inside", "/log"), 0);
 }
 
+// The output folder is refused only when it is the watched folder or lies
+// below it, component by component and with case, whatever way the folders
+// are spelled.
+TEST(HotDirectory, OutputFolderIsComparedAsAPathWithCase)
+{
+    TTempDir Dir;
+    const QString Root = QString::fromStdString(Dir.Path());
+    for (const char* Sub : {"in/out", "In", "in2", "data/in/out", "log"})
+        QDir().mkpath(Root + "/" + Sub);
+    const auto Check = [&](const QString& In, const char* Out) {
+        return THotDirectory::CheckFolders(In, Root + Out, Root + "/log");
+    };
+    EXPECT_EQ(Check(Root + "/in", "/data/in/out"), 0);
+    EXPECT_EQ(Check(Root + "/in", "/in2"), 0);
+    EXPECT_EQ(Check(Root + "/in", "/In"), 0);
+    EXPECT_EQ(Check(Root + "/in/", "/in/out/"), THotDirectory::StrOutputInsideInput);
+    EXPECT_EQ(Check(Root + "/in2/../in/.", "/in/out"), THotDirectory::StrOutputInsideInput);
+    EXPECT_EQ(Check(Root + "/in", "/in/out/.."), THotDirectory::StrOutputInsideInput);
+    // Blanks around the input folder are not part of it, as for the monitor.
+    EXPECT_EQ(Check(" \t" + Root + "/in ", "/in/out"), THotDirectory::StrOutputInsideInput);
+    EXPECT_EQ(Check(" " + Root + "/in\t", "/in2"), 0);
+}
+
 // Files the monitor lets through but no decoder reads, and files whose chain
 // fails, end as failed; the queue goes on to the next file.
 TEST(HotDirectory, AFileWithoutDecoderIsLoggedFailedAndTheQueueGoesOn)
