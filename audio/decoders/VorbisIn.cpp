@@ -183,6 +183,7 @@ void TVorbisIn::OpenFile()
     FSize = Total < 0 ? -1 : static_cast<int64_t>(Total) * 2 * FChannels;
     FCurrentSection = -1;
     FDecoderDone = false;
+    FDecoderUnusable = false;
 }
 
 void TVorbisIn::CloseFile()
@@ -209,6 +210,7 @@ void TVorbisIn::FillBuffer()
         // A hole or a damaged page ends the data; it is not an error.
         if (Got <= 0) {
             FDecoderDone = true;
+            FDecoderUnusable = Got == OV_EBADLINK;
             return;
         }
         FBufEnd += static_cast<uint32_t>(Got);
@@ -244,8 +246,13 @@ void TVorbisIn::DoGetData(uint8_t*& Buffer, uint32_t& Bytes)
 bool TVorbisIn::DoSeek(int64_t& SampleNum)
 {
     OpenFile();
-    if (FDecoder)
-        VorbisFileLibrary().PcmSeek(&FDecoder->File, SampleNum);
+    if (FDecoderUnusable)
+        return false;
+    if (FDecoder && VorbisFileLibrary().PcmSeek(&FDecoder->File, SampleNum) == OV_EBADLINK) {
+        FDecoderUnusable = true;
+        FDecoderDone = true;
+        return false;
+    }
     FDecoderDone = false;
     FBufStart = 1;
     FBufEnd = 0;
