@@ -3,12 +3,13 @@
 // window section is applied to a window on Qt's offscreen platform with a
 // component of every kind the file treats apart (lists, texts, captions,
 // geometry), which is then painted.
+#include "MemoryFile.h"
+
 #include "app/engine/settings/Language.h"
 #include "app/ui/language/LanguageApply.h"
 
 #include <QApplication>
 #include <QComboBox>
-#include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -65,11 +66,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
     Application();
     static QTemporaryDir Folder;
     static const QString Name = Folder.filePath(QStringLiteral("Fuzz.lng"));
-    QFile File(Name);
-    if (!File.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        File.write(reinterpret_cast<const char*>(Data), static_cast<qint64>(Size)) != static_cast<qint64>(Size))
+    if (!autest::WriteWholeFile(Name.toStdString(), Data, Size))
         return 0;
-    File.close();
 
     app::TLangStrings Strings;
     app::LoadLanguageStrings(Strings, app::LangStringCount - 1, Name, QStringLiteral("Strings"));

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <fcntl.h>
 #include <string>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -37,5 +38,16 @@ public:
 private:
     int FHandle;
 };
+
+// Replaces the content of the file Name by Data, for the readers that look for
+// their file in a fixed place.
+inline bool WriteWholeFile(const std::string& Name, const uint8_t* Data, size_t Size)
+{
+    const int Handle = ::open(Name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (Handle < 0)
+        return false;
+    const bool Written = Size == 0 || ::write(Handle, Data, Size) == static_cast<ssize_t>(Size);
+    return ::close(Handle) == 0 && Written;
+}
 
 } // namespace autest

@@ -3,12 +3,13 @@
 // configuration folder of the target's own; the program's settings and the
 // language choice are read from it, then written back and read again, which
 // must give the same values.
+#include "MemoryFile.h"
+
 #include "app/engine/settings/CdSettings.h"
 #include "app/engine/settings/Language.h"
 
-#include <QCoreApplication>
+#include <QFileInfo>
 #include <QDir>
-#include <QFile>
 #include <QMetaProperty>
 #include <QTemporaryDir>
 
@@ -43,11 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
         return -1;
     static const QString Name = SettingsFile();
     QDir().mkpath(QFileInfo(Name).path());
-    QFile File(Name);
-    if (!File.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        File.write(reinterpret_cast<const char*>(Data), static_cast<qint64>(Size)) != static_cast<qint64>(Size))
+    if (!autest::WriteWholeFile(Name.toStdString(), Data, Size))
         return 0;
-    File.close();
 
     (void)app::LanguageFilePath(QStringLiteral("Software\\Trevalin\\Kelvaro\\Language"));
     app::TcdSettings Read;
