@@ -7,7 +7,8 @@ QString UsageText()
 {
     return QStringLiteral(
         "Usage: kelvaro-cli convert [-o DIR] [-r HZ] [-b 8|16|24|32] [-c keep|mono|stereo] [-e pcm|adpcm]"
-        " [-j N] [-R] FILE|FOLDER...\n"
+        " [-j N] [-R]\n"
+        "                           [--if-exists overwrite|skip|rename] FILE|FOLDER...\n"
         "       kelvaro-cli watch --in DIR --out DIR --log DIR [--subdirs]\n"
         "       kelvaro-cli play FILE\n"
         "       kelvaro-cli info [--json] FILE...\n"
@@ -24,9 +25,12 @@ QString UsageText()
         "  -r HZ    sample rate, 8000 to 48000\n"
         "  -b BITS  bits per sample: 8, 16, 24 or 32\n"
         "  -c MODE  channels: keep (as the input), mono or stereo\n"
-        "  -e ENC   encoding: pcm or adpcm (DVI IMA ADPCM, 16 bits)\n"
+        "  -e ENC   encoding: pcm or adpcm (DVI IMA ADPCM, 16 bits only)\n"
         "  -j N     files converted at once (default: the number of online processors; 1 converts\n"
         "           one after another)\n"
+        "  --if-exists CHOICE\n"
+        "           when the WAV file exists: overwrite it (the default), skip the input and\n"
+        "           keep the file, or rename: write NAME (2).wav, NAME (3).wav, ...\n"
         "  -R, --recursive\n"
         "           a folder gives the files of its sub-folders too, a folder's own files first;\n"
         "           each WAV file lands at the same place below the output folder\n"
@@ -42,7 +46,8 @@ QString UsageText()
         "         included.\n"
         "\n"
         "Exit status: 0 when every file converted (info: could be read), 1 when any failed, 2 for\n"
-        "bad usage, and 128 plus the signal's number when SIGINT or SIGTERM ended a conversion run.\n");
+        "bad usage, and 128 plus the signal's number when SIGINT, SIGTERM or SIGHUP ended a\n"
+        "conversion run. A skipped file is not a failure.\n");
 }
 
 namespace {
@@ -55,6 +60,19 @@ bool TakeValue(const QStringList& Arguments, int& At, QString& Value, QString& E
     }
     Value = Arguments[++At];
     return true;
+}
+
+} // namespace
+
+namespace {
+
+QString NumberList(const QList<int>& Numbers)
+{
+    QStringList Texts;
+    for (int Number : Numbers)
+        Texts << QString::number(Number);
+    const QString Last = Texts.takeLast();
+    return Texts.join(QStringLiteral(", ")) + QStringLiteral(" or ") + Last;
 }
 
 } // namespace
@@ -72,20 +90,25 @@ bool ParseConvertOptions(const QStringList& Arguments, TConvertOptions& Options,
                 return false;
             bool Ok = false;
             const int Rate = Value.toInt(&Ok);
-            if (!Ok || Rate < 8000 || Rate > 48000) {
-                Error = QStringLiteral("sample rate must be a number from 8000 to 48000, not '%1'").arg(Value);
+            if (!Ok || !app::TOutputFormat::RateAllowed(Rate)) {
+                Error = QStringLiteral("sample rate must be a number from %1 to %2, not '%3'")
+                            .arg(app::TOutputFormat::MinRate)
+                            .arg(app::TOutputFormat::MaxRate)
+                            .arg(Value);
                 return false;
             }
             Options.Rate = QString::number(Rate);
         } else if (Argument == QLatin1String("-b")) {
             if (!TakeValue(Arguments, At, Value, Error))
                 return false;
-            if (Value != QLatin1String("8") && Value != QLatin1String("16") && Value != QLatin1String("24") &&
-                Value != QLatin1String("32")) {
-                Error = QStringLiteral("bits per sample must be 8, 16, 24 or 32, not '%1'").arg(Value);
+            bool Ok = false;
+            const int Bits = Value.toInt(&Ok);
+            if (!Ok || !app::TOutputFormat::BitDepths().contains(Bits)) {
+                Error = QStringLiteral("bits per sample must be %1, not '%2'")
+                            .arg(NumberList(app::TOutputFormat::BitDepths()), Value);
                 return false;
             }
-            Options.Bits = Value;
+            Options.Bits = QString::number(Bits);
         } else if (Argument == QLatin1String("-c")) {
             if (!TakeValue(Arguments, At, Value, Error))
                 return false;
@@ -103,6 +126,16 @@ bool ParseConvertOptions(const QStringList& Arguments, TConvertOptions& Options,
                 return false;
             }
             Options.Encoding = Value == QLatin1String("pcm") ? 0 : 1;
+        } else if (Argument == QLatin1String("--if-exists")) {
+            if (!TakeValue(Arguments, At, Value, Error))
+                return false;
+            const int Choice = static_cast<int>(app::IfExistsNames().indexOf(Value));
+            if (Choice < 0) {
+                Error = QStringLiteral("--if-exists takes %1, not '%2'")
+                            .arg(app::IfExistsNames().join(QStringLiteral(", ")), Value);
+                return false;
+            }
+            Options.IfExists = static_cast<app::TIfExists>(Choice);
         } else if (Argument == QLatin1String("-j")) {
             if (!TakeValue(Arguments, At, Value, Error))
                 return false;
@@ -123,6 +156,13 @@ bool ParseConvertOptions(const QStringList& Arguments, TConvertOptions& Options,
     }
     if (Options.Inputs.isEmpty()) {
         Error = QStringLiteral("no file or folder to convert");
+        return false;
+    }
+    if (Options.Encoding == app::TOutputFormat::enADPCM && Options.Bits &&
+        !app::TOutputFormat::BitsAllowed(Options.Bits->toInt(), app::TOutputFormat::enADPCM)) {
+        Error = QStringLiteral("IMA ADPCM is written from %1-bit samples only, not %2 bits")
+                    .arg(app::TOutputFormat::AdpcmBits)
+                    .arg(*Options.Bits);
         return false;
     }
     return true;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "app/engine/chain/FileConversion.h"
+
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -14,6 +16,7 @@ struct TConvertOptions {
     std::optional<QString> Bits;
     std::optional<int> Channels; // 0 keep, 1 mono, 2 stereo
     std::optional<int> Encoding; // 0 PCM, 1 ADPCM
+    app::TIfExists IfExists = app::ieOverwrite;
     int Jobs = 0;                 // files converted at once; 0: one per online processor
     bool Recursive = false;       // folders give the files of their sub-folders too
     QStringList Inputs;

@@ -43,7 +43,7 @@ int RunConvert(const TConvertOptions& Options)
         return 1;
     }
 
-    TInputCollector Collector(OutputFolder, app::TDecoderSet().Extensions(), Options.Recursive);
+    TInputCollector Collector(app::TDecoderSet().Extensions(), Options.Recursive);
     for (const QString& Input : Options.Inputs)
         Collector.Add(Input);
     const QList<app::TParallelBatch::TItem>& Items = Collector.Items();
@@ -51,7 +51,8 @@ int RunConvert(const TConvertOptions& Options)
     if (Items.isEmpty())
         return Failures > 0 ? 1 : 0;
 
-    app::TParallelBatch Batch(Settings, Options.Jobs > 0 ? Options.Jobs : OnlineProcessors(), true);
+    app::TParallelBatch Batch(QDir(OutputFolder).absolutePath(), app::TOutputFormat::FromSettings(Settings),
+                              Options.IfExists, Options.Jobs > 0 ? Options.Jobs : OnlineProcessors());
     QStringList Inputs;
     for (const app::TParallelBatch::TItem& Item : Items)
         Inputs << Item.Input;
@@ -68,8 +69,11 @@ int RunConvert(const TConvertOptions& Options)
         PrintLine(stdout, Line);
     });
     int Converted = 0;
-    QObject::connect(&Batch, &app::TParallelBatch::ItemFinished, [&](int, bool Succeeded) {
-        ++(Succeeded ? Converted : Failures);
+    QObject::connect(&Batch, &app::TParallelBatch::ItemFinished, [&](int, app::TConversionResult Result) {
+        if (Result == app::crConverted)
+            ++Converted;
+        else if (Result != app::crSkipped)
+            ++Failures;
     });
     // A signal after the last file ended interrupted nothing.
     bool Interrupted = false;

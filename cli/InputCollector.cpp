@@ -3,16 +3,14 @@
 
 #include "Console.h"
 #include "app/engine/chain/DecoderSet.h"
-#include "app/engine/system/PathUtils.h"
 
 #include <QDir>
 #include <QFileInfo>
 
 namespace cli {
 
-TInputCollector::TInputCollector(const QString& OutputFolder, const QStringList& Extensions, bool Recursive)
-    : FOutputFolder(app::AddTrailingBackslash(QDir(OutputFolder).absolutePath())), FExtensions(Extensions),
-      FRecursive(Recursive)
+TInputCollector::TInputCollector(const QStringList& Extensions, bool Recursive)
+    : FExtensions(Extensions), FRecursive(Recursive)
 {
 }
 
@@ -59,7 +57,7 @@ int TInputCollector::AddFolder(const QString& Folder, const QString& Relative)
 
 void TInputCollector::AddFile(const QString& Path, const QString& Relative)
 {
-    FItems.append({Path, FOutputFolder + Relative + app::FileBaseName(Path) + QStringLiteral(".wav")});
+    FItems.append({Path, Relative});
 }
 
 } // namespace cli

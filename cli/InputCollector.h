@@ -10,14 +10,14 @@
 
 namespace cli {
 
-// The files a command line names, each with the WAV file it becomes: a file as
-// it is, a folder by its files of the kinds the decoders read, in name order,
-// and with Recursive the files of its sub-folders after its own, each landing
-// at the same relative place below the output folder. Paths that name nothing
+// The files a command line names, each with the folder below the output folder
+// its WAV file goes to: a file as it is, a folder by its files of the kinds the
+// decoders read, in name order, and with Recursive the files of its
+// sub-folders after its own, each landing at the same relative place. Paths that name nothing
 // readable are reported on standard error and counted as failures.
 class TInputCollector {
 public:
-    TInputCollector(const QString& OutputFolder, const QStringList& Extensions, bool Recursive);
+    TInputCollector(const QStringList& Extensions, bool Recursive);
 
     void Add(const QString& Input);
     const QList<app::TParallelBatch::TItem>& Items() const { return FItems; }
@@ -28,7 +28,6 @@ private:
     int AddFolder(const QString& Folder, const QString& Relative);
     void AddFile(const QString& Path, const QString& Relative);
 
-    QString FOutputFolder;
     QStringList FExtensions;
     bool FRecursive;
     QList<app::TParallelBatch::TItem> FItems;

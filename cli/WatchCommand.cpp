@@ -52,8 +52,6 @@ int RunWatch(const QStringList& Arguments)
     Settings.SetAutoLoad(false);
     app::TConversionChain Chain;
     app::THotDirectory Hot(Settings, Chain);
-    // Whatever watches our output folder must never pick up a half-written file.
-    Hot.WavOut().SetWriteViaPartFile(true);
     QObject::connect(&Hot, &app::THotDirectory::LogLine, [](const QString& Line) {
         std::fprintf(stdout, "%s\n", Line.toUtf8().constData());
         std::fflush(stdout);

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AuFileOut.h"
 
-#include "PartFile.h"
-
 namespace au {
 
 TAuFileOut::TAuFileOut() = default;
@@ -25,9 +23,19 @@ void TAuFileOut::SetFileMode(TFileOutputMode)
     FFileMode = foRewrite;
 }
 
+std::string TAuFileOut::PublishedName() const
+{
+    std::lock_guard<std::mutex> Guard(FNameLock);
+    return FPublishedName;
+}
+
 std::string TAuFileOut::CreationName(const std::string& Name)
 {
     FPartFile.reset();
+    {
+        std::lock_guard<std::mutex> Guard(FNameLock);
+        FPublishedName.clear();
+    }
     if (!FWriteViaPartFile)
         return Name;
     FPartFile = std::make_unique<TPartFile>(Name);
@@ -37,11 +45,14 @@ std::string TAuFileOut::CreationName(const std::string& Name)
 bool TAuFileOut::SettleFile(bool Succeeded)
 {
     const std::unique_ptr<TPartFile> Part = std::move(FPartFile);
-    if (Part == nullptr)
-        return true;
-    if (Succeeded)
-        Part->Publish();
-    return Succeeded;
+    std::string Published;
+    if (Part == nullptr) // with temporary names, a run without one created nothing
+        Published = FWriteViaPartFile && FFileMode != foAppend ? std::string() : FileName();
+    else if (Succeeded)
+        Published = Part->Publish(FPublishMode);
+    std::lock_guard<std::mutex> Guard(FNameLock);
+    FPublishedName = Published;
+    return !Published.empty();
 }
 
 } // namespace au

@@ -3,6 +3,7 @@
 
 #include "AuStreamedOutput.h"
 #include "AuTypes.h"
+#include "PartFile.h"
 
 #include <atomic>
 #include <cstdint>
@@ -11,8 +12,6 @@
 #include <string>
 
 namespace au {
-
-class TPartFile;
 
 // A sink that writes a named file.
 class TAuFileOut : public TAuStreamedOutput {
@@ -39,6 +38,12 @@ public:
     // default: the file carries its name from the start.
     void SetWriteViaPartFile(bool Value) { FWriteViaPartFile = Value; }
     bool WriteViaPartFile() const { return FWriteViaPartFile; }
+    // UI thread, while idle: what publishing a temporary file does when its
+    // final name is taken (pmReplace by default).
+    void SetPublishMode(TPublishMode Value) { FPublishMode = Value; }
+    // Any thread, after a run: the name its file took (FileName, or another
+    // one with pmNumbered); empty when the run left no file.
+    std::string PublishedName() const;
 
 protected:
     // Worker thread, when the run creates its file: the name to create it under.
@@ -56,6 +61,8 @@ private:
     mutable std::mutex FNameLock;
     std::string FFileName;
     std::atomic<bool> FWriteViaPartFile{false};
+    std::atomic<TPublishMode> FPublishMode{pmReplace};
+    std::string FPublishedName; // under FNameLock
     std::unique_ptr<TPartFile> FPartFile; // worker thread only
 };
 

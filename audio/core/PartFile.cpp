@@ -8,6 +8,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace au {
@@ -44,14 +45,58 @@ TPartFile::~TPartFile()
         ::unlink(FTemporaryName.c_str());
 }
 
-void TPartFile::Publish()
+std::string NumberedName(const std::string& FinalName, int Number)
 {
-    if (std::rename(FTemporaryName.c_str(), FFinalName.c_str()) != 0) {
-        const int Error = errno;
+    if (Number <= 1)
+        return FinalName;
+    const size_t Slash = FinalName.rfind('/');
+    const size_t NameStart = Slash == std::string::npos ? 0 : Slash + 1;
+    size_t Dot = FinalName.rfind('.');
+    if (Dot == std::string::npos || Dot <= NameStart)
+        Dot = FinalName.size();
+    return FinalName.substr(0, Dot) + " (" + std::to_string(Number) + ")" + FinalName.substr(Dot);
+}
+
+std::string TPartFile::Publish(TPublishMode Mode)
+{
+    for (int Number = 1;; ++Number) {
+        const std::string Name = Mode == pmNumbered ? NumberedName(FFinalName, Number) : FFinalName;
+        const int Error = Mode == pmReplace ? RenameReplacing(Name) : RenameKeeping(Name);
+        if (Error == 0) {
+            FPublished = true;
+            return Name;
+        }
+        if (Error == EEXIST && Mode == pmNumbered && Number < MaxNumber)
+            continue;
         ::unlink(FTemporaryName.c_str());
-        throw EAuException(std::strerror(Error));
+        throw EAuException(Error == EEXIST ? Name + ": " + MsgNameTaken : std::string(std::strerror(Error)));
     }
-    FPublished = true;
+}
+
+int TPartFile::RenameReplacing(const std::string& Name) const
+{
+    return std::rename(FTemporaryName.c_str(), Name.c_str()) == 0 ? 0 : errno;
+}
+
+// 0, EEXIST when Name is taken, or another errno.
+int TPartFile::RenameKeeping(const std::string& Name) const
+{
+    if (::renameat2(AT_FDCWD, FTemporaryName.c_str(), AT_FDCWD, Name.c_str(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
+        return errno;
+    // A file system without the one-step rename: a hard link fails on a taken
+    // name just the same.
+    if (::link(FTemporaryName.c_str(), Name.c_str()) == 0) {
+        ::unlink(FTemporaryName.c_str());
+        return 0;
+    }
+    if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP)
+        return errno;
+    // Neither: test, then rename, and accept the small window between them.
+    if (::access(Name.c_str(), F_OK) == 0)
+        return EEXIST;
+    return RenameReplacing(Name);
 }
 
 } // namespace au

@@ -8,6 +8,7 @@
 #include "audio/core/Rounding.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -501,21 +502,27 @@ void TWaveOut::CompleteFile()
             Source->Flush();
         return;
     }
+    std::string CutShort;
     try {
         const int64_t Size = Source->Size();
         const int64_t Written = FStreamPos - FDataStart;
         bool Patch = Size < 0 || FFileMode == foAppend || Stopped() || FFailed;
         bool SizesOnly = false;
+        if (!Patch)
+            CutShort = CutShortMessage(*Source);
         if (!Patch) {
-            // A clean run that delivered fewer bytes than announced is padded,
-            // as far as the format allows; any other mismatch is patched so the
-            // header states what the file holds.
-            if (FWavType != wtDVIADPCM && Written < Size && FDataStart + Size <= FMaxStreamSize) {
+            // A clean run that delivered a little less than announced is
+            // padded with silence, as far as the format allows; any other
+            // mismatch is patched so the header states what the file holds.
+            if (CutShort.empty() && FWavType != wtDVIADPCM && Written < Size &&
+                FDataStart + Size <= FMaxStreamSize) {
                 FStream->SetPosition(FStreamPos);
-                std::vector<uint8_t> Zeros(PcmChunkBytes, 0);
+                // 8-bit samples are unsigned: their silence is the middle value.
+                const uint8_t Silence = Source->BitsPerSample() == 8 ? 0x80 : 0x00;
+                std::vector<uint8_t> Pad(PcmChunkBytes, Silence);
                 for (int64_t Left = Size - Written; Left > 0;) {
                     const int64_t Part = std::min<int64_t>(Left, PcmChunkBytes);
-                    FStream->Write(Zeros.data(), Part);
+                    FStream->Write(Pad.data(), Part);
                     Left -= Part;
                 }
                 FStreamPos = FDataStart + Size;
@@ -533,6 +540,31 @@ void TWaveOut::CompleteFile()
     }
     FStream.reset();
     Source->Flush();
+    if (!CutShort.empty())
+        throw EAuException(CutShort);
+}
+
+// Decoders state a file's length from its header and may deliver a little less
+// (encoder delay, a last frame cut by a few milliseconds); a file whose audio
+// ends long before that is a cut download or a damaged file, and padding it
+// with silence would pass it off as whole.
+std::string TWaveOut::CutShortMessage(TAuInput& Source)
+{
+    const int64_t Size = Source.Size();
+    const int64_t Delivered = Source.Position();
+    const double BytesPerSecond = static_cast<double>(Source.SampleRate()) * Source.Channels() *
+                                  (Source.BitsPerSample() / 8);
+    if (Size <= 0 || Delivered >= Size || BytesPerSecond <= 0)
+        return std::string();
+    const double Stated = static_cast<double>(Size) / BytesPerSecond;
+    const double Decoded = static_cast<double>(Delivered) / BytesPerSecond;
+    if (Stated - Decoded <= std::max(CutShortSeconds, CutShortShare * Stated))
+        return std::string();
+    char Text[160];
+    std::snprintf(Text, sizeof Text,
+                  "The audio ends at %.2f s, but the file states a length of %.2f s: the file is cut short.",
+                  Decoded, Stated);
+    return Text;
 }
 
 } // namespace au

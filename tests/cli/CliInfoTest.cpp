@@ -278,7 +278,7 @@ TEST(CliGuide, CommandLineTxtDescribesWhatHelpLists)
     QStringList Expected;
     for (const QRegularExpressionMatch& M : QRegularExpression(QStringLiteral("kelvaro-cli (\\w+)")).globalMatch(Usage))
         Expected << QStringLiteral("^") + M.captured(1) + QStringLiteral("\n---");
-    for (const QRegularExpressionMatch& M : QRegularExpression(QStringLiteral("(?<![\\w-])(--?[a-zA-Z]+)")).globalMatch(Usage))
+    for (const QRegularExpressionMatch& M : QRegularExpression(QStringLiteral("(?<![\\w-])(--?[a-zA-Z][a-zA-Z-]*)")).globalMatch(Usage))
         if (M.captured(1) != QLatin1String("--help"))
             Expected << QStringLiteral("^\\s+(-\\w, )?") + QRegularExpression::escape(M.captured(1)) + QStringLiteral("[ ,]");
     ASSERT_GE(Expected.size(), 14) << Usage.toStdString();

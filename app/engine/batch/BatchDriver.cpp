@@ -1,14 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "BatchDriver.h"
 
-#include "BatchLog.h"
-#include "app/engine/settings/CdSettings.h"
-#include "app/engine/chain/ConversionChain.h"
-#include "app/engine/chain/DecoderSet.h"
 #include "FileListModel.h"
+#include "app/engine/chain/ConversionChain.h"
+#include "app/engine/settings/CdSettings.h"
 #include "app/engine/settings/Language.h"
-#include "app/engine/system/PathUtils.h"
-#include "audio/core/AuException.h"
+#include "audio/core/AuOutput.h"
 
 #include <QFileInfo>
 
@@ -21,35 +18,35 @@ QString Lang(int Index) { return LangStrings()[static_cast<size_t>(Index)]; }
 
 } // namespace
 
-TBatchDriver::TBatchDriver(TFileListModel& Files, TcdSettings& Settings, TConversionChain& Chain,
-                           TDecoderSet& Decoders, QObject* Parent)
-    : QObject(Parent), FFiles(Files), FSettings(Settings), FChain(Chain), FDecoders(Decoders)
+TBatchDriver::TBatchDriver(TFileListModel& Files, TcdSettings& Settings, TConversionChain& Chain, QObject* Parent)
+    : QObject(Parent), FFiles(Files), FSettings(Settings), FChain(Chain), FConversion(Chain)
 {
-    SetUpWriter(FWavOut);
-    // The writer's events arrive on this thread through the synchronisation queue.
-    FWavOut.SetOnDone([this](au::TAuComponent*) { OnWavOutDone(); });
-    FWavOut.SetOnProgress([this](au::TAuComponent*) { OnWavOutProgress(); });
+    connect(&FConversion, &TFileConversion::Progress, this, [this](int Percent) {
+        emit ProgressChanged(Percent);
+        emit StatusText(4, QString::asprintf("%d%%", Percent));
+    });
+    connect(&FConversion, &TFileConversion::Finished, this, &TBatchDriver::FinishRow);
     FTimer.setInterval(TimerInterval);
     connect(&FTimer, &QTimer::timeout, this, &TBatchDriver::TimerStep);
 }
 
 TBatchDriver::~TBatchDriver()
 {
-    FWavOut.SetOnDone(nullptr);
-    FWavOut.SetOnProgress(nullptr);
-    FWavOut.Stop(false);
-}
-
-QString TBatchDriver::OutputPathFor(int Row) const
-{
-    return AddTrailingBackslash(FOutputFolder) + FileBaseName(FFiles.Row(Row).SubItems[TFileListModel::SubPath]) +
-           QStringLiteral(".wav");
+    FChain.Release(this);
 }
 
 bool TBatchDriver::StartRun(const QString& OutputFolder)
 {
+    // The hot directory pulls through the same resampler and converter.
+    if (!FChain.Claim(this)) {
+        emit StartRefused(QString::fromLatin1(MsgChainInUse));
+        return false;
+    }
     FOutputFolder = OutputFolder;
     FStopRequested = false;
+    std::fill(std::begin(FCounts), std::end(FCounts), 0);
+    FFailedNames.clear();
+    FLedger.Clear();
     emit ConvertButtonShown(false);
     emit StatusText(0, Lang(StrStarting));
     emit LogLine(QStringLiteral("Task Begin"));
@@ -59,7 +56,8 @@ bool TBatchDriver::StartRun(const QString& OutputFolder)
         FFiles.SetSubItem(Row, TFileListModel::SubStatus, QString());
         FFiles.SetImageIndex(Row, TFileListModel::imgPending);
         if (!QFileInfo(FFiles.Row(Row).SubItems[TFileListModel::SubPath]).isFile()) {
-            emit MissingFile(Lang(StrMissingFile));
+            FChain.Release(this);
+            emit StartRefused(Lang(StrMissingFile));
             emit ConvertButtonShown(true);
             emit ControlsEnabled(true);
             return false;
@@ -72,93 +70,128 @@ bool TBatchDriver::StartRun(const QString& OutputFolder)
     return true;
 }
 
+bool TBatchDriver::CanStart() const
+{
+    return !FChain.ClaimedByOther(this);
+}
+
 void TBatchDriver::RequestStop()
 {
     FStopRequested = true;
     emit LogLine(Lang(StrStopped));
 }
 
-void TBatchDriver::TimerStep()
+void TBatchDriver::StopNow()
 {
-    if (FItemBusy || !FTimer.isActive())
+    if (!Running())
         return;
-    for (int Row = 0; Row < FFiles.Count(); ++Row) {
-        if (!FFiles.Row(Row).SubItems[TFileListModel::SubStatus].isEmpty())
-            continue;
-        StartRow(Row, OutputPathFor(Row));
-        return;
-    }
-    FinishRun(FFiles.Count() > 0 ? OutputPathFor(FFiles.Count() - 1) : QString());
+    FStopRequested = true;
+    FTimer.stop();
+    if (FConversion.Busy())
+        FConversion.StopNow(); // its end finishes the row and the run
+    else
+        EndStoppedRun();
 }
 
-void TBatchDriver::StartRow(int Row, const QString& OutputPath)
+void TBatchDriver::TimerStep()
+{
+    if (FConversion.Busy() || !FTimer.isActive())
+        return;
+    for (int Row = 0; Row < FFiles.Count(); ++Row) {
+        if (FFiles.Row(Row).SubItems[TFileListModel::SubStatus].isEmpty()) {
+            StartRow(Row);
+            return;
+        }
+    }
+    FinishRun();
+}
+
+void TBatchDriver::StartRow(int Row)
 {
     const QString Input = FFiles.Row(Row).SubItems[TFileListModel::SubPath];
     emit LogLine(LoadLine(Input));
-    QString Error;
-    try {
-        FChain.PrepareChain(Input, OutputPath, FDecoders.ForFile(Input), FWavOut, FSettings);
-    } catch (const std::exception& E) {
-        Error = QString::fromUtf8(E.what());
-    }
-    FFiles.SetSubItem(Row, TFileListModel::SubStatus, QString::fromLatin1(StatusConverting));
-    FFiles.SetSubItem(Row, TFileListModel::SubOutput, OutputPath);
-    FFiles.SetSubItem(Row, TFileListModel::SubInformation,
-                      QStringLiteral("Save to: ") + QFileInfo(OutputPath).fileName());
-    emit StatusText(0, QStringLiteral("Converting: ") + FFiles.Row(Row).Caption);
     FCurrentItem = Row;
-    FItemBusy = true;
-    // A chain that could not even start ends its row at once, as a failure,
-    // instead of leaving the row to be taken again and again.
-    if (!Error.isEmpty())
-        FinishRow(Error);
+    TConversionRequest Request;
+    Request.Input = Input;
+    Request.OutputFolder = FOutputFolder;
+    Request.Format = TOutputFormat::FromSettings(FSettings);
+    Request.IfExists = IfExistsChoice(FSettings.IfExists());
+    FConversion.Start(Request);
+    const QString Output = FConversion.OutputPath();
+    FFiles.SetSubItem(Row, TFileListModel::SubStatus, QString::fromLatin1(StatusConverting));
+    FFiles.SetSubItem(Row, TFileListModel::SubOutput, Output);
+    FFiles.SetSubItem(Row, TFileListModel::SubInformation, QStringLiteral("Save to: ") + QFileInfo(Output).fileName());
+    emit StatusText(0, QStringLiteral("Converting: ") + FFiles.Row(Row).Caption);
 }
 
-void TBatchDriver::OnWavOutDone()
+void TBatchDriver::FinishRow(TConversionResult Result, const QString& Message)
 {
-    FinishRow(QString::fromStdString(FWavOut.ExceptionMessage()));
-}
-
-void TBatchDriver::FinishRow(const QString& Error)
-{
-    FItemBusy = false;
     const int Row = FCurrentItem;
-    const bool Succeeded = Error.isEmpty();
-    // The row's result reads as text too: its error stays with it.
-    if (!Succeeded)
-        FFiles.SetErrorText(Row, Error);
-    FFiles.SetImageIndex(Row, Succeeded ? TFileListModel::imgSucceeded : TFileListModel::imgFailed);
-    for (const QString& Line : ResultLines(FFiles.Row(Row).SubItems[TFileListModel::SubOutput], Error))
+    const QString Output = FConversion.OutputPath();
+    ++FCounts[Result];
+    if (Result == crFailed || Result == crStopped)
+        FFailedNames << FFiles.Row(Row).Caption;
+    // The row's result reads as text too: its reason stays with it.
+    if (Result != crConverted)
+        FFiles.SetErrorText(Row, Message);
+    FFiles.SetImageIndex(Row, Result == crConverted  ? TFileListModel::imgSucceeded
+                              : Result == crSkipped ? TFileListModel::imgSkipped
+                                                    : TFileListModel::imgFailed);
+    FFiles.SetSubItem(Row, TFileListModel::SubOutput, Output);
+    FFiles.SetSubItem(Row, TFileListModel::SubInformation, QStringLiteral("Save to: ") + QFileInfo(Output).fileName());
+    for (const QString& Line : ResultLines(QFileInfo(Output).fileName(), Result, Message))
         emit LogLine(Line);
+    if (Result == crConverted) {
+        const QString Replaced = FLedger.Record(FFiles.Row(Row).SubItems[TFileListModel::SubPath], Output);
+        if (!Replaced.isEmpty())
+            emit LogLine(Replaced);
+    }
     emit ProgressHidden();
     emit StatusText(4, QString());
-    if (FStopRequested) {
-        FWavOut.Stop(true);
-        FTimer.stop();
-        emit ConvertButtonShown(true);
-        emit ControlsEnabled(true);
-        emit RunStopped();
-    }
-    emit ItemFinished(Row, Succeeded);
+    if (FStopRequested)
+        EndStoppedRun();
+    emit ItemFinished(Row, Result);
 }
 
-void TBatchDriver::OnWavOutProgress()
+void TBatchDriver::EndStoppedRun()
 {
-    const int Percent = FWavOut.Progress();
-    emit ProgressChanged(Percent);
-    emit StatusText(4, QString::asprintf("%d%%", Percent));
+    FTimer.stop();
+    FChain.Release(this);
+    emit StatusText(0, QString());
+    emit ConvertButtonShown(true);
+    emit ControlsEnabled(true);
+    emit RunStopped();
 }
 
-void TBatchDriver::FinishRun(const QString& LastOutput)
+void TBatchDriver::FinishRun()
 {
+    FTimer.stop();
+    FChain.Release(this);
     emit ControlsEnabled(true);
     emit StatusText(0, QString());
     emit LogLine(QStringLiteral("Task End"));
     emit LogLine(QString());
     if (!FStopRequested)
         emit ConvertButtonShown(true);
-    FTimer.stop();
-    emit RunFinished(Lang(StrOpenOutput), LastOutput);
+    const int Rows = FFiles.Count();
+    const QString LastOutput = Rows > 0 ? FFiles.Row(Rows - 1).SubItems[TFileListModel::SubOutput] : QString();
+    emit RunFinished(FCounts[crConverted] == Rows ? Lang(StrOpenOutput) : SummaryMessage(), LastOutput);
+}
+
+QString TBatchDriver::SummaryMessage() const
+{
+    QString Text = QString::fromLatin1(MsgRunSummary)
+                       .arg(FCounts[crConverted])
+                       .arg(FFiles.Count())
+                       .arg(FCounts[crFailed] + FCounts[crStopped])
+                       .arg(FCounts[crSkipped]);
+    if (!FFailedNames.isEmpty()) {
+        QStringList Names = FFailedNames.mid(0, SummaryNames);
+        if (FFailedNames.size() > SummaryNames)
+            Names << QStringLiteral("and %1 more").arg(FFailedNames.size() - SummaryNames);
+        Text += QLatin1Char('\n') + QString::fromLatin1(MsgFailedNames).arg(Names.join(QStringLiteral(", ")));
+    }
+    return Text + QStringLiteral("\n\n") + QString::fromLatin1(MsgOpenFolder);
 }
 
 } // namespace app

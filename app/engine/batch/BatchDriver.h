@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "audio/wave/WaveOut.h"
+#include "BatchLog.h"
+#include "app/engine/chain/FileConversion.h"
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 namespace au {
@@ -14,15 +16,15 @@ class TAuOutput;
 namespace app {
 
 class TConversionChain;
-class TDecoderSet;
 class TFileListModel;
 class TcdSettings;
 
 // Converts the rows of the batch list one after another: a 500 ms timer takes
-// the next row without a status, wires its chain and starts the writer; the
-// writer's completion marks the row and frees the timer for the next one. What
-// the user sees goes out as signals: log lines, status texts, progress, the
-// state of the controls, and the questions to ask. User-interface thread only.
+// the next row without a status and starts its conversion; its end marks the
+// row and frees the timer for the next one. What the user sees goes out as
+// signals: log lines, status texts, progress, the state of the controls, and
+// the questions to ask. The run holds the chain it shares with the hot
+// directory from its start to its end. User-interface thread only.
 class TBatchDriver : public QObject {
     Q_OBJECT
 
@@ -30,27 +32,41 @@ public:
     static constexpr int TimerInterval = 500;
     // Language strings it says things with.
     static constexpr int StrStarting = 13, StrMissingFile = 14, StrOpenOutput = 15, StrStopped = 16;
+    static constexpr const char* MsgChainInUse =
+        "The hot directory is still watching or converting. Stop it on the hot directory page and let its "
+        "last file finish before converting the list.";
+    // The end of a run that did not convert every row: converted, failed,
+    // skipped and all rows, then the first failed names.
+    static constexpr const char* MsgRunSummary = "Converted %1 of %2 files: %3 failed, %4 skipped.";
+    static constexpr const char* MsgFailedNames = "Failed: %1";
+    static constexpr const char* MsgOpenFolder = "Open the output folder?";
+    // How many failed names the summary lists before "and N more".
+    static constexpr int SummaryNames = 5;
 
-    TBatchDriver(TFileListModel& Files, TcdSettings& Settings, TConversionChain& Chain, TDecoderSet& Decoders,
-                 QObject* Parent = nullptr);
+    TBatchDriver(TFileListModel& Files, TcdSettings& Settings, TConversionChain& Chain, QObject* Parent = nullptr);
     ~TBatchDriver() override;
 
-    // The batch writer.
-    au::TWaveOut& WavOut() { return FWavOut; }
     // A preview output that a run stops when it is playing.
     void SetPreview(au::TAuOutput* Preview) { FPreview = Preview; }
 
     // Starts a run into OutputFolder (the folder the user chose). Every row is
-    // reset; when a listed file no longer exists, MissingFile is emitted, the
-    // controls return to idle and false is returned.
+    // reset; when the chain is held by the hot directory, or a listed file no
+    // longer exists, StartRefused is emitted, the controls return to idle and
+    // false is returned.
     bool StartRun(const QString& OutputFolder);
+    // False while the hot directory holds the chain (MsgChainInUse says so):
+    // a run would be refused.
+    bool CanStart() const;
     // The run ends after the file being converted.
     void RequestStop();
+    // The run ends now: the file being converted is stopped and leaves nothing
+    // under its name (closing the window, SIGTERM).
+    void StopNow();
     // One step of the loop; the timer calls it, and a caller that wants no pause
     // between files may call it when a file is done.
     void TimerStep();
 
-    bool Running() const { return FTimer.isActive() || FItemBusy; }
+    bool Running() const { return FTimer.isActive() || FConversion.Busy(); }
     QString OutputFolder() const { return FOutputFolder; }
     int CurrentItem() const { return FCurrentItem; }
 
@@ -65,35 +81,34 @@ signals:
     void ControlsEnabled(bool Enabled);
     // "Convert To Wav" is shown (true) or "Stop Convert" in its place (false).
     void ConvertButtonShown(bool Shown);
-    // A listed file is missing: show Message; the run did not start.
-    void MissingFile(const QString& Message);
-    // The run converted every row: ask the end question (Message) and, on OK,
+    // The run did not start: show Message.
+    void StartRefused(const QString& Message);
+    // The run went through every row: ask Message (OK and Cancel) and, on OK,
     // open the file manager on LastOutput (or its folder when it does not exist).
     void RunFinished(const QString& Message, const QString& LastOutput);
-    // A stopped run ended after its current file.
+    // A stopped run ended.
     void RunStopped();
-    // Row finished, successfully or not.
-    void ItemFinished(int Row, bool Succeeded);
+    void ItemFinished(int Row, app::TConversionResult Result);
 
 private:
-    void StartRow(int Row, const QString& OutputPath);
-    void FinishRow(const QString& Error);
-    void OnWavOutDone();
-    void OnWavOutProgress();
-    void FinishRun(const QString& LastOutput);
-    QString OutputPathFor(int Row) const;
+    void StartRow(int Row);
+    void FinishRow(TConversionResult Result, const QString& Message);
+    void EndStoppedRun();
+    void FinishRun();
+    QString SummaryMessage() const;
 
     TFileListModel& FFiles;
     TcdSettings& FSettings;
     TConversionChain& FChain;
-    TDecoderSet& FDecoders;
-    au::TWaveOut FWavOut;
+    TFileConversion FConversion;
+    TOutputLedger FLedger;
     au::TAuOutput* FPreview = nullptr;
     QTimer FTimer;
     QString FOutputFolder;
     bool FStopRequested = false;
-    bool FItemBusy = false;
     int FCurrentItem = 0;
+    int FCounts[4] = {}; // by TConversionResult
+    QStringList FFailedNames;
 };
 
 } // namespace app

@@ -183,6 +183,8 @@ QVariant TFileListModel::data(const QModelIndex& Index, int Role) const
             return QStringLiteral("Succeeded");
         if (R.ImageIndex == imgFailed)
             return QStringLiteral("Failed: ") + R.ErrorText;
+        if (R.ImageIndex == imgSkipped)
+            return QStringLiteral("Skipped: ") + R.ErrorText;
     }
     return {};
 }

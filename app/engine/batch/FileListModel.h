@@ -32,7 +32,7 @@ public:
     static constexpr int VisibleColumns = 9;
     // Header images: the sort column's arrow, or none.
     enum TImage { imgNone = -1, imgPending = 0, imgFailed = 1, imgSucceeded = 2, imgSortDescending = 3,
-                  imgSortAscending = 4 };
+                  imgSortAscending = 4, imgSkipped = 5 };
     // The image index of a row (column 0) or of a column header, for the view
     // that turns it into a picture.
     static constexpr int ImageIndexRole = Qt::UserRole + 1;
@@ -41,7 +41,8 @@ public:
         QString Caption;
         std::array<QString, SubItemCount> SubItems;
         int ImageIndex = imgPending;
-        // Why the row's last conversion failed; emptied when the row is pending again.
+        // Why the row's last conversion failed or was skipped; emptied when the
+        // row is pending again.
         QString ErrorText;
     };
 

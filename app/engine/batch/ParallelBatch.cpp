@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ParallelBatch.h"
 
-#include "BatchJob.h"
-#include "BatchLog.h"
+#include "app/engine/chain/ConversionChain.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -12,17 +11,25 @@
 
 namespace app {
 
-TParallelBatch::TParallelBatch(const TcdSettings& Settings, int Jobs, bool PartFiles, QObject* Parent)
-    : QObject(Parent), FSettings(Settings), FJobLimit(std::max(1, Jobs)), FPartFiles(PartFiles)
+TParallelBatch::TParallelBatch(const QString& OutputFolder, const TOutputFormat& Format, TIfExists IfExists,
+                               int Jobs, QObject* Parent)
+    : QObject(Parent), FOutputFolder(OutputFolder), FFormat(Format), FIfExists(IfExists),
+      FJobLimit(std::max(1, Jobs))
 {
 }
 
 TParallelBatch::~TParallelBatch()
 {
-    // A job that stops services the synchronisation queue while it waits, so
-    // other jobs' completions may still arrive: they must find nothing to do.
+    // A conversion that stops services the synchronisation queue while it
+    // waits, so other slots' completions may still arrive: they must find
+    // nothing to do.
     FEnded = true;
-    FJobs.clear();
+    FSlots.clear();
+}
+
+TConversionRequest TParallelBatch::Request(const TItem& Item) const
+{
+    return {Item.Input, FOutputFolder, Item.RelativeFolder, FFormat, FIfExists};
 }
 
 void TParallelBatch::Start(const QList<TItem>& Items)
@@ -30,17 +37,23 @@ void TParallelBatch::Start(const QList<TItem>& Items)
     for (const TItem& Item : Items) {
         TEntry Entry;
         Entry.Item = Item;
-        Entry.Key = QDir::cleanPath(QFileInfo(Item.Output).absoluteFilePath());
+        Entry.Output = TFileConversion::TargetPath(Request(Item));
+        Entry.Key = QDir::cleanPath(QFileInfo(Entry.Output).absoluteFilePath());
         FItems.push_back(std::move(Entry));
     }
     const int Slots = std::min(FJobLimit, Count());
     // Slots that fill every processor leave the resampler's helper threads
     // nothing to run on but the time of another file.
     const bool SpareProcessors = Slots < static_cast<int>(std::thread::hardware_concurrency());
-    for (int Slot = 0; Slot < Slots; ++Slot) {
-        FJobs.push_back(std::make_unique<TBatchJob>(
-            FPartFiles, SpareProcessors, [this, Slot](const QString& Error) { OnJobDone(Slot, Error); }));
-        FEntryOfSlot.push_back(-1);
+    for (int Index = 0; Index < Slots; ++Index) {
+        TSlot Slot;
+        Slot.Chain = std::make_unique<TConversionChain>();
+        au::TFastResampler& Resampler = Slot.Chain->Resampler();
+        Resampler.SetHelperThreads(Resampler.HelperThreads() && SpareProcessors);
+        Slot.Conversion = std::make_unique<TFileConversion>(*Slot.Chain);
+        connect(Slot.Conversion.get(), &TFileConversion::Finished, this,
+                [this, Index](TConversionResult Result, const QString& Message) { OnSlotDone(Index, Result, Message); });
+        FSlots.push_back(std::move(Slot));
     }
     emit LogLine(QStringLiteral("Task Begin"));
     Advance();
@@ -51,22 +64,22 @@ void TParallelBatch::Stop()
     if (FStopping || FEnded)
         return;
     FStopping = true;
-    for (size_t Slot = 0; Slot < FJobs.size(); ++Slot)
-        if (FEntryOfSlot[Slot] >= 0)
-            FJobs[Slot]->Stop();
+    for (TSlot& Slot : FSlots)
+        if (Slot.Entry >= 0)
+            Slot.Conversion->Stop();
     Advance();
 }
 
 int TParallelBatch::Percent(int Index) const
 {
-    const TEntry& Entry = FItems[static_cast<size_t>(Index)];
-    switch (Entry.State) {
+    const TEntry& Item = Entry(Index);
+    switch (Item.State) {
     case stPending:
         return 0;
     case stDone:
         return 100;
     default:
-        return FJobs[static_cast<size_t>(Entry.Slot)]->Progress();
+        return FSlots[static_cast<size_t>(Item.Slot)].Conversion->Percent();
     }
 }
 
@@ -88,67 +101,66 @@ void TParallelBatch::Advance()
 }
 
 // Entries start in list order; one waits while an earlier entry with the same
-// output has not ended, so that the later file overwrites the earlier one.
+// output has not ended, so that the later file overwrites the earlier one (or,
+// when renaming, finds its name taken).
 void TParallelBatch::StartWhatCan()
 {
     QSet<QString> Held;
-    // A handler of ItemFinished (a start that failed at once) may have stopped the run.
     for (int Index = FGivenOut; Index < Count() && !FStopping; ++Index) {
-        TEntry& Entry = FItems[static_cast<size_t>(Index)];
-        if (Entry.State == stDone)
+        TEntry& Item = FItems[static_cast<size_t>(Index)];
+        if (Item.State == stDone)
             continue;
-        if (Entry.State == stPending && !Held.contains(Entry.Key)) {
+        if (Item.State == stPending && !Held.contains(Item.Key)) {
             const int Slot = FreeSlot();
             if (Slot < 0)
                 return;
             StartEntry(Index, Slot);
         }
-        if (Entry.State != stDone)
-            Held.insert(Entry.Key);
+        Held.insert(Item.Key);
     }
 }
 
 int TParallelBatch::FreeSlot() const
 {
-    const auto Free = std::find(FEntryOfSlot.begin(), FEntryOfSlot.end(), -1);
-    return Free == FEntryOfSlot.end() ? -1 : static_cast<int>(Free - FEntryOfSlot.begin());
+    const auto Free =
+        std::find_if(FSlots.begin(), FSlots.end(), [](const TSlot& Slot) { return Slot.Entry < 0; });
+    return Free == FSlots.end() ? -1 : static_cast<int>(Free - FSlots.begin());
 }
 
 void TParallelBatch::StartEntry(int Index, int Slot)
 {
-    TEntry& Entry = FItems[static_cast<size_t>(Index)];
-    Entry.Lines << LoadLine(Entry.Item.Input);
-    // A folder that cannot be made fails the writer with the system's text.
-    QDir().mkpath(QFileInfo(Entry.Item.Output).path());
-    const QString Error = FJobs[static_cast<size_t>(Slot)]->Start(Entry.Item.Input, Entry.Item.Output, FSettings);
-    if (!Error.isEmpty()) {
-        EndEntry(Index, Error);
-        return;
-    }
-    Entry.State = stRunning;
-    Entry.Slot = Slot;
-    FEntryOfSlot[static_cast<size_t>(Slot)] = Index;
+    TEntry& Item = FItems[static_cast<size_t>(Index)];
+    Item.Lines << LoadLine(Item.Item.Input);
+    Item.State = stRunning;
+    Item.Slot = Slot;
+    FSlots[static_cast<size_t>(Slot)].Entry = Index;
     ++FRunning;
+    FSlots[static_cast<size_t>(Slot)].Conversion->Start(Request(Item.Item));
 }
 
-void TParallelBatch::EndEntry(int Index, const QString& Error)
+void TParallelBatch::OnSlotDone(int Slot, TConversionResult Result, const QString& Message)
 {
-    TEntry& Entry = FItems[static_cast<size_t>(Index)];
-    Entry.State = stDone;
-    Entry.Slot = -1;
-    Entry.Lines << ResultLines(Entry.Item.Output, Error);
-    ++FDoneCount;
-    emit ItemFinished(Index, Error.isEmpty());
-}
-
-void TParallelBatch::OnJobDone(int Slot, const QString& Error)
-{
-    const int Index = FEntryOfSlot[static_cast<size_t>(Slot)];
+    TSlot& Done = FSlots[static_cast<size_t>(Slot)];
+    const int Index = Done.Entry;
     if (Index < 0 || FEnded)
         return;
-    FEntryOfSlot[static_cast<size_t>(Slot)] = -1;
+    Done.Entry = -1;
     --FRunning;
-    EndEntry(Index, Error);
+    TEntry& Item = FItems[static_cast<size_t>(Index)];
+    Item.State = stDone;
+    Item.Slot = -1;
+    Item.Result = Result;
+    Item.Message = Message;
+    Item.Output = Done.Conversion->OutputPath();
+    // Named as below the output folder, so that -R's tree reads in the log.
+    Item.Lines << ResultLines(Item.Item.RelativeFolder + QFileInfo(Item.Output).fileName(), Result, Message);
+    if (Result == crConverted) {
+        const QString Replaced = FLedger.Record(Item.Item.Input, Item.Output);
+        if (!Replaced.isEmpty())
+            Item.Lines << Replaced;
+    }
+    ++FDoneCount;
+    emit ItemFinished(Index, Result);
     Advance();
 }
 
@@ -157,15 +169,15 @@ void TParallelBatch::OnJobDone(int Slot, const QString& Error)
 void TParallelBatch::GiveOutDoneLines(bool Everything)
 {
     for (; FGivenOut < Count(); ++FGivenOut) {
-        TEntry& Entry = FItems[static_cast<size_t>(FGivenOut)];
-        if (Entry.State != stDone) {
+        TEntry& Item = FItems[static_cast<size_t>(FGivenOut)];
+        if (Item.State != stDone) {
             if (!Everything)
                 return;
             continue;
         }
-        for (const QString& Line : std::as_const(Entry.Lines))
+        for (const QString& Line : std::as_const(Item.Lines))
             emit LogLine(Line);
-        Entry.Lines.clear();
+        Item.Lines.clear();
     }
 }
 

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "BatchLog.h"
+#include "app/engine/chain/FileConversion.h"
+
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -10,11 +13,11 @@
 
 namespace app {
 
-class TBatchJob;
-class TcdSettings;
+class TConversionChain;
 
 // Converts a list of files with up to a given number of conversions at once,
-// each in a slot of its own (TBatchJob). The log reads as if the files had
+// each in a slot of its own (a chain and a conversion), so that slots
+// converting at once share no component. The log reads as if the files had
 // been converted one after another: "Task Begin", then for each file, in list
 // order, its load line and its result lines together, given out as soon as
 // that file and every file before it are done, then "Task End" and an empty
@@ -27,18 +30,18 @@ class TParallelBatch : public QObject {
 public:
     struct TItem {
         QString Input;
-        QString Output; // folders that do not exist yet are created
+        QString RelativeFolder; // below the output folder: empty, or ending in "/"
     };
 
-    // Jobs: the most conversions at once (at least one). PartFiles: see
-    // TAuFileOut::SetWriteViaPartFile.
-    TParallelBatch(const TcdSettings& Settings, int Jobs, bool PartFiles, QObject* Parent = nullptr);
+    // Jobs: the most conversions at once (at least one).
+    TParallelBatch(const QString& OutputFolder, const TOutputFormat& Format, TIfExists IfExists, int Jobs,
+                   QObject* Parent = nullptr);
     ~TParallelBatch() override;
 
     // Starts converting Items, once per object.
     void Start(const QList<TItem>& Items);
     // Starts nothing more and ends the conversions in progress early (each
-    // ends as failed); Finished(true) follows once they have ended. The lines
+    // ends as stopped); Finished(true) follows once they have ended. The lines
     // of the files that are done are given out, in list order, before it.
     void Stop();
 
@@ -47,10 +50,15 @@ public:
     // Percent of item Index converted: 0 before it starts, 100 once it ended
     // (failed or not), -1 while converting a file of unknown size.
     int Percent(int Index) const;
+    // Item Index's WAV path (the one written once it converted), its result and
+    // message once it ended.
+    const QString& Output(int Index) const { return Entry(Index).Output; }
+    TConversionResult Result(int Index) const { return Entry(Index).Result; }
+    const QString& Message(int Index) const { return Entry(Index).Message; }
 
 signals:
     void LogLine(const QString& Line);
-    void ItemFinished(int Index, bool Succeeded);
+    void ItemFinished(int Index, app::TConversionResult Result);
     // Every item has ended, or a stopped run's conversions have.
     void Finished(bool Stopped);
 
@@ -59,25 +67,35 @@ private:
     struct TEntry {
         TItem Item;
         QString Key; // the output path as the file system sees it
+        QString Output;
         TState State = stPending;
+        TConversionResult Result = crFailed;
+        QString Message;
         int Slot = -1;
         QStringList Lines;
     };
+    struct TSlot {
+        std::unique_ptr<TConversionChain> Chain;
+        std::unique_ptr<TFileConversion> Conversion;
+        int Entry = -1; // -1 while idle
+    };
 
+    const TEntry& Entry(int Index) const { return FItems[static_cast<size_t>(Index)]; }
+    TConversionRequest Request(const TItem& Item) const;
     void Advance();
     void StartWhatCan();
     int FreeSlot() const;
     void StartEntry(int Index, int Slot);
-    void EndEntry(int Index, const QString& Error);
-    void OnJobDone(int Slot, const QString& Error);
+    void OnSlotDone(int Slot, TConversionResult Result, const QString& Message);
     void GiveOutDoneLines(bool Everything);
 
-    const TcdSettings& FSettings;
-    std::vector<std::unique_ptr<TBatchJob>> FJobs;
-    std::vector<int> FEntryOfSlot; // -1 for an idle slot
+    QString FOutputFolder;
+    TOutputFormat FFormat;
+    TIfExists FIfExists;
+    std::vector<TSlot> FSlots;
     std::vector<TEntry> FItems;
+    TOutputLedger FLedger;
     int FJobLimit;
-    bool FPartFiles;
     int FRunning = 0;
     int FDoneCount = 0;
     int FGivenOut = 0; // entries whose lines went out

@@ -1,24 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ConversionChain.h"
 
-#include "app/engine/settings/CdSettings.h"
 #include "audio/core/AuException.h"
 #include "audio/core/AuFileIn.h"
 #include "audio/wave/WaveOut.h"
 
 namespace app {
-namespace {
-
-int SettingAsInteger(const QString& Text)
-{
-    bool Ok = false;
-    const int Value = Text.trimmed().toInt(&Ok);
-    if (!Ok)
-        throw au::EAuException("'" + Text.toStdString() + "' is not a valid integer value");
-    return Value;
-}
-
-} // namespace
 
 TConversionChain::TConversionChain()
 {
@@ -26,8 +13,22 @@ TConversionChain::TConversionChain()
     FConverter.SetMode(au::msmMonoToBoth);
 }
 
+bool TConversionChain::Claim(const void* User)
+{
+    if (ClaimedByOther(User))
+        return false;
+    FHolder = User;
+    return true;
+}
+
+void TConversionChain::Release(const void* User)
+{
+    if (FHolder == User)
+        FHolder = nullptr;
+}
+
 bool TConversionChain::PrepareChain(const QString& InFile, const QString& OutFile, au::TAuFileIn* Decoder,
-                                    au::TWaveOut& Output, const TcdSettings& Settings)
+                                    au::TWaveOut& Output, const TOutputFormat& Format)
 {
     if (Decoder == nullptr)
         throw au::EAuException("No decoder reads files of this kind.");
@@ -37,31 +38,14 @@ bool TConversionChain::PrepareChain(const QString& InFile, const QString& OutFil
     FConverter.SetOutBitsPerSample(0);
     FConverter.SetOutChannels(0);
     if (Decoder->Valid()) {
-        FConverter.SetOutBitsPerSample(SettingAsInteger(Settings.MBit()));
-        const int Channels = Settings.MChannel();
-        if (Channels >= 0 && Channels <= 2)
-            FConverter.SetOutChannels(Channels);
-        const int Rate = SettingAsInteger(Settings.MRate());
-        if (Rate <= 0)
-            throw au::EAuException("'" + Settings.MRate().toStdString() + "' is not a valid sample rate");
-        FResampler.SetOutSampleRate(static_cast<uint32_t>(Rate));
-        if (Settings.MEncoding() == 0)
-            Output.SetWavType(au::wtPCM);
-        else if (Settings.MEncoding() == 1)
-            Output.SetWavType(au::wtDVIADPCM);
+        FConverter.SetOutBitsPerSample(Format.Bits);
+        FConverter.SetOutChannels(Format.Channels);
+        FResampler.SetOutSampleRate(static_cast<uint32_t>(Format.Rate));
+        Output.SetWavType(Format.Encoding == TOutputFormat::enADPCM ? au::wtDVIADPCM : au::wtPCM);
     }
     Output.SetFileName(OutFile.toStdString());
     Output.Run();
     return !InFile.isEmpty();
-}
-
-void SetUpWriter(au::TWaveOut& Output)
-{
-    Output.SetWavType(au::wtPCM);
-    Output.SetBlockSize(512);
-    Output.SetCreateNonMsHeaders(true);
-    Output.SetFileMode(au::foRewrite);
-    Output.SetShareMode(0);
 }
 
 } // namespace app

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "OutputFormat.h"
 #include "audio/convert/AudioConverter.h"
 #include "audio/convert/FastResampler.h"
 
@@ -13,33 +14,37 @@ class TWaveOut;
 
 namespace app {
 
-class TcdSettings;
-
-// The resampler and the converter every conversion runs through (the batch list
-// and the hot directory share them, so only one converts at a time), and the
-// routine that wires a decoder and a writer to them and starts the writer.
+// The resampler and the converter a conversion runs through, and the routine
+// that wires a decoder and a writer to them and starts the writer. The window's
+// batch list and hot directory share one chain: whoever claims it first keeps
+// it until it releases it, so two files are never pulled through it at once.
 class TConversionChain {
 public:
     TConversionChain();
+    TConversionChain(const TConversionChain&) = delete;
+    TConversionChain& operator=(const TConversionChain&) = delete;
+
+    // UI thread. Claims the chain for User (any tag that names it); false when
+    // another user holds it. Claiming it again as its holder succeeds.
+    bool Claim(const void* User);
+    // UI thread. Lets the chain go when User holds it.
+    void Release(const void* User);
+    bool ClaimedByOther(const void* User) const { return FHolder != nullptr && FHolder != User; }
 
     au::TFastResampler& Resampler() { return FResampler; }
     au::TAudioConverter& Converter() { return FConverter; }
 
     // UI thread. Decoder -> resampler -> converter -> Output; when the decoder
-    // finds the file usable, the output format of Settings applies. Starts
-    // Output; returns whether InFile is not empty. Throws EAuException when there
-    // is no decoder, a setting is not a number, or the writer cannot start.
+    // finds the file usable, Format applies. Starts Output; returns whether
+    // InFile is not empty. Throws EAuException when there is no decoder or the
+    // writer cannot start.
     bool PrepareChain(const QString& InFile, const QString& OutFile, au::TAuFileIn* Decoder, au::TWaveOut& Output,
-                      const TcdSettings& Settings);
+                      const TOutputFormat& Format);
 
 private:
     au::TFastResampler FResampler;
     au::TAudioConverter FConverter;
+    const void* FHolder = nullptr;
 };
-
-// UI thread, while Output is idle. Sets Output up as every conversion's writer:
-// plain PCM, 512-byte ADPCM blocks, the classic header for any format, files
-// rewritten and shared with no one.
-void SetUpWriter(au::TWaveOut& Output);
 
 } // namespace app

@@ -3,6 +3,7 @@
 
 #include "app/engine/settings/CdSettings.h"
 #include "app/engine/chain/ConversionChain.h"
+#include "audio/core/AuException.h"
 #include "app/engine/system/PathUtils.h"
 
 #include <QDate>
@@ -69,10 +70,9 @@ QString RelativeToFolder(const QString& Folder, const QString& Path)
 }
 
 THotDirectory::THotDirectory(TcdSettings& Settings, TConversionChain& Chain, QObject* Parent)
-    : QObject(Parent), FSettings(Settings), FChain(Chain)
+    : QObject(Parent), FSettings(Settings), FChain(Chain), FConversion(Chain)
 {
-    SetUpWriter(FWavOut);
-    FWavOut.SetOnDone([this](au::TAuComponent*) { Finish(FWavOut.ExceptionMessage().empty()); });
+    connect(&FConversion, &TFileConversion::Finished, this, [this](TConversionResult Result) { Finish(Result); });
     FTimer.setInterval(TimerInterval);
     connect(&FTimer, &QTimer::timeout, this, &THotDirectory::TimerStep);
     FMonitor.SetOnFileReady([this](const QString& Path, void*) { QueueReadyFile(Path); });
@@ -81,8 +81,7 @@ THotDirectory::THotDirectory(TcdSettings& Settings, TConversionChain& Chain, QOb
 THotDirectory::~THotDirectory()
 {
     FMonitor.Stop();
-    FWavOut.SetOnDone(nullptr);
-    FWavOut.Stop(false);
+    FChain.Release(this);
 }
 
 int THotDirectory::CheckFolders(const QString& Input, const QString& Output, const QString& Log)
@@ -100,10 +99,18 @@ int THotDirectory::CheckFolders(const QString& Input, const QString& Output, con
 
 void THotDirectory::Start(const QString& Input, const QString& Output, const QString& Log, bool SubDirs)
 {
+    if (!FChain.Claim(this))
+        throw au::EAuException(MsgChainInUse);
+    FHalted = false;
     FMonitor.SetDirectory(Input);
     FMonitor.SetWatchSubtree(SubDirs);
     FMonitor.SetExtensions(QStringLiteral(".wma"));
-    FMonitor.Start();
+    try {
+        FMonitor.Start();
+    } catch (...) {
+        ReleaseChainWhenIdle();
+        throw;
+    }
     FSettings.SetIndir(Input);
     FSettings.SetOutDir(Output);
     FSettings.SetLogDir(Log);
@@ -113,6 +120,7 @@ void THotDirectory::Start(const QString& Input, const QString& Output, const QSt
 void THotDirectory::Stop()
 {
     FMonitor.Stop();
+    ReleaseChainWhenIdle();
 }
 
 void THotDirectory::Halt()
@@ -120,6 +128,24 @@ void THotDirectory::Halt()
     FMonitor.Stop();
     FTimer.stop();
     FHalted = true;
+    ReleaseChainWhenIdle();
+}
+
+void THotDirectory::StopNow()
+{
+    Halt();
+    FConversion.StopNow();
+}
+
+void THotDirectory::ReleaseChainWhenIdle()
+{
+    if (Watching() || Busy())
+        return;
+    bool Queued = false;
+    for (int Index = 0; Index < FQueue.Count() && !Queued; ++Index)
+        Queued = FQueue.Values(Index).isEmpty();
+    if (FHalted || !Queued)
+        FChain.Release(this);
 }
 
 void THotDirectory::QueueReadyFile(const QString& Path)
@@ -142,40 +168,36 @@ void THotDirectory::Log(const QString& Text)
 
 void THotDirectory::TimerStep()
 {
-    if (FHotBusy || FHalted)
+    if (Busy() || FHalted)
         return;
     for (int Index = 0; Index < FQueue.Count(); ++Index) {
         if (!FQueue.Values(Index).isEmpty())
             continue;
         const QString Path = FQueue.Names(Index);
-        const QString Relative = RelativeToFolder(FSettings.Indir(), Path);
-        const QString Folder = QFileInfo(Relative).path();
-        const QString Middle = Folder == QLatin1String(".") ? QString() : AddTrailingBackslash(Folder);
-        FOutput = AddTrailingBackslash(FSettings.OutDir()) + Middle + FileBaseName(Relative) + QStringLiteral(".wav");
-        if (FSettings.SubDir())
-            QDir().mkpath(QFileInfo(FOutput).path());
+        const QString Folder = QFileInfo(RelativeToFolder(FSettings.Indir(), Path)).path();
+        TConversionRequest Request;
+        Request.Input = Path;
+        Request.OutputFolder = FSettings.OutDir();
+        Request.RelativeFolder = Folder == QLatin1String(".") ? QString() : AddTrailingBackslash(Folder);
+        Request.Format = TOutputFormat::FromSettings(FSettings);
+        Request.IfExists = IfExistsChoice(FSettings.IfExists());
         Log(QStringLiteral("Start: [") + TimeText() + QStringLiteral("]\r\nExcute File: ") + Path);
         FHotItem = Index;
-        FHotBusy = true;
-        try {
-            FChain.PrepareChain(Path, FOutput, FDecoders.ForFile(Path), FWavOut, FSettings);
-        } catch (const std::exception&) {
-            // A file whose chain cannot start ends as failed; the queue goes on.
-            Finish(false);
-        }
+        FConversion.Start(Request);
         return;
     }
-    if (FQueue.Count() == 0)
-        FTimer.stop();
+    FTimer.stop();
+    ReleaseChainWhenIdle();
 }
 
-void THotDirectory::Finish(bool Succeeded)
+void THotDirectory::Finish(TConversionResult Result)
 {
-    FQueue.SetValue(FHotItem, Succeeded ? QStringLiteral("1") : QStringLiteral("2"));
-    Log(QStringLiteral("Save to: ") + FOutput + (Succeeded ? QStringLiteral(" [Success]") : QStringLiteral(" [Failed]")));
+    static const char* const Marks[] = {" [Success]", " [Failed]", " [Skipped]", " [Failed]"};
+    FQueue.SetValue(FHotItem, Result == crConverted ? QStringLiteral("1") : QStringLiteral("2"));
+    Log(QStringLiteral("Save to: ") + FConversion.OutputPath() + QLatin1String(Marks[Result]));
     Log(QStringLiteral("Finish: [") + TimeText() + QStringLiteral("]"));
-    FHotBusy = false;
-    emit FileFinished(FQueue.Names(FHotItem), Succeeded);
+    ReleaseChainWhenIdle();
+    emit FileFinished(FQueue.Names(FHotItem), Result);
 }
 
 } // namespace app

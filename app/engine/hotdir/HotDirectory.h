@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "app/engine/chain/DecoderSet.h"
+#include "app/engine/chain/FileConversion.h"
 #include "app/engine/monitor/DirectoryMonitor.h"
-#include "audio/wave/WaveOut.h"
 
 #include <QObject>
 #include <QString>
@@ -40,8 +39,9 @@ QString RelativeToFolder(const QString& Folder, const QString& Path);
 
 // The hot directory: the monitor reports each complete file of the input
 // folder, the queue keeps it, and a 1000 ms timer converts the queue one file
-// at a time through the shared chain with its own writer and decoders, writing
-// the day's log. User-interface thread only.
+// at a time, writing the day's log. It holds the chain it shares with the
+// batch list from its start until it neither watches nor converts.
+// User-interface thread only.
 class THotDirectory : public QObject {
     Q_OBJECT
 
@@ -56,48 +56,50 @@ public:
     // The four start checks, in order: 0 when they pass, else the language
     // string to show (22 to 25).
     static int CheckFolders(const QString& Input, const QString& Output, const QString& Log);
+    static constexpr const char* MsgChainInUse = "The batch list is converting; start watching once it is done.";
+
     // Takes the folders into the settings (in memory; saving is the caller's
     // choice) and starts watching Input for ".wma" files. Throws EAuException
-    // with the monitor's text when the folder cannot be watched.
+    // when the batch list holds the chain, or with the monitor's text when the
+    // folder cannot be watched.
     void Start(const QString& Input, const QString& Output, const QString& Log, bool SubDirs);
     // Ends watching; the file in progress and the files still queued go on
     // converting.
     void Stop();
-    // Stops watching and converting for good: the file in progress ends,
-    // nothing queued starts.
+    // Stops watching and starts nothing more; the file in progress finishes.
     void Halt();
+    // Stops watching and converting now: the file in progress is stopped,
+    // leaves nothing under its name and ends its log group as failed.
+    void StopNow();
     bool Watching() const { return FMonitor.Started(); }
-    bool Busy() const { return FHotBusy; }
+    bool Busy() const { return FConversion.Busy(); }
 
     // The monitor's report: queues Path and starts the timer.
     void QueueReadyFile(const QString& Path);
     void TimerStep();
 
     const TStringValues& Queue() const { return FQueue; }
-    au::TWaveOut& WavOut() { return FWavOut; }
     DirectoryMonitor& Monitor() { return FMonitor; }
 
 signals:
     // A line written to the day's log.
     void LogLine(const QString& Line);
-    void FileFinished(const QString& Path, bool Succeeded);
+    void FileFinished(const QString& Path, app::TConversionResult Result);
 
 private:
     void Log(const QString& Text);
-    void Finish(bool Succeeded);
+    void Finish(TConversionResult Result);
+    void ReleaseChainWhenIdle();
     static QString TimeText();
 
     TcdSettings& FSettings;
     TConversionChain& FChain;
-    TDecoderSet FDecoders;
-    au::TWaveOut FWavOut;
+    TFileConversion FConversion;
     DirectoryMonitor FMonitor;
     QTimer FTimer;
     TStringValues FQueue;
-    bool FHotBusy = false;
     bool FHalted = false;
     int FHotItem = 0;
-    QString FOutput;
 };
 
 } // namespace app

@@ -21,6 +21,7 @@ class TcdSettings : public TBaseSettings {
     Q_PROPERTY(QString MRate READ MRate WRITE SetMRate)
     Q_PROPERTY(int MEncoding READ MEncoding WRITE SetMEncoding)
     Q_PROPERTY(QString Applocation READ Applocation WRITE SetApplocation)
+    Q_PROPERTY(int IfExists READ IfExists WRITE SetIfExists)
 
 public:
     static constexpr const char* SettingsKey = "Software\\Trevalin\\Kelvaro\\Setting";
@@ -55,6 +56,10 @@ public:
     // Stored only: where the program was when the settings were last saved.
     QString Applocation() const { return FApplocation; }
     void SetApplocation(const QString& Value) { FApplocation = Value; }
+    // What a conversion does with an existing WAV file: 0 overwrite, 1 skip,
+    // 2 write under a free numbered name (TIfExists). Other values overwrite.
+    int IfExists() const { return FIfExists; }
+    void SetIfExists(int Value) { FIfExists = Value; }
 
 private:
     QString FLogDir;
@@ -67,6 +72,7 @@ private:
     QString FMRate = QStringLiteral("44100");
     int FMEncoding = 0;
     QString FApplocation;
+    int FIfExists = 0;
 };
 
 } // namespace app

@@ -15,6 +15,9 @@ sigset_t TerminationSignals()
     sigemptyset(&Set);
     sigaddset(&Set, SIGINT);
     sigaddset(&Set, SIGTERM);
+    // A closed terminal ends a run like Ctrl+C, not abruptly with a temporary
+    // file left behind.
+    sigaddset(&Set, SIGHUP);
     return Set;
 }
 

@@ -9,7 +9,7 @@ class QSocketNotifier;
 
 namespace app {
 
-// Turns SIGINT and SIGTERM into a call on the event loop's thread, so a program
+// Turns SIGINT, SIGTERM and SIGHUP into a call on the event loop's thread, so a program
 // can end its work cleanly (restore the terminal, let a file finish).
 // BlockTerminationSignals() must run first thing in main(), before any thread
 // exists, so that no other thread takes the signals.

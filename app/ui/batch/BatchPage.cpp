@@ -134,10 +134,7 @@ bool TBatchPage::Converting() const
 void TBatchPage::StopForClose()
 {
     FListActions->Adder().Cancel();
-    if (FComponents.Batch.Running()) {
-        FComponents.Batch.RequestStop();
-        FComponents.Batch.WavOut().Stop(false);
-    }
+    FComponents.Batch.StopNow();
     FPreview->StopForClose();
 }
 

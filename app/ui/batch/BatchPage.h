@@ -33,8 +33,8 @@ public:
     void AddDroppedFiles(const QStringList& Paths);
     // Whether a conversion run is active.
     bool Converting() const;
-    // Before the window closes: ends a running conversion and the preview and
-    // waits for both, so the file being written ends with a true header.
+    // Before the window closes: stops a running conversion (its file leaves
+    // nothing under its name) and the preview, and waits for both.
     void StopForClose();
 
     TFileListView& FileList() const { return *FView; }

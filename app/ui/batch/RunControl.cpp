@@ -17,10 +17,6 @@
 namespace app {
 namespace {
 
-const char* const MsgHotDirectoryActive =
-    "The hot directory is still watching or converting. Stop it on the hot directory page and let its "
-    "last file finish before converting the list.";
-
 constexpr int StrOutputFolder = 12;
 
 } // namespace
@@ -45,7 +41,7 @@ TRunControl::TRunControl(TComponents& Components, TDialogs& Dialogs, TShell& She
     connect(&Driver, &TBatchDriver::ProgressChanged, &FStatus, &TBatchStatusBar::ShowProgress);
     connect(&Driver, &TBatchDriver::ProgressHidden, &FStatus, &TBatchStatusBar::HideProgress);
     connect(&Driver, &TBatchDriver::ConvertButtonShown, this, &TRunControl::ShowConvertButton);
-    connect(&Driver, &TBatchDriver::MissingFile, this, [this](const QString& Message) {
+    connect(&Driver, &TBatchDriver::StartRefused, this, [this](const QString& Message) {
         SetBusyCursor(false);
         FDialogs.Message(FWindow, QMessageBox::Information, Message, QMessageBox::Ok);
     });
@@ -77,11 +73,10 @@ void TRunControl::ShowConvertButton(bool Shown)
 
 void TRunControl::OnConvert()
 {
-    // The two modes share one resampler and converter: converting the list while
-    // the hot directory watches or converts would pull two files through them
-    // at once.
-    if (FComponents.HotDir.Watching() || FComponents.HotDir.Busy()) {
-        FDialogs.Message(FWindow, QMessageBox::Warning, QString::fromLatin1(MsgHotDirectoryActive), QMessageBox::Ok);
+    // Asked before the folder browser, which would be wasted on a refusal.
+    if (!FComponents.Batch.CanStart()) {
+        FDialogs.Message(FWindow, QMessageBox::Warning, QString::fromLatin1(TBatchDriver::MsgChainInUse),
+                         QMessageBox::Ok);
         return;
     }
     QString Start = FComponents.Settings.SavePath();

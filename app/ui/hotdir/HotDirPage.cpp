@@ -181,8 +181,7 @@ bool THotDirPage::Running() const
 
 void THotDirPage::StopForClose()
 {
-    FComponents.HotDir.Halt();
-    FComponents.HotDir.WavOut().Stop(false);
+    FComponents.HotDir.StopNow();
     SetHotDirRunning(false);
 }
 

@@ -27,8 +27,8 @@ public:
 
     // Whether the folder is being watched or files are still converting.
     bool Running() const;
-    // Before the window closes: stops watching and waits for the file being
-    // converted, so it ends with a true header.
+    // Before the window closes: stops watching and converting; the file being
+    // converted leaves nothing under its name and its log group ends.
     void StopForClose();
 
 signals:

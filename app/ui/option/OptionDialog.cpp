@@ -2,6 +2,8 @@
 #include "OptionDialog.h"
 
 #include "app/ui/language/LanguageApply.h"
+#include "app/engine/chain/FileConversion.h"
+#include "app/engine/chain/OutputFormat.h"
 #include "app/engine/settings/CdSettings.h"
 
 #include <QComboBox>
@@ -11,6 +13,7 @@
 #include <QLayout>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QStandardItemModel>
 #include <QVBoxLayout>
 
 namespace app {
@@ -34,6 +37,14 @@ QComboBox* NewList(const char* Name, const QStringList& Items, QLabel* Label, QW
     return List;
 }
 
+QStringList Numbers(const QList<int>& Values)
+{
+    QStringList Texts;
+    for (int Value : Values)
+        Texts << QString::number(Value);
+    return Texts;
+}
+
 QPushButton* NewButton(const char* Name, const QString& Caption, QWidget* Parent)
 {
     auto* Button = new QPushButton(Caption, Parent);
@@ -54,25 +65,29 @@ TfrmOption::TfrmOption(TcdSettings& Settings, const QString& LanguageFile, QWidg
 
     auto* Grid = new QGridLayout;
     auto* RateLabel = NewLabel("lblRate", QStringLiteral("Sample Rate:"), this);
-    FRate = NewList("cbbRate",
-                    {QStringLiteral("8000"), QStringLiteral("11025"), QStringLiteral("16000"), QStringLiteral("22050"),
-                     QStringLiteral("32000"), QStringLiteral("44100"), QStringLiteral("48000")},
-                    RateLabel, this);
+    FRate = NewList("cbbRate", Numbers(TOutputFormat::OfferedRates()), RateLabel, this);
     auto* BitsLabel = NewLabel("lblbit", QStringLiteral("Wav Bit:"), this);
-    FBits = NewList("cbbbit", {QStringLiteral("8"), QStringLiteral("16"), QStringLiteral("24"), QStringLiteral("32")},
-                    BitsLabel, this);
+    FBits = NewList("cbbbit", Numbers(TOutputFormat::BitDepths()), BitsLabel, this);
     auto* ChannelsLabel = NewLabel("lblchannels", QStringLiteral("Channels:"), this);
     FChannels = NewList("cbbchannels", {QStringLiteral("Default"), QStringLiteral("Mono"), QStringLiteral("Stereo")},
                         ChannelsLabel, this);
     auto* EncodingLabel = NewLabel("lblencoding", QStringLiteral("Encoding:"), this);
     FEncoding =
         NewList("cbbencoding", {QStringLiteral("RAW PCM"), QStringLiteral("DVI IMA ADPCM")}, EncodingLabel, this);
+    auto* IfExistsLabel = NewLabel("lblifexists", QStringLiteral("If the WAV file exists:"), this);
+    // In TIfExists order.
+    FIfExists = NewList("cbbifexists", {QStringLiteral("Overwrite"), QStringLiteral("Skip"), QStringLiteral("Rename")},
+                        IfExistsLabel, this);
     // The designed selection, which a stored bit depth the list lacks keeps.
-    FRate->setCurrentText(QStringLiteral("44100"));
-    FBits->setCurrentText(QStringLiteral("16"));
+    FRate->setCurrentText(QString::number(TOutputFormat::DefaultRate));
+    FBits->setCurrentText(QString::number(TOutputFormat::DefaultBits));
+    connect(FEncoding, &QComboBox::currentIndexChanged, this, &TfrmOption::EncodingChanged);
 
-    const std::pair<QLabel*, QComboBox*> Rows[] = {
-        {RateLabel, FRate}, {BitsLabel, FBits}, {ChannelsLabel, FChannels}, {EncodingLabel, FEncoding}};
+    const std::pair<QLabel*, QComboBox*> Rows[] = {{RateLabel, FRate},
+                                                   {BitsLabel, FBits},
+                                                   {ChannelsLabel, FChannels},
+                                                   {EncodingLabel, FEncoding},
+                                                   {IfExistsLabel, FIfExists}};
     int Row = 0;
     for (const auto& [Label, List] : Rows) {
         Grid->addWidget(Label, Row, 0);
@@ -114,12 +129,27 @@ void TfrmOption::showEvent(QShowEvent* Event)
 void TfrmOption::FormShow()
 {
     const int Rate = FRate->findText(FSettings.MRate());
-    FRate->setCurrentIndex(Rate >= 0 ? Rate : FRate->findText(QStringLiteral("44100")));
+    FRate->setCurrentIndex(Rate >= 0 ? Rate : FRate->findText(QString::number(TOutputFormat::DefaultRate)));
     const int Bits = FBits->findText(FSettings.MBit());
     if (Bits >= 0)
         FBits->setCurrentIndex(Bits);
     FChannels->setCurrentIndex(FSettings.MChannel());
     FEncoding->setCurrentIndex(FSettings.MEncoding());
+    FIfExists->setCurrentIndex(IfExistsChoice(FSettings.IfExists()));
+    EncodingChanged();
+}
+
+void TfrmOption::EncodingChanged()
+{
+    const bool Adpcm = FEncoding->currentIndex() == TOutputFormat::enADPCM;
+    auto* Items = qobject_cast<QStandardItemModel*>(FBits->model());
+    for (int Index = 0; Index < FBits->count(); ++Index) {
+        const bool Allowed = TOutputFormat::BitsAllowed(FBits->itemText(Index).toInt(), FEncoding->currentIndex());
+        if (Items != nullptr)
+            Items->item(Index)->setEnabled(Allowed);
+    }
+    if (Adpcm)
+        FBits->setCurrentText(QString::number(TOutputFormat::AdpcmBits));
 }
 
 void TfrmOption::btnOKClick()
@@ -128,6 +158,7 @@ void TfrmOption::btnOKClick()
     FSettings.SetMBit(FBits->currentText());
     FSettings.SetMChannel(FChannels->currentIndex());
     FSettings.SetMEncoding(FEncoding->currentIndex());
+    FSettings.SetIfExists(FIfExists->currentIndex());
     accept();
 }
 

@@ -10,8 +10,9 @@ namespace app {
 class TcdSettings;
 
 // The Option dialog (`frmOption`): the output format the conversions use
-// (sample rate, bits per sample, channels, encoding). OK stores the four
-// choices in the settings in memory; they reach the settings file when the
+// (sample rate, bits per sample, channels, encoding) and what they do with an
+// existing WAV file. IMA ADPCM takes 16 bits only: while it is chosen the
+// other depths cannot be picked. OK stores the choices in the settings in memory; they reach the settings file when the
 // program ends or at the next explicit save. Cancel changes nothing.
 // User-interface thread only.
 class TfrmOption : public QDialog {
@@ -28,12 +29,14 @@ private:
     // Selects the items the settings hold.
     void FormShow();
     void btnOKClick();
+    void EncodingChanged();
 
     TcdSettings& FSettings;
     QComboBox* FRate;
     QComboBox* FBits;
     QComboBox* FChannels;
     QComboBox* FEncoding;
+    QComboBox* FIfExists;
 };
 
 } // namespace app

@@ -4,14 +4,15 @@
 namespace app {
 
 TComponents::TComponents(TcdSettings& Settings)
-    : Settings(Settings), Batch(Files, Settings, Chain, BatchDecoders), HotDir(Settings, Chain)
+    : Settings(Settings), Batch(Files, Settings, Chain), HotDir(Settings, Chain)
 {
     Batch.SetPreview(&Preview);
 }
 
 // Outputs stop before the decoders they pull from go away: members are destroyed
 // in reverse order, so the preview output (declared last) stops first, and the
-// batch writer and hot directory writer before the chain they pull through.
+// batch run's and the hot directory's conversions before the chain they pull
+// through.
 TComponents::~TComponents() = default;
 
 } // namespace app

@@ -25,7 +25,6 @@ struct TComponents {
     TcdSettings& Settings;
     TConversionChain Chain;
     TFileListModel Files;
-    TDecoderSet BatchDecoders;
     TBatchDriver Batch;
     THotDirectory HotDir;
     TDecoderSet PreviewDecoders;

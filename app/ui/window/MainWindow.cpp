@@ -2,6 +2,7 @@
 #include "MainWindow.h"
 
 #include "app/ui/batch/BatchPage.h"
+#include "app/ui/desktop/Dialogs.h"
 #include "app/ui/hotdir/HotDirPage.h"
 #include "app/ui/language/LanguageApply.h"
 #include "ModePage.h"
@@ -37,7 +38,7 @@ QStringList LocalFiles(const QMimeData* Data)
 
 Tfrmsondrix::Tfrmsondrix(TcdSettings& Settings, const QString& LanguageFile, TDialogs& Dialogs, TShell& Shell,
                          bool TrayAvailable)
-    : FSettings(Settings), FLanguageFile(LanguageFile), FShell(Shell), FComponents(Settings),
+    : FSettings(Settings), FLanguageFile(LanguageFile), FShell(Shell), FDialogs(Dialogs), FComponents(Settings),
       FPages(new QStackedWidget(this)), FMode(new TModePage(FPages)),
       FBatch(new TBatchPage(FComponents, Dialogs, Shell, FPages)),
       FHotDir(new THotDirPage(FComponents, Dialogs, Shell, FPages)), FTray(this, TrayAvailable)
@@ -153,9 +154,22 @@ void Tfrmsondrix::OpenReadme()
     FShell.OpenDocument(ExeFolderFile(QStringLiteral("README.md")));
 }
 
+void Tfrmsondrix::CloseWithoutAsking()
+{
+    FAsked = true;
+    close();
+}
+
 void Tfrmsondrix::closeEvent(QCloseEvent* Event)
 {
-    // Both pages wait for the file they write, so it ends with a true header.
+    if (!FAsked && (FBatch->Converting() || FComponents.HotDir.Busy()) &&
+        FDialogs.Message(this, QMessageBox::Question, QString::fromLatin1(MsgStopAndQuit),
+                         QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
+        Event->ignore();
+        return;
+    }
+    FAsked = true;
+    // The files in progress are stopped: nothing of them stays under their names.
     FBatch->StopForClose();
     FHotDir->StopForClose();
     FTray.RemoveIcon();

@@ -25,6 +25,8 @@ class Tfrmsondrix : public QMainWindow {
     Q_OBJECT
 
 public:
+    static constexpr const char* MsgStopAndQuit = "A conversion is running. Stop it and quit?";
+
     // LanguageFile: the run's language file, applied now and to the Option
     // dialog. Dialogs and Shell serve the pages and must outlive the window.
     Tfrmsondrix(TcdSettings& Settings, const QString& LanguageFile, TDialogs& Dialogs, TShell& Shell,
@@ -48,6 +50,8 @@ public:
     void lblcmdlinkClick();
     // "&About" and "&Help" on the pages, "&About..." in the tray menu.
     void OpenReadme();
+    // Closes without asking, stopping what converts (SIGTERM, SIGINT, SIGHUP).
+    void CloseWithoutAsking();
 
 signals:
     // The window has closed and its work has stopped; the program may end.
@@ -67,6 +71,7 @@ private:
     TcdSettings& FSettings;
     QString FLanguageFile;
     TShell& FShell;
+    TDialogs& FDialogs;
     TComponents FComponents;
     QStackedWidget* FPages;
     TModePage* FMode;
@@ -74,6 +79,7 @@ private:
     THotDirPage* FHotDir;
     TTray FTray;
     int FPageMode = 0;
+    bool FAsked = false; // the closing needs no question
 };
 
 } // namespace app

@@ -35,7 +35,7 @@ int RunProgram(TDialogs& Dialogs, TShell& Shell)
         QApplication::setQuitOnLastWindowClosed(false);
         Tfrmsondrix Window(*Settings, LanguageFile, Dialogs, Shell, QSystemTrayIcon::isSystemTrayAvailable());
         QObject::connect(&Window, &Tfrmsondrix::Closed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
-        const TSignalWatcher Signals([&Window](int) { Window.close(); });
+        const TSignalWatcher Signals([&Window](int) { Window.CloseWithoutAsking(); });
         Window.show();
         return QApplication::exec();
     } catch (const std::exception& Error) {

@@ -208,9 +208,11 @@ TEST_F(BatchRunTest, AWholeRunWritesWhatTheCommandLineToolWrites)
         EXPECT_EQ(Cell(Row, 1), "Save to: " + QFileInfo(Files().Row(Row).SubItems[TFileListModel::SubOutput]).fileName());
     }
 
-    // The end: the question, the last output shown, the controls back.
+    // The end: not every row converted, so the question says what happened;
+    // the last output shown, the controls back.
     ASSERT_EQ(Dialogs.Messages.size(), 1u);
-    EXPECT_EQ(Dialogs.Messages[0].Text, app::LangStrings()[15]);
+    EXPECT_EQ(Dialogs.Messages[0].Text,
+              "Converted 7 of 8 files: 1 failed, 0 skipped.\nFailed: damaged.wma\n\nOpen the output folder?");
     EXPECT_EQ(Dialogs.Messages[0].Buttons, QMessageBox::Ok | QMessageBox::Cancel);
     EXPECT_EQ(Shell.ShownItems, QStringList{Out() + "/B.wav"});
     EXPECT_TRUE(ConvertButton()->isVisible());

@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QStandardItemModel>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -68,15 +69,19 @@ TEST_F(OptionDialog, ShowsTheStoredFormatAndARateOutsideTheListAs44100)
     Settings.SetMRate("22050");
     Settings.SetMBit("24");
     Settings.SetMChannel(2);
-    Settings.SetMEncoding(1);
+    Settings.SetMEncoding(0);
+    Settings.SetIfExists(1);
     {
         app::TfrmOption Dialog(Settings, QString());
         Dialog.show();
         EXPECT_EQ(List(Dialog, "cbbRate")->currentText(), "22050");
         EXPECT_EQ(List(Dialog, "cbbbit")->currentText(), "24");
         EXPECT_EQ(List(Dialog, "cbbchannels")->currentText(), "Stereo");
-        EXPECT_EQ(List(Dialog, "cbbencoding")->currentText(), "DVI IMA ADPCM");
+        EXPECT_EQ(List(Dialog, "cbbencoding")->currentText(), "RAW PCM");
+        EXPECT_EQ(List(Dialog, "cbbifexists")->currentText(), "Skip");
     }
+    // IMA ADPCM codes 16-bit samples only: a stored 24 shows as 16.
+    Settings.SetMEncoding(1);
 
     // A rate no list item holds shows 44100, which OK then stores; a bit depth
     // the list lacks keeps the designed 16.
@@ -92,18 +97,33 @@ TEST_F(OptionDialog, ShowsTheStoredFormatAndARateOutsideTheListAs44100)
     ExpectSettings("44100", "16", 2, 1);
 }
 
-TEST_F(OptionDialog, OkStoresAllFourChoices)
+TEST_F(OptionDialog, OkStoresAllFiveChoicesAndAdpcmOffersOnly16Bits)
 {
+    const auto Offered = [](QComboBox* Bits) {
+        QStringList Enabled;
+        for (int Index = 0; Index < Bits->count(); ++Index)
+            if (qobject_cast<QStandardItemModel*>(Bits->model())->item(Index)->isEnabled())
+                Enabled << Bits->itemText(Index);
+        return Enabled;
+    };
     app::TfrmOption Dialog(Settings, QString());
     const int Result = Exec(Dialog, [&] {
+        QComboBox* Bits = List(Dialog, "cbbbit");
         List(Dialog, "cbbRate")->setCurrentText("8000");
-        List(Dialog, "cbbbit")->setCurrentText("32");
-        List(Dialog, "cbbchannels")->setCurrentText("Mono");
+        Bits->setCurrentText("32");
         List(Dialog, "cbbencoding")->setCurrentText("DVI IMA ADPCM");
+        EXPECT_EQ(Bits->currentText(), "16");
+        EXPECT_EQ(Offered(Bits), QStringList{"16"});
+        List(Dialog, "cbbencoding")->setCurrentText("RAW PCM");
+        EXPECT_EQ(Offered(Bits), (QStringList{"8", "16", "24", "32"}));
+        Bits->setCurrentText("32");
+        List(Dialog, "cbbchannels")->setCurrentText("Mono");
+        List(Dialog, "cbbifexists")->setCurrentText("Rename");
         Button(Dialog, "btnOK")->click();
     });
     EXPECT_EQ(Result, QDialog::Accepted);
-    ExpectSettings("8000", "32", 1, 1);
+    ExpectSettings("8000", "32", 1, 0);
+    EXPECT_EQ(Settings.IfExists(), 2);
 }
 
 TEST_F(OptionDialog, CancelAndTheEscapeKeyChangeNothing)
@@ -147,7 +167,8 @@ TEST_F(OptionDialog, ReadsAsDesignedToTheKeyboardAndAScreenReader)
     } Lists[] = {{"cbbRate", Rates, "Sample Rate:"},
                  {"cbbbit", {"8", "16", "24", "32"}, "Wav Bit:"},
                  {"cbbchannels", {"Default", "Mono", "Stereo"}, "Channels:"},
-                 {"cbbencoding", {"RAW PCM", "DVI IMA ADPCM"}, "Encoding:"}};
+                 {"cbbencoding", {"RAW PCM", "DVI IMA ADPCM"}, "Encoding:"},
+                 {"cbbifexists", {"Overwrite", "Skip", "Rename"}, "If the WAV file exists:"}};
     for (const auto& Expected : Lists) {
         QComboBox* Combo = List(Dialog, Expected.Name);
         ASSERT_NE(Combo, nullptr);

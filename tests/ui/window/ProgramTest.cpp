@@ -28,10 +28,11 @@ namespace {
 
 const QString Title = QString::fromUtf8(app::ApplicationTitle);
 
-const QStringList TenValues{QStringLiteral("Applocation"), QStringLiteral("Indir"),    QStringLiteral("LogDir"),
-                            QStringLiteral("MBit"),        QStringLiteral("MChannel"), QStringLiteral("MEncoding"),
-                            QStringLiteral("MRate"),       QStringLiteral("OutDir"),   QStringLiteral("SavePath"),
-                            QStringLiteral("SubDir")};
+// The ten values, and the choice for existing WAV files beside them.
+const QStringList StoredValues{QStringLiteral("Applocation"), QStringLiteral("IfExists"), QStringLiteral("Indir"),
+                               QStringLiteral("LogDir"),      QStringLiteral("MBit"),     QStringLiteral("MChannel"),
+                               QStringLiteral("MEncoding"),   QStringLiteral("MRate"),    QStringLiteral("OutDir"),
+                               QStringLiteral("SavePath"),    QStringLiteral("SubDir")};
 
 // The keys of the "Setting" group as another reader of the file sees them.
 QStringList StoredSettings(const QString& File)
@@ -98,7 +99,7 @@ TEST_F(ProgramTest, StartsInOrderAndLeavesEveryValueInTheSettingsFile)
     EXPECT_FALSE(app::TSingleInstance(Title).AlreadyRunning());
 
     const QString File = app::TBaseSettings::FilePath();
-    EXPECT_EQ(StoredSettings(File), TenValues);
+    EXPECT_EQ(StoredSettings(File), StoredValues);
     EXPECT_EQ(QSettings(File, QSettings::NativeFormat).value(QStringLiteral("Setting/MRate")),
               QStringLiteral("22050"));
     const QByteArray Text = Contents(File);
@@ -204,7 +205,7 @@ TEST_F(KelvaroProcessTest, SecondStartEndsAtOnceAndTerminationEndsLikeClosing)
     ASSERT_TRUE(First.waitForFinished(20000));
     EXPECT_EQ(First.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(First.exitCode(), 0);
-    EXPECT_EQ(StoredSettings(SettingsFile()), TenValues);
+    EXPECT_EQ(StoredSettings(SettingsFile()), StoredValues);
 }
 
 TEST_F(KelvaroProcessTest, InterruptEndsCleanlyToo)
@@ -216,7 +217,7 @@ TEST_F(KelvaroProcessTest, InterruptEndsCleanlyToo)
     ASSERT_TRUE(First.waitForFinished(20000));
     EXPECT_EQ(First.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(First.exitCode(), 0);
-    EXPECT_EQ(StoredSettings(SettingsFile()), TenValues);
+    EXPECT_EQ(StoredSettings(SettingsFile()), StoredValues);
 }
 
 TEST_F(KelvaroProcessTest, InformationOptionsAndRefusedArguments)

@@ -5,7 +5,6 @@
 #include "app/engine/batch/BatchDriver.h"
 #include "app/engine/settings/CdSettings.h"
 #include "app/engine/chain/ConversionChain.h"
-#include "app/engine/chain/DecoderSet.h"
 #include "app/engine/batch/FileListModel.h"
 #include "app/engine/settings/Language.h"
 #include "app/engine/system/PathUtils.h"
@@ -22,12 +21,12 @@ namespace {
 // A batch list, its chain and its driver, with everything the driver says recorded.
 class BatchDriverTest : public ::testing::Test {
 protected:
-    BatchDriverTest() : Driver(List, Settings, Chain, Decoders)
+    BatchDriverTest() : Driver(List, Settings, Chain)
     {
         Settings.SetAutoLoad(false);
         LoadLanguageStrings(LangStrings(), LangStringCount - 1, ExeFolderFile("English.lng"), "Strings");
         QObject::connect(&Driver, &TBatchDriver::LogLine, [this](const QString& Line) { Log << Line; });
-        QObject::connect(&Driver, &TBatchDriver::MissingFile, [this](const QString& M) { Missing << M; });
+        QObject::connect(&Driver, &TBatchDriver::StartRefused, [this](const QString& M) { Missing << M; });
         QObject::connect(&Driver, &TBatchDriver::RunFinished,
                          [this](const QString&, const QString& Last) { Finished << Last; });
         QObject::connect(&Driver, &TBatchDriver::RunStopped, [this] { ++Stopped; });
@@ -66,7 +65,6 @@ protected:
     TFileListModel List;
     TcdSettings Settings;
     TConversionChain Chain;
-    TDecoderSet Decoders;
     TBatchDriver Driver;
     QStringList Log, Missing, Finished;
     QList<int> Progress;

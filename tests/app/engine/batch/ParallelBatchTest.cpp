@@ -38,16 +38,17 @@ protected:
     // Runs Items with Jobs conversions at once until the batch ends, recording
     // what it says afresh; Stop, when given, decides after each event-loop turn
     // whether to stop it.
-    void Run(const QList<TParallelBatch::TItem>& Items, int Jobs, const std::function<bool()>& Stop = {})
+    void Run(const QList<TParallelBatch::TItem>& Items, int Jobs, const std::function<bool()>& Stop = {},
+             TIfExists IfExists = ieOverwrite)
     {
         Log.clear();
         FinishOrder.clear();
         Ended.clear();
-        TParallelBatch Batch(Settings, Jobs, true);
+        TParallelBatch Batch(Out(""), TOutputFormat::FromSettings(Settings), IfExists, Jobs);
         QObject::connect(&Batch, &TParallelBatch::LogLine, [this](QString Line) {
             Log << Line.replace(QRegularExpression("^\\[\\d\\d:\\d\\d:\\d\\d\\]"), "[T]");
         });
-        QObject::connect(&Batch, &TParallelBatch::ItemFinished, [&](int Index, bool) {
+        QObject::connect(&Batch, &TParallelBatch::ItemFinished, [&](int Index, TConversionResult) {
             EXPECT_EQ(Batch.Percent(Index), 100);
             FinishOrder << Index;
         });
@@ -77,7 +78,7 @@ TEST_F(ParallelBatchTest, TheLogKeepsListOrderWhileFilesFinishOutOfOrder)
     const QString Long = Flac("long.flac", 20), Short = Flac("short.flac", 1);
     const QString Notes = QString::fromStdString(Dir.File("notes.txt"));
     WriteBytes(Notes.toStdString(), {'x'});
-    Run({{Notes, Out("notes.wav")}, {Long, Out("long.wav")}, {Short, Out("short.wav")}}, 2);
+    Run({{Notes, ""}, {Long, ""}, {Short, ""}}, 2);
     // The short file overtook the long one; its lines still come after.
     EXPECT_EQ(FinishOrder, (QList<int>{0, 2, 1}));
     EXPECT_EQ(Ended, QList<bool>{false});
@@ -90,20 +91,29 @@ TEST_F(ParallelBatchTest, TheLogKeepsListOrderWhileFilesFinishOutOfOrder)
     // One job at a time writes the very same bytes.
     const std::vector<uint8_t> LongBytes = ReadBytes(Out("long.wav").toStdString());
     EXPECT_EQ(LongBytes.size(), 44u + 20 * 22050 * 4);
-    Run({{Long, Out("single/long.wav")}}, 1);
+    Run({{Long, "single/"}}, 1);
     EXPECT_EQ(ReadBytes(Out("single/long.wav").toStdString()), LongBytes);
 }
 
 TEST_F(ParallelBatchTest, FilesWithOneOutputTakeTurnsAndTheLaterOneStays)
 {
     const QString Long = Flac("a/x.flac", 20, 440), Short = Flac("b/x.flac", 1, 1000), Other = Flac("c.flac", 1);
-    Run({{Short, Out("ref.wav")}}, 1);
-    const std::vector<uint8_t> ShortBytes = ReadBytes(Out("ref.wav").toStdString());
-    Run({{Long, Out("x.wav")}, {Short, Out("x.wav")}, {Other, Out("c.wav")}}, 2);
+    Run({{Short, "ref/"}}, 1);
+    const std::vector<uint8_t> ShortBytes = ReadBytes(Out("ref/x.wav").toStdString());
+    Run({{Long, ""}, {Short, ""}, {Other, ""}}, 2);
     // The short file waited for the long one, and the third did not wait for
     // either: it took the free slot at once.
     EXPECT_EQ(FinishOrder, (QList<int>{2, 0, 1}));
     EXPECT_EQ(ReadBytes(Out("x.wav").toStdString()), ShortBytes);
+    EXPECT_EQ(Log[5], "x.wav now holds " + Short + "; it replaced the file converted from " + Long +
+                          " earlier in this run.");
+
+    // Renaming keeps both, and the one already there from the run before.
+    Run({{Long, ""}, {Short, ""}}, 2, {}, ieRename);
+    EXPECT_EQ(ReadBytes(Out("x.wav").toStdString()), ShortBytes);
+    EXPECT_EQ(fs::file_size(Out("x (2).wav").toStdString()), 44u + 20 * 44100 * 4);
+    EXPECT_EQ(ReadBytes(Out("x (3).wav").toStdString()), ShortBytes);
+    EXPECT_EQ(Log[2], "[T]Convert to: x (2).wav [Success]");
 }
 
 TEST_F(ParallelBatchTest, AStopEndsTheFilesInProgressAndStartsNoMore)
@@ -111,7 +121,7 @@ TEST_F(ParallelBatchTest, AStopEndsTheFilesInProgressAndStartsNoMore)
     Settings.SetMRate("22050");
     QList<TParallelBatch::TItem> Items;
     for (const char* Name : {"one", "two", "three"})
-        Items.append({Flac(std::string(Name) + ".flac", 60), Out(std::string(Name) + ".wav")});
+        Items.append({Flac(std::string(Name) + ".flac", 60), ""});
     fs::create_directories(Dir.File("out"));
     WriteBytes(Out("one.wav").toStdString(), {'o', 'l', 'd'});
     // Stop once both slots write their hidden files.
