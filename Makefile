@@ -5,7 +5,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: setup build run test asan tsan fuzz fuzz-check clean
+.PHONY: setup build run test asan tsan fuzz fuzz-check soak clean
 
 setup:
 	@bash scripts/setup.sh
@@ -52,6 +52,13 @@ fuzz: setup
 fuzz-check: setup
 	@$(FUZZ_BUILD)
 	@tests/fuzz/run-fuzzers.sh build-fuzz/bin 0
+
+# Long runs, not part of CI: the hot directory with 2,000 files dropped over
+# 10 minutes under load, then a full disk in small tmpfs folders (as root, in a
+# private mount namespace). Both print their figures.
+soak: build
+	@python3 tests/soak/hotdir-soak.py $(BUILD)/bin
+	@python3 tests/soak/disk-full.py $(BUILD)/bin
 
 clean:
 	rm -rf $(BUILD) build-asan build-tsan build-fuzz

@@ -30,26 +30,27 @@ for Name in "${Targets[@]}"; do
     Options=(-timeout=10 -rss_limit_mb=2048 -print_final_stats=1)
     [ -f "$Here/dict/$Name.dict" ] && Options+=(-dict="$Here/dict/$Name.dict")
     mkdir -p "$Findings/$Name" "$Work/$Name"
-    Log="$Findings/$Name/last-run.log"
+    # A check beside a running campaign of the same target keeps to its own log.
+    Log="$Findings/$Name/last-$([ "$Seconds" -gt 0 ] && echo run || echo check).log"
     if [ "$Seconds" -gt 0 ]; then
-        Before=$(find "$Findings/$Name" -type f ! -name last-run.log | wc -l)
+        Before=$(find "$Findings/$Name" -type f ! -name 'last-*.log' | wc -l)
         "$Program" "${Options[@]}" -max_total_time="$Seconds" -artifact_prefix="$Findings/$Name/" \
             "$Work/$Name" "${Inputs[@]}" >"$Log" 2>&1
         Status=$?
-        Found=$(( $(find "$Findings/$Name" -type f ! -name last-run.log | wc -l) - Before ))
+        Found=$(( $(find "$Findings/$Name" -type f ! -name 'last-*.log' | wc -l) - Before ))
     else
         "$Program" "${Options[@]}" -runs=0 -artifact_prefix="$Findings/$Name/" "${Inputs[@]}" >"$Log" 2>&1
         Status=$?
         Found=$([ $Status -eq 0 ] && echo 0 || echo 1)
     fi
     Executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$Log" | tail -1)
-    Final=$(grep -E '^#[0-9]+[[:space:]]+(DONE|INITED)' "$Log" | tail -1)
+    Final=$(grep -aE '^#[0-9]+[[:space:]]+(DONE|INITED)' "$Log" | tail -1)
     Cov=$(sed -n 's/.* cov: \([0-9]*\).*/\1/p' <<<"$Final")
     Ft=$(sed -n 's/.* ft: \([0-9]*\).*/\1/p' <<<"$Final")
     printf '%-10s %12s %8s %8s %9s\n' "$Name" "${Executions:-?}" "${Cov:-?}" "${Ft:-?}" "$Found"
     if [ $Status -ne 0 ] || [ "$Found" -ne 0 ]; then
         Failed=1
-        grep -m 3 -E 'ERROR|SUMMARY|abort|Fault|deadly' "$Log" | sed 's/^/    /'
+        grep -a -m 3 -E 'ERROR|SUMMARY|abort|Fault|deadly' "$Log" | sed 's/^/    /'
         echo "    log: $Log"
     fi
 done
