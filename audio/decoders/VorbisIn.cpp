@@ -179,8 +179,11 @@ void TVorbisIn::OpenFile()
         FLowerBitrate = Info->bitrate_lower;
     }
     FBitsPerSample = 16;
-    const ogg_int64_t Total = Vorbis.PcmTotal(&FDecoder->File, -1);
-    FSize = Total < 0 ? -1 : static_cast<int64_t>(Total) * 2 * FChannels;
+    // A damaged last granule position can state any length: one that no byte
+    // count holds is no length at all.
+    const int64_t Total = Vorbis.PcmTotal(&FDecoder->File, -1);
+    const int64_t FrameBytes = 2 * static_cast<int64_t>(FChannels);
+    FSize = Total < 0 || (FrameBytes != 0 && Total > INT64_MAX / FrameBytes) ? -1 : Total * FrameBytes;
     FCurrentSection = -1;
     FDecoderDone = false;
     FDecoderUnusable = false;
