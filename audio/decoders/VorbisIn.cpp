@@ -179,10 +179,14 @@ void TVorbisIn::OpenFile()
         FLowerBitrate = Info->bitrate_lower;
     }
     FBitsPerSample = 16;
-    const ogg_int64_t Total = Vorbis.PcmTotal(&FDecoder->File, -1);
-    FSize = Total < 0 ? -1 : static_cast<int64_t>(Total) * 2 * FChannels;
+    // A damaged last granule position can state any length: one that no byte
+    // count holds is no length at all.
+    const int64_t Total = Vorbis.PcmTotal(&FDecoder->File, -1);
+    const int64_t FrameBytes = 2 * static_cast<int64_t>(FChannels);
+    FSize = Total < 0 || (FrameBytes != 0 && Total > INT64_MAX / FrameBytes) ? -1 : Total * FrameBytes;
     FCurrentSection = -1;
     FDecoderDone = false;
+    FDecoderUnusable = false;
 }
 
 void TVorbisIn::CloseFile()
@@ -209,6 +213,7 @@ void TVorbisIn::FillBuffer()
         // A hole or a damaged page ends the data; it is not an error.
         if (Got <= 0) {
             FDecoderDone = true;
+            FDecoderUnusable = Got == OV_EBADLINK;
             return;
         }
         FBufEnd += static_cast<uint32_t>(Got);
@@ -244,8 +249,13 @@ void TVorbisIn::DoGetData(uint8_t*& Buffer, uint32_t& Bytes)
 bool TVorbisIn::DoSeek(int64_t& SampleNum)
 {
     OpenFile();
-    if (FDecoder)
-        VorbisFileLibrary().PcmSeek(&FDecoder->File, SampleNum);
+    if (FDecoderUnusable)
+        return false;
+    if (FDecoder && VorbisFileLibrary().PcmSeek(&FDecoder->File, SampleNum) == OV_EBADLINK) {
+        FDecoderUnusable = true;
+        FDecoderDone = true;
+        return false;
+    }
     FDecoderDone = false;
     FBufStart = 1;
     FBufEnd = 0;

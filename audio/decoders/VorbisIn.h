@@ -43,6 +43,11 @@ private:
     // The decoder has nothing more (its end, a hole, or the stated size reached).
     // The bytes still buffered are handed out before the input reports its end.
     bool FDecoderDone = false;
+    // The library could not make the decoder ready (OV_EBADLINK from a read or
+    // a seek). libvorbis 1.3.7 keeps the half-built codebooks of that attempt,
+    // and the next one (any later read or seek) decodes with them and divides
+    // by zero: the file gives no more data and refuses to seek.
+    bool FDecoderUnusable = false;
     long FUpperBitrate = 0;
     long FNominalBitrate = 0;
     long FLowerBitrate = 0;

@@ -63,9 +63,10 @@ QString DayLogFile(const QString& LogDir)
 
 QString RelativeToFolder(const QString& Folder, const QString& Path)
 {
-    const QString Prefix = AddTrailingBackslash(LowerTrim(Folder));
-    if (!Prefix.isEmpty() && LowerTrim(Path).startsWith(Prefix))
-        return Path.mid(AddTrailingBackslash(Folder).size());
+    // Cut at the trimmed folder's length: the folder as typed may carry blanks.
+    const QString Prefix = AddTrailingBackslash(Trim(Folder));
+    if (!Prefix.isEmpty() && Path.toLower().startsWith(Prefix.toLower()))
+        return Path.mid(Prefix.size());
     return QFileInfo(Path).fileName();
 }
 

@@ -8,6 +8,7 @@
 #include "FileListView.h"
 #include "PreviewControl.h"
 #include "app/ui/desktop/Shell.h"
+#include "app/engine/batch/ListFile.h"
 #include "app/engine/chain/DecoderSet.h"
 #include "app/engine/settings/Language.h"
 #include "app/engine/system/PathUtils.h"
@@ -220,12 +221,12 @@ void TFileListActions::OnImportList()
     }
     // The hourglass while the list is read and probed, not over the dialogs.
     TWaitCursor Wait;
+    QStringList Lines;
+    ReadListFile(Chosen.constFirst(), Lines);
     QStringList Files;
-    if (List.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        for (const QString& Line : QString::fromUtf8(List.readAll()).split(QLatin1Char('\n')))
-            if (QFileInfo(Line).isFile() && IsWma(Line))
-                Files << Line;
-    }
+    for (const QString& Line : Lines)
+        if (QFileInfo(Line).isFile() && IsWma(Line))
+            Files << Line;
     FComponents.Files.Clear();
     FAdder->AddFiles(Files);
     UpdateListActions();
@@ -233,16 +234,16 @@ void TFileListActions::OnImportList()
 
 void TFileListActions::OnExportList()
 {
-    QByteArray Text;
+    QStringList Paths;
     for (int Row = 0; Row < FComponents.Files.Count(); ++Row)
-        Text += FComponents.Files.Row(Row).SubItems[TFileListModel::SubPath].toUtf8() + "\r\n";
+        Paths << FComponents.Files.Row(Row).SubItems[TFileListModel::SubPath];
     const QString Name = FDialogs.SaveFile(FWindow, TextFilter, QStringLiteral("txt"));
     if (Name.isEmpty())
         return;
-    QFile List(Name);
-    if (!List.open(QIODevice::WriteOnly | QIODevice::Truncate) || List.write(Text) != Text.size() || !List.flush())
+    QString Error;
+    if (!WriteListFile(Name, Paths, Error))
         FDialogs.Message(FWindow, QMessageBox::Critical,
-                         QStringLiteral("Cannot create file \"%1\". %2").arg(Name, List.errorString()),
+                         QStringLiteral("Cannot create file \"%1\". %2").arg(Name, Error),
                          QMessageBox::Ok);
 }
 

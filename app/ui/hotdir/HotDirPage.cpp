@@ -41,11 +41,11 @@ QString Lang(int Index)
     return LangStrings()[static_cast<size_t>(Index)];
 }
 
-// Whether Folder is Other or lies inside it, compared without regard to case
-// the way the start checks compare.
+// Whether Other is Folder or lies inside it, compared as the start checks
+// compare.
 bool FolderHolds(const QString& Folder, const QString& Other)
 {
-    return AddTrailingBackslash(Other.toLower()).contains(AddTrailingBackslash(Folder.toLower()));
+    return !Trim(Other).isEmpty() && WithinFolder(Trim(Other), Folder);
 }
 
 // Asks for a folder for Target. Other is the other end of the conversion: a

@@ -10,8 +10,10 @@
 #include <QListWidget>
 #include <QMetaProperty>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QTextEdit>
 #include <QWidget>
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -47,6 +49,27 @@ bool DecimalValue(const QString& Value, int& Result)
     return Ok;
 }
 
+// A position or size beyond any screen (negative, or past the 16-bit
+// coordinates of X11) is a damaged line and leaves the built-in geometry; a
+// size or position past the screen the widget is on is cut to that screen.
+// Qt would otherwise try to paint a widget of any size the file states.
+void SetGeometry(QWidget* Widget, const QString& Lower, int Number)
+{
+    constexpr int MaxCoordinate = 32767;
+    if (Number < 0 || Number > MaxCoordinate)
+        return;
+    const QScreen* Screen = Widget->screen();
+    const QSize Room = Screen != nullptr ? Screen->availableGeometry().size() : QSize(MaxCoordinate, MaxCoordinate);
+    if (Lower == QLatin1String("left"))
+        Widget->move(std::min(Number, Room.width() - 1), Widget->y());
+    else if (Lower == QLatin1String("top"))
+        Widget->move(Widget->x(), std::min(Number, Room.height() - 1));
+    else if (Lower == QLatin1String("width"))
+        Widget->resize(std::min(Number, Room.width()), Widget->height());
+    else
+        Widget->resize(Widget->width(), std::min(Number, Room.height()));
+}
+
 QObject* FindComponent(QWidget* Window, const QString& Name)
 {
     if (Name.isEmpty() || Name.compare(Window->objectName(), Qt::CaseInsensitive) == 0)
@@ -68,16 +91,8 @@ bool SetSpecialProperty(QObject* Component, const QString& Name, const QString& 
     const QString Lower = Name.toLower();
     if (Widget != nullptr && Geometry.contains(Lower)) {
         int Number = 0;
-        if (!DecimalValue(Value, Number))
-            return true;
-        if (Lower == QLatin1String("left"))
-            Widget->move(Number, Widget->y());
-        else if (Lower == QLatin1String("top"))
-            Widget->move(Widget->x(), Number);
-        else if (Lower == QLatin1String("width"))
-            Widget->resize(Number, Widget->height());
-        else
-            Widget->resize(Widget->width(), Number);
+        if (DecimalValue(Value, Number))
+            SetGeometry(Widget, Lower, Number);
         return true;
     }
     if (Lower != QLatin1String("items") && Lower != QLatin1String("lines"))

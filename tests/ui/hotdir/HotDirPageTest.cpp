@@ -286,7 +286,7 @@ TEST_F(HotDirPage, FolderChoicesWarnYetKeepTheOtherFolder)
 {
     // The output folder lies inside the chosen input folder: a warning, and
     // the choice stands.
-    Edit("edtoutdir")->setText(Root + "/Music/out");
+    Edit("edtoutdir")->setText(Root + "/music/out");
     Dialogs.FolderAnswers = {Root + "/music"};
     Button("btnselectindir")->click();
     EXPECT_EQ(Dialogs.FolderTitles, QStringList{Lang(18)});
@@ -297,10 +297,18 @@ TEST_F(HotDirPage, FolderChoicesWarnYetKeepTheOtherFolder)
     EXPECT_EQ(Edit("edtindir")->text(), Root + "/music");
 
     // The very output folder: the warning, and the input field stays.
-    Dialogs.FolderAnswers = {Root + "/Music/out"};
+    Dialogs.FolderAnswers = {Root + "/music/out"};
     Button("btnselectindir")->click();
     EXPECT_EQ(Dialogs.Messages.size(), 2u);
     EXPECT_EQ(Edit("edtindir")->text(), Root + "/music");
+
+    // Paths differ in case: another folder, no warning.
+    Dialogs.FolderAnswers = {Root + "/Music"};
+    Button("btnselectindir")->click();
+    EXPECT_EQ(Dialogs.Messages.size(), 2u);
+    EXPECT_EQ(Edit("edtindir")->text(), Root + "/Music");
+    Edit("edtindir")->setText(Root + "/music");
+    Dialogs.FolderTitles.removeLast();
 
     // Cancelled: nothing.
     Button("btnselectindir")->click();
@@ -415,7 +423,7 @@ TEST_F(HotDirPage, StopForCloseStopsTheFileInProgressAndLeavesNothingOfIt)
 {
     MakeFolders({"in", "out", "log", "staging"});
     const std::string Long = (Root + "/staging/long.wma").toStdString();
-    ASSERT_EQ(RunCommand("ffmpeg -v error -f lavfi -i sine=frequency=440:duration=300:sample_rate=22050 -ac 1 "
+    ASSERT_EQ(RunCommand("ffmpeg -v error -f lavfi -i sine=frequency=440:duration=900:sample_rate=22050 -ac 1 "
                          "-c:a wmav2 -b:a 32k '" +
                          Long + "'"),
               0);
@@ -423,10 +431,11 @@ TEST_F(HotDirPage, StopForCloseStopsTheFileInProgressAndLeavesNothingOfIt)
     Button("btnsbtrun")->click();
     ExpectWatching();
     ASSERT_TRUE(QFile::rename(Root + "/staging/long.wma", Root + "/in/long.wma"));
-    ASSERT_TRUE(RunUntil([&] { return Components.HotDir.Busy(); }));
-
     const std::vector<uint8_t> Older = {'o', 'l', 'd'};
     WriteBytes((Root + "/out/long.wav").toStdString(), Older);
+    // Stopped once its hidden file exists, well before its end even on a
+    // loaded machine.
+    ASSERT_TRUE(RunUntil([&] { return QDir(Root + "/out").entryList(QDir::Files | QDir::Hidden).size() == 2; }));
     Page->StopForClose();
     EXPECT_FALSE(Components.HotDir.Watching());
     EXPECT_FALSE(Components.HotDir.Busy());

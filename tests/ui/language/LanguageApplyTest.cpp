@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
@@ -162,6 +163,28 @@ TEST_F(ApplyLanguageTest, MalformedLinesAreSkippedAndTheRestApplies)
     EXPECT_EQ(Label->text(), QStringLiteral("x = y"));
     EXPECT_EQ(Convert->pos(), QPoint(17, 23));
     EXPECT_EQ(Window->windowTitle(), QStringLiteral("Title"));
+}
+
+// A damaged file once asked for a window of 16777215 pixels square, which Qt
+// failed to paint: sizes stay within the screen, and absurd or negative
+// values leave the built-in geometry.
+TEST_F(ApplyLanguageTest, GeometryStaysOnTheScreen)
+{
+    const QSize Screen = Window->screen()->availableGeometry().size();
+    const QRect Button = Convert->geometry();
+    Apply("[frmsondrix]\n"
+          "frmsondrix.Width=16777215\n"
+          "frmsondrix.Height=16777215\n"
+          "btnConvert.Width=30000\n"
+          "btnConvert.Height=-40\n"
+          "btnConvert.Left=-1\n"
+          "btnConvert.Top=30000\n");
+    EXPECT_LE(Window->width(), Screen.width());
+    EXPECT_LE(Window->height(), Screen.height());
+    EXPECT_EQ(Convert->width(), Screen.width());
+    EXPECT_EQ(Convert->height(), Button.height());
+    EXPECT_EQ(Convert->pos(), QPoint(Button.x(), Screen.height() - 1));
+    EXPECT_FALSE(Window->grab().isNull());
 }
 
 TEST_F(ApplyLanguageTest, IntegerPropertiesTakeDecimalTextOnly)

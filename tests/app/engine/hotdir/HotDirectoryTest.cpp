@@ -37,6 +37,7 @@ TEST(HotDirectory, RelativePathsKeepTheirOwnSpelling)
     EXPECT_EQ(RelativeToFolder("/Music/In/", "/Music/In/Song.wma"), "Song.wma");
     EXPECT_EQ(RelativeToFolder("/Music/In", "/Music/Inside/Song.wma"), "Song.wma");
     EXPECT_EQ(RelativeToFolder("", "/x/y.wma"), "y.wma");
+    EXPECT_EQ(RelativeToFolder(" /Music/In ", "/Music/In/A/Song.wma"), "A/Song.wma");
 }
 
 TEST(HotDirectory, TheLogGrowsByLinesWithCrLf)
