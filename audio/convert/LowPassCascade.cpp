@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "LowPassCascade.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -54,25 +55,6 @@ TSection DesignSection(int Pair, long double Cutoff)
     return S;
 }
 
-// A product of two floats is exact in extended precision, so each product is
-// formed on the x87 unit straight from the floats and added to the running sum.
-// The order of the additions is part of the result (each partial sum is
-// rounded): oldest inputs first, then oldest outputs.
-inline float StageOutput(const TLowPassCoefficients& C, const float* X, const float* Y)
-{
-    using Ext = long double;
-    Ext Sum = Ext{C.A[0]} * X[0];
-    Sum += Ext{C.A[1]} * X[1];
-    Sum += Ext{C.A[2]} * X[2];
-    Sum += Ext{C.A[3]} * X[3];
-    Sum += Ext{C.A[4]} * X[4];
-    Sum += Ext{C.B[0]} * Y[0];
-    Sum += Ext{C.B[1]} * Y[1];
-    Sum += Ext{C.B[2]} * Y[2];
-    Sum += Ext{C.B[3]} * Y[3];
-    return static_cast<float>(Sum);
-}
-
 } // namespace
 
 TLowPassCoefficients DesignChebyshevLowPass(double Cutoff)
@@ -114,12 +96,15 @@ TLowPassCoefficients DesignChebyshevLowPass(double Cutoff)
 }
 
 void TLowPassCascade::Start(const TLowPassCoefficients& Coefficients, uint32_t Channels, uint32_t Capacity,
-                            bool SecondThread)
+                            bool SecondThread, TFilterPath Path)
 {
     FCoefficients = Coefficients;
-    FLineLength = History + Capacity;
+    FPath = Path;
+    FCapacity = Capacity;
     FChannels = Channels;
-    FLines.assign(size_t{Channels} * (Stages + 1) * FLineLength, 0.0f);
+    FLines.assign(size_t{Channels} * 2 * Capacity, 0.0f);
+    FHistories.assign(size_t{Channels} * Stages, TStageHistory{});
+    FFallbacks = 0;
     FHelper.reset();
     if (SecondThread && Channels >= 2)
         FHelper = std::make_unique<TJobThread>([this] { RunChannels(0, FChannels / 2, FHelperCount); });
@@ -129,18 +114,24 @@ void TLowPassCascade::Release()
 {
     FHelper.reset();
     FLines = {};
-    FLineLength = 0;
+    FHistories = {};
+    FCapacity = 0;
     FChannels = 0;
 }
 
 float* TLowPassCascade::Line(uint32_t Channel, int Index)
 {
-    return FLines.data() + (size_t{Channel} * (Stages + 1) + static_cast<size_t>(Index)) * FLineLength;
+    return FLines.data() + (size_t{Channel} * 2 + static_cast<size_t>(Index)) * FCapacity;
 }
 
 float* TLowPassCascade::NewInputs(uint32_t Channel)
 {
-    return Line(Channel, 0) + History;
+    return Line(Channel, 0);
+}
+
+const float* TLowPassCascade::Outputs(uint32_t Channel)
+{
+    return Line(Channel, 1);
 }
 
 void TLowPassCascade::Run(uint32_t Count)
@@ -160,37 +151,30 @@ void TLowPassCascade::Run(uint32_t Count)
 
 void TLowPassCascade::RunChannels(uint32_t First, uint32_t End, uint32_t Count)
 {
-    const TLowPassCoefficients C = FCoefficients;
-    const int64_t Last = int64_t{Count} - 1;
-    // Each recursion waits on its own previous output, so all channels and
-    // stages run as a wavefront: while stage 1 works on sample i, stage s works
-    // on sample i - s + 1, and the processor overlaps the independent recursions.
-    const size_t Length = FLineLength;
-    float* const Lines = Line(First, 0);
-    float* const LinesEnd = Line(End, 0);
-    for (int64_t I = 0; I < int64_t{Count} + Stages - 1; ++I) {
-        const bool Whole = I >= Stages - 1 && I <= Last;
-        for (float* L = Lines; L != LinesEnd;) {
-            for (int Stage = 0; Stage < Stages; ++Stage, L += Length) {
-                const int64_t At = I - Stage;
-                if (Whole || (At >= 0 && At <= Last))
-                    L[Length + At + History] = StageOutput(C, L + At, L + Length + At);
-            }
-            // Past the channel's last output line to its next channel's input line.
-            L += Length;
+    if (FPath == fpExtended) {
+        for (uint32_t Channel = First; Channel < End; ++Channel) {
+            float* Out = Line(Channel, 1);
+            for (int Stage = 0; Stage < Stages; ++Stage)
+                RunStageExtended(FCoefficients, FHistories[size_t{Channel} * Stages + size_t(Stage)],
+                                 Stage == 0 ? Line(Channel, 0) : Out, Out, Count);
         }
+        return;
     }
-    // Keep the last inputs and outputs of every stage for the next block.
-    for (uint32_t Channel = First; Channel < End; ++Channel)
-        for (int Index = 0; Index <= Stages; ++Index) {
-            float* L = Line(Channel, Index);
-            std::memmove(L, L + Count, History * sizeof(float));
+    uint64_t Fallbacks = 0;
+    for (uint32_t Channel = First; Channel < End; Channel += ChannelsPerPass) {
+        const uint32_t Pass = std::min(ChannelsPerPass, End - Channel);
+        const float* In[ChannelsPerPass] = {};
+        float* Out[ChannelsPerPass] = {};
+        TStageHistory* Histories[ChannelsPerPass] = {};
+        for (uint32_t C = 0; C < Pass; ++C) {
+            In[C] = Line(Channel + C, 0);
+            Out[C] = Line(Channel + C, 1);
+            Histories[C] = FHistories.data() + size_t{Channel + C} * Stages;
         }
-}
-
-const float* TLowPassCascade::Outputs(uint32_t Channel)
-{
-    return Line(Channel, Stages) + History;
+        Fallbacks += RunStagesCertified(FPath, FCoefficients, Pass, In, Out, Histories, Count);
+    }
+    if (Fallbacks != 0)
+        FFallbacks.fetch_add(Fallbacks, std::memory_order_relaxed);
 }
 
 } // namespace au

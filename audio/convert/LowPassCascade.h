@@ -1,21 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "StageKernels.h"
 #include "audio/core/JobThread.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <vector>
 
 namespace au {
-
-// Coefficients of one 4-pole recursive low-pass stage, each array with the
-// coefficient of the oldest sample first: y[n] = A[0] x[n-4] + ... + A[4] x[n]
-// + B[0] y[n-4] + ... + B[3] y[n-1].
-struct TLowPassCoefficients {
-    float A[5];
-    float B[4];
-};
 
 // A Chebyshev type I low-pass with 4 poles and 5 % pass-band ripple, from pole
 // pairs through the bilinear transform, scaled to unity gain at zero frequency.
@@ -32,7 +26,7 @@ TLowPassCoefficients DesignChebyshevLowPass(double Cutoff);
 // results are the same bits either way.
 class TLowPassCascade {
 public:
-    static constexpr int Stages = 4;
+    static constexpr int Stages = StageCount;
 
     TLowPassCascade() = default;
     TLowPassCascade(const TLowPassCascade&) = delete;
@@ -40,8 +34,9 @@ public:
 
     // Clears every history; blocks of up to Capacity values per channel follow.
     // SecondThread asks for a helper thread, which only two or more channels get.
+    // Path must be one that FilterPathSupported.
     void Start(const TLowPassCoefficients& Coefficients, uint32_t Channels, uint32_t Capacity,
-               bool SecondThread = false);
+               bool SecondThread = false, TFilterPath Path = fpBest);
     // Frees the lines and ends the helper thread.
     void Release();
 
@@ -53,20 +48,25 @@ public:
     const float* Outputs(uint32_t Channel);
 
     const TLowPassCoefficients& Coefficients() const { return FCoefficients; }
+    // Outputs of single stages that a vector path handed to the x87 unit since
+    // Start (stage outputs: four per output value).
+    uint64_t Fallbacks() const { return FFallbacks.load(std::memory_order_relaxed); }
 
 private:
-    static constexpr uint32_t History = 4;
-
-    // Stage s reads line s and writes line s + 1: an output line of one stage is
-    // the input line of the next, with the same history.
+    // A channel's inputs (Index 0) or outputs (Index 1).
     float* Line(uint32_t Channel, int Index);
     // Filters channels First to End - 1.
     void RunChannels(uint32_t First, uint32_t End, uint32_t Count);
 
     TLowPassCoefficients FCoefficients{};
+    TFilterPath FPath = fpExtended;
     uint32_t FChannels = 0;
-    uint32_t FLineLength = 0;
+    uint32_t FCapacity = 0;
+    // Capacity inputs, then Capacity outputs, of each channel in turn.
     std::vector<float> FLines;
+    // Stages entries per channel.
+    std::vector<TStageHistory> FHistories;
+    std::atomic<uint64_t> FFallbacks{0};
     // Runs the first half of the channels, FHelperCount values each, while Run
     // does the rest (and the first half too when the helper has not begun by
     // then); none with one channel or without a second thread.

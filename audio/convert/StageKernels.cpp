@@ -1,0 +1,424 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "StageKernels.h"
+
+#include <algorithm>
+#include <cfenv>
+#include <cstring>
+#include <limits>
+
+#if defined(__x86_64__) && defined(__GLIBC__)
+#include <fpu_control.h>
+#define KELVARO_X86_KERNELS 1
+#endif
+
+namespace au {
+
+namespace {
+
+// A product of two floats is exact in extended precision, so each product is
+// formed on the x87 unit straight from the floats and added to the running sum.
+// The order of the additions is part of the result (each partial sum is
+// rounded): oldest inputs first, then oldest outputs.
+float StageOutput(const TLowPassCoefficients& C, const float* X, const float* Y)
+{
+    using Ext = long double;
+    Ext Sum = Ext{C.A[0]} * X[0];
+    Sum += Ext{C.A[1]} * X[1];
+    Sum += Ext{C.A[2]} * X[2];
+    Sum += Ext{C.A[3]} * X[3];
+    Sum += Ext{C.A[4]} * X[4];
+    Sum += Ext{C.B[0]} * Y[0];
+    Sum += Ext{C.B[1]} * Y[1];
+    Sum += Ext{C.B[2]} * Y[2];
+    Sum += Ext{C.B[3]} * Y[3];
+    return static_cast<float>(Sum);
+}
+
+// The certificate. A product of two floats is exact in double too, so the
+// double sum D and the extended sum E differ from the exact sum only by the
+// rounding of their eight additions, each at most the unit roundoff times the
+// magnitude of that partial sum: |D - E| <= (2^-53 + 2^-64 (1 + 1e-15)) x M,
+// M being the sum of the magnitudes of the double partial sums. Four times the
+// extended share covers the rounding of M and of the product below. When D lies
+// farther than that from both rounding boundaries of the float nearest to it, E
+// lies strictly between them as well and rounds to the same float.
+constexpr double ErrorPerMagnitude = 0x1p-53 + 2 * std::numeric_limits<long double>::epsilon();
+
+// Lanes of a pass: ChannelsPerPass channels of StageCount stages, lane
+// c x StageCount + s for stage s of channel c.
+constexpr int PassLanes = static_cast<int>(ChannelsPerPass) * StageCount;
+
+// The nine terms of every lane of one step, as doubles: X[0..4], then Y[0..3].
+struct TStepTerms {
+    double Terms[9][PassLanes];
+};
+
+// Recomputes on the x87 unit the lanes whose bit is set in Doubtful, into
+// Outputs; returns how many.
+[[gnu::noinline]] uint64_t RecomputeDoubtful(const TLowPassCoefficients& C, const TStepTerms& Step,
+                                             uint32_t Doubtful, double* Outputs)
+{
+    uint64_t Count = 0;
+    for (int Lane = 0; Lane < PassLanes; ++Lane) {
+        if ((Doubtful >> Lane & 1) == 0)
+            continue;
+        float X[5];
+        float Y[4];
+        for (int K = 0; K < 5; ++K)
+            X[K] = static_cast<float>(Step.Terms[K][Lane]);
+        for (int K = 0; K < 4; ++K)
+            Y[K] = static_cast<float>(Step.Terms[5 + K][Lane]);
+        Outputs[Lane] = StageOutput(C, X, Y);
+        ++Count;
+    }
+    return Count;
+}
+
+// Vector types of Width lanes: doubles, their masks, and floats with their bits.
+template <int Width> struct TVector;
+template <> struct TVector<4> {
+    typedef double D __attribute__((vector_size(32)));
+    typedef int64_t M __attribute__((vector_size(32)));
+    typedef float F __attribute__((vector_size(16)));
+    typedef int32_t I __attribute__((vector_size(16)));
+};
+template <> struct TVector<8> {
+    typedef double D __attribute__((vector_size(64)));
+    typedef int64_t M __attribute__((vector_size(64)));
+    typedef float F __attribute__((vector_size(32)));
+    typedef int32_t I __attribute__((vector_size(32)));
+};
+
+// Every function below runs inlined into a kernel compiled for one instruction
+// set, so none is a call that passes vectors, whatever the compiler warns about
+// their calling convention.
+#define KELVARO_LANES [[gnu::always_inline]] static inline
+#pragma GCC diagnostic ignored "-Wpsabi"
+
+template <int Width> struct TPassKernel {
+    using D = typename TVector<Width>::D;
+    using M = typename TVector<Width>::M;
+    using F = typename TVector<Width>::F;
+    using I = typename TVector<Width>::I;
+    static constexpr int Vectors = PassLanes / Width;
+
+    KELVARO_LANES D Abs(D V) { return reinterpret_cast<D>(reinterpret_cast<M>(V) & 0x7fffffffffffffffLL); }
+
+    // Stage s takes the output stage s - 1 gave in the step before; the first
+    // stage of each channel takes the channel's next input, at lane 0 of Fresh.
+    KELVARO_LANES D FromStageBefore(D Newest, D Fresh)
+    {
+        if constexpr (Width == 8)
+            return __builtin_shufflevector(Newest, Fresh, 8, 0, 1, 2, 12, 4, 5, 6);
+        else
+            return __builtin_shufflevector(Newest, Fresh, 4, 0, 1, 2);
+    }
+
+    KELVARO_LANES M StageOfLane()
+    {
+        if constexpr (Width == 8)
+            return M{0, 1, 2, 3, 0, 1, 2, 3};
+        else
+            return M{0, 1, 2, 3};
+    }
+
+    KELVARO_LANES D Select(M Mask, D Set, D Clear)
+    {
+        return reinterpret_cast<D>((reinterpret_cast<M>(Set) & Mask) | (reinterpret_cast<M>(Clear) & ~Mask));
+    }
+
+    KELVARO_LANES uint32_t Bits(M Mask)
+    {
+        uint32_t Set = 0;
+        for (int L = 0; L < Width; ++L)
+            Set |= static_cast<uint32_t>(Mask[L] & 1) << L;
+        return Set;
+    }
+
+    struct TState {
+        D X[4][Vectors];
+        D Y[4][Vectors];
+    };
+
+    // One step of the wavefront: stage s of each channel computes its output
+    // for sample Step - s. Lanes whose sample lies outside 0 .. Last keep their
+    // state when Edge says that some may.
+    template <bool Edge>
+    KELVARO_LANES uint64_t Advance(const TLowPassCoefficients& C, const D (&A)[5], const D (&B)[4],
+                                          TState& S, const float* const* In, float* const* Out,
+                                          uint32_t Channels, int64_t Step, int64_t Last)
+    {
+        D Fresh[Vectors];
+        D Rounded[Vectors];
+        M Certain[Vectors];
+        M Valid[Vectors];
+        F Narrow[Vectors];
+        const bool HasInput = !Edge || Step <= Last;
+        const double New0 = HasInput ? In[0][Step] : 0.0;
+        const double New1 = HasInput && Channels > 1 ? In[1][Step] : 0.0;
+#pragma GCC unroll 2
+        for (int V = 0; V < Vectors; ++V) {
+            if constexpr (Width == 8)
+                Fresh[V] = D{New0, 0, 0, 0, New1, 0, 0, 0};
+            else
+                Fresh[V] = D{V == 0 ? New0 : New1, 0, 0, 0};
+            const D X4 = FromStageBefore(S.Y[3][V], Fresh[V]);
+            // In the stage formula's order, so that the partial sums are the
+            // extended sum's.
+            D Partial = A[0] * S.X[0][V];
+            D Total = Abs(Partial);
+            Partial = A[1] * S.X[1][V] + Partial;
+            Total += Abs(Partial);
+            Partial = A[2] * S.X[2][V] + Partial;
+            Total += Abs(Partial);
+            Partial = A[3] * S.X[3][V] + Partial;
+            Total += Abs(Partial);
+            Partial = A[4] * X4 + Partial;
+            Total += Abs(Partial);
+            Partial = B[0] * S.Y[0][V] + Partial;
+            Total += Abs(Partial);
+            Partial = B[1] * S.Y[1][V] + Partial;
+            Total += Abs(Partial);
+            Partial = B[2] * S.Y[2][V] + Partial;
+            Total += Abs(Partial);
+            Partial = B[3] * S.Y[3][V] + Partial;
+            Total += Abs(Partial);
+            Fresh[V] = X4;
+
+            Narrow[V] = __builtin_convertvector(Partial, F);
+            Rounded[V] = __builtin_convertvector(Narrow[V], D);
+            // Half the gap to the float below in magnitude: the nearer of the
+            // two boundaries (at a power of two the one above lies twice as far,
+            // among subnormals both lie alike). Zero has no float below and
+            // infinity no finite gap: both fail the test.
+            const I Below = (reinterpret_cast<I>(Narrow[V]) & 0x7fffffff) - 1;
+            const D Gap = (Abs(Rounded[V]) - __builtin_convertvector(reinterpret_cast<F>(Below), D)) * 0.5;
+            // D - Rounded is exact; rounding the sum cannot carry it past Gap.
+            Certain[V] = (Abs(Partial - Rounded[V]) + Total * ErrorPerMagnitude < Gap) |
+                         ((Partial == 0) & (Total == 0));
+            if constexpr (Edge) {
+                const M Sample = Step - StageOfLane();
+                Valid[V] = (Sample >= 0) & (Sample <= Last);
+                Certain[V] |= ~Valid[V];
+            }
+        }
+
+        uint32_t Doubtful = 0;
+#pragma GCC unroll 2
+        for (int V = 0; V < Vectors; ++V)
+            Doubtful |= Bits(~Certain[V]) << (V * Width);
+        uint64_t Fallbacks = 0;
+        if (Doubtful != 0) [[unlikely]] {
+            TStepTerms Terms;
+            double Outputs[PassLanes];
+            for (int V = 0; V < Vectors; ++V) {
+                for (int K = 0; K < 4; ++K) {
+                    std::memcpy(&Terms.Terms[K][V * Width], &S.X[K][V], sizeof(D));
+                    std::memcpy(&Terms.Terms[5 + K][V * Width], &S.Y[K][V], sizeof(D));
+                }
+                std::memcpy(&Terms.Terms[4][V * Width], &Fresh[V], sizeof(D));
+                std::memcpy(&Outputs[V * Width], &Rounded[V], sizeof(D));
+            }
+            Fallbacks = RecomputeDoubtful(C, Terms, Doubtful, Outputs);
+            for (int V = 0; V < Vectors; ++V) {
+                std::memcpy(&Rounded[V], &Outputs[V * Width], sizeof(D));
+                Narrow[V] = __builtin_convertvector(Rounded[V], F);
+            }
+        }
+
+#pragma GCC unroll 2
+        for (int V = 0; V < Vectors; ++V) {
+            if constexpr (Edge) {
+                const D Shifted[8] = {S.X[1][V], S.X[2][V], S.X[3][V], Fresh[V],
+                                      S.Y[1][V], S.Y[2][V], S.Y[3][V], Rounded[V]};
+                for (int K = 0; K < 4; ++K) {
+                    S.X[K][V] = Select(Valid[V], Shifted[K], S.X[K][V]);
+                    S.Y[K][V] = Select(Valid[V], Shifted[4 + K], S.Y[K][V]);
+                }
+            } else {
+                S.X[0][V] = S.X[1][V];
+                S.X[1][V] = S.X[2][V];
+                S.X[2][V] = S.X[3][V];
+                S.X[3][V] = Fresh[V];
+                S.Y[0][V] = S.Y[1][V];
+                S.Y[1][V] = S.Y[2][V];
+                S.Y[2][V] = S.Y[3][V];
+                S.Y[3][V] = Rounded[V];
+            }
+        }
+
+        // The last stage of each channel has its output for sample Step - 3.
+        const int64_t Done = Step - (StageCount - 1);
+        if (!Edge || (Done >= 0 && Done <= Last))
+            for (uint32_t Channel = 0; Channel < Channels; ++Channel) {
+                const int Lane = static_cast<int>(Channel) * StageCount + StageCount - 1;
+                Out[Channel][Done] = Narrow[Lane / Width][Lane % Width];
+            }
+        return Fallbacks;
+    }
+
+    KELVARO_LANES uint64_t Run(const TLowPassCoefficients& C, uint32_t Channels, const float* const* In,
+                                      float* const* Out, TStageHistory* const* Histories, uint32_t Count)
+    {
+        D A[5];
+        D B[4];
+        for (int K = 0; K < 5; ++K)
+            A[K] = D{} + static_cast<double>(C.A[K]);
+        for (int K = 0; K < 4; ++K)
+            B[K] = D{} + static_cast<double>(C.B[K]);
+        TState S{};
+        for (uint32_t Channel = 0; Channel < Channels; ++Channel)
+            for (int Stage = 0; Stage < StageCount; ++Stage) {
+                const int Lane = static_cast<int>(Channel) * StageCount + Stage;
+                const TStageHistory& H = Histories[Channel][Stage];
+                for (int K = 0; K < 4; ++K) {
+                    S.X[K][Lane / Width][Lane % Width] = H.X[K];
+                    S.Y[K][Lane / Width][Lane % Width] = H.Y[K];
+                }
+            }
+
+        const int64_t Last = int64_t{Count} - 1;
+        const int64_t End = int64_t{Count} + StageCount - 1;
+        const int64_t Whole = std::min<int64_t>(StageCount - 1, End);
+        uint64_t Fallbacks = 0;
+        int64_t Step = 0;
+        for (; Step < Whole; ++Step)
+            Fallbacks += Advance<true>(C, A, B, S, In, Out, Channels, Step, Last);
+        for (; Step <= Last; ++Step)
+            Fallbacks += Advance<false>(C, A, B, S, In, Out, Channels, Step, Last);
+        for (; Step < End; ++Step)
+            Fallbacks += Advance<true>(C, A, B, S, In, Out, Channels, Step, Last);
+
+        for (uint32_t Channel = 0; Channel < Channels; ++Channel)
+            for (int Stage = 0; Stage < StageCount; ++Stage) {
+                const int Lane = static_cast<int>(Channel) * StageCount + Stage;
+                TStageHistory& H = Histories[Channel][Stage];
+                for (int K = 0; K < 4; ++K) {
+                    H.X[K] = static_cast<float>(S.X[K][Lane / Width][Lane % Width]);
+                    H.Y[K] = static_cast<float>(S.Y[K][Lane / Width][Lane % Width]);
+                }
+            }
+        return Fallbacks;
+    }
+};
+
+using TKernel = uint64_t (*)(const TLowPassCoefficients&, uint32_t, const float* const*, float* const*,
+                             TStageHistory* const*, uint32_t);
+
+uint64_t RunPortable(const TLowPassCoefficients& C, uint32_t Channels, const float* const* In, float* const* Out,
+                     TStageHistory* const* Histories, uint32_t Count)
+{
+    return TPassKernel<4>::Run(C, Channels, In, Out, Histories, Count);
+}
+
+#ifdef KELVARO_X86_KERNELS
+__attribute__((target("avx2,fma"))) uint64_t RunAvx2(const TLowPassCoefficients& C, uint32_t Channels,
+                                                     const float* const* In, float* const* Out,
+                                                     TStageHistory* const* Histories, uint32_t Count)
+{
+    return TPassKernel<4>::Run(C, Channels, In, Out, Histories, Count);
+}
+
+__attribute__((target("avx512f,avx512vl,avx512dq,avx2,fma"))) uint64_t
+RunAvx512(const TLowPassCoefficients& C, uint32_t Channels, const float* const* In, float* const* Out,
+          TStageHistory* const* Histories, uint32_t Count)
+{
+    return TPassKernel<8>::Run(C, Channels, In, Out, Histories, Count);
+}
+#endif
+
+TFilterPath BestPath()
+{
+#ifdef KELVARO_X86_KERNELS
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
+        __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("fma"))
+        return fpAvx512;
+    if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma"))
+        return fpAvx2;
+#endif
+    return fpPortable;
+}
+
+TKernel KernelOf(TFilterPath Path)
+{
+    switch (Path) {
+#ifdef KELVARO_X86_KERNELS
+    case fpAvx512:
+        return RunAvx512;
+    case fpAvx2:
+        return RunAvx2;
+#endif
+    case fpBest:
+        return KernelOf(BestPath());
+    default:
+        return RunPortable;
+    }
+}
+
+// The certificate assumes sums rounded to nearest, x87 sums to 64 bits and
+// subnormal numbers kept as they are by the vector unit.
+bool CertifiableEnvironment()
+{
+    if (std::fegetround() != FE_TONEAREST)
+        return false;
+#ifdef KELVARO_X86_KERNELS
+    fpu_control_t Control;
+    _FPU_GETCW(Control);
+    constexpr unsigned FlushToZero = 0x8000;
+    constexpr unsigned DenormalsAreZero = 0x0040;
+    if ((Control & _FPU_EXTENDED) != _FPU_EXTENDED ||
+        (__builtin_ia32_stmxcsr() & (FlushToZero | DenormalsAreZero)) != 0)
+        return false;
+#endif
+    return true;
+}
+
+} // namespace
+
+bool FilterPathSupported(TFilterPath Path)
+{
+    static const TFilterPath Best = BestPath();
+    switch (Path) {
+    case fpAvx512:
+        return Best == fpAvx512;
+    case fpAvx2:
+        return Best == fpAvx512 || Best == fpAvx2;
+    default:
+        return true;
+    }
+}
+
+void RunStageExtended(const TLowPassCoefficients& C, TStageHistory& History, const float* In, float* Out,
+                      uint32_t Count)
+{
+    float X[5];
+    float Y[4];
+    std::copy_n(History.X, 4, X);
+    std::copy_n(History.Y, 4, Y);
+    for (uint32_t N = 0; N < Count; ++N) {
+        X[4] = In[N];
+        const float V = StageOutput(C, X, Y);
+        Out[N] = V;
+        std::copy_n(X + 1, 4, X);
+        std::copy_n(Y + 1, 3, Y);
+        Y[3] = V;
+    }
+    std::copy_n(X, 4, History.X);
+    std::copy_n(Y, 4, History.Y);
+}
+
+uint64_t RunStagesCertified(TFilterPath Path, const TLowPassCoefficients& C, uint32_t Channels,
+                            const float* const* In, float* const* Out, TStageHistory* const* Histories,
+                            uint32_t Count)
+{
+    if (CertifiableEnvironment())
+        return KernelOf(Path)(C, Channels, In, Out, Histories, Count);
+    for (uint32_t Channel = 0; Channel < Channels; ++Channel)
+        for (int Stage = 0; Stage < StageCount; ++Stage)
+            RunStageExtended(C, Histories[Channel][Stage], Stage == 0 ? In[Channel] : Out[Channel], Out[Channel],
+                             Count);
+    return uint64_t{Channels} * StageCount * Count;
+}
+
+} // namespace au
