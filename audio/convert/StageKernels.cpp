@@ -54,12 +54,12 @@ struct TStepTerms {
 };
 
 // Recomputes on the x87 unit the lanes whose bit is set in Doubtful, into
-// Outputs; returns how many.
+// Outputs; returns how many of the first Lanes lanes were.
 [[gnu::noinline]] uint64_t RecomputeDoubtful(const TLowPassCoefficients& C, const TStepTerms& Step,
-                                             uint32_t Doubtful, double* Outputs)
+                                             uint32_t Doubtful, double* Outputs, uint32_t Lanes)
 {
     uint64_t Count = 0;
-    for (int Lane = 0; Lane < PassLanes; ++Lane) {
+    for (uint32_t Lane = 0; Lane < PassLanes; ++Lane) {
         if ((Doubtful >> Lane & 1) == 0)
             continue;
         float X[5];
@@ -69,7 +69,7 @@ struct TStepTerms {
         for (int K = 0; K < 4; ++K)
             Y[K] = static_cast<float>(Step.Terms[5 + K][Lane]);
         Outputs[Lane] = StageOutput(C, X, Y);
-        ++Count;
+        Count += Lane < Lanes ? 1 : 0;
     }
     return Count;
 }
@@ -81,12 +81,14 @@ template <> struct TVector<4> {
     typedef int64_t M __attribute__((vector_size(32)));
     typedef float F __attribute__((vector_size(16)));
     typedef int32_t I __attribute__((vector_size(16)));
+    typedef uint64_t U __attribute__((vector_size(32)));
 };
 template <> struct TVector<8> {
     typedef double D __attribute__((vector_size(64)));
     typedef int64_t M __attribute__((vector_size(64)));
     typedef float F __attribute__((vector_size(32)));
     typedef int32_t I __attribute__((vector_size(32)));
+    typedef uint64_t U __attribute__((vector_size(64)));
 };
 
 // Every function below runs inlined into a kernel compiled for one instruction
@@ -100,18 +102,41 @@ template <int Width> struct TPassKernel {
     using M = typename TVector<Width>::M;
     using F = typename TVector<Width>::F;
     using I = typename TVector<Width>::I;
+    using U = typename TVector<Width>::U;
     static constexpr int Vectors = PassLanes / Width;
 
-    KELVARO_LANES D Abs(D V) { return reinterpret_cast<D>(reinterpret_cast<M>(V) & 0x7fffffffffffffffLL); }
+    KELVARO_LANES U Bits(D V) { return reinterpret_cast<U>(V); }
+    KELVARO_LANES D Abs(D V) { return reinterpret_cast<D>(Bits(V) & 0x7fffffffffffffffULL); }
+
+    // Lane c x StageCount of Fresh holds channel c's next input (a broadcast).
+    KELVARO_LANES D Fresh(double First, double Second, int Vector)
+    {
+        if constexpr (Width == 8)
+            return __builtin_shufflevector(D{} + First, D{} + Second, 0, 1, 2, 3, 8, 9, 10, 11);
+        else
+            return D{} + (Vector == 0 ? First : Second);
+    }
 
     // Stage s takes the output stage s - 1 gave in the step before; the first
-    // stage of each channel takes the channel's next input, at lane 0 of Fresh.
+    // stage of each channel takes the channel's next input.
     KELVARO_LANES D FromStageBefore(D Newest, D Fresh)
     {
         if constexpr (Width == 8)
             return __builtin_shufflevector(Newest, Fresh, 8, 0, 1, 2, 12, 4, 5, 6);
         else
             return __builtin_shufflevector(Newest, Fresh, 4, 0, 1, 2);
+    }
+
+    KELVARO_LANES U Any(U Lanes)
+    {
+        if constexpr (Width == 8) {
+            Lanes |= __builtin_shufflevector(Lanes, Lanes, 4, 5, 6, 7, 0, 1, 2, 3);
+            Lanes |= __builtin_shufflevector(Lanes, Lanes, 2, 3, 0, 1, 6, 7, 4, 5);
+            return Lanes | __builtin_shufflevector(Lanes, Lanes, 1, 0, 3, 2, 5, 4, 7, 6);
+        } else {
+            Lanes |= __builtin_shufflevector(Lanes, Lanes, 2, 3, 0, 1);
+            return Lanes | __builtin_shufflevector(Lanes, Lanes, 1, 0, 3, 2);
+        }
     }
 
     KELVARO_LANES M StageOfLane()
@@ -127,14 +152,6 @@ template <int Width> struct TPassKernel {
         return reinterpret_cast<D>((reinterpret_cast<M>(Set) & Mask) | (reinterpret_cast<M>(Clear) & ~Mask));
     }
 
-    KELVARO_LANES uint32_t Bits(M Mask)
-    {
-        uint32_t Set = 0;
-        for (int L = 0; L < Width; ++L)
-            Set |= static_cast<uint32_t>(Mask[L] & 1) << L;
-        return Set;
-    }
-
     struct TState {
         D X[4][Vectors];
         D Y[4][Vectors];
@@ -142,27 +159,25 @@ template <int Width> struct TPassKernel {
 
     // One step of the wavefront: stage s of each channel computes its output
     // for sample Step - s. Lanes whose sample lies outside 0 .. Last keep their
-    // state when Edge says that some may.
+    // state when Edge says that some may. Both channels of the pass are
+    // computed; with one channel the second is the first over again.
     template <bool Edge>
-    KELVARO_LANES uint64_t Advance(const TLowPassCoefficients& C, const D (&A)[5], const D (&B)[4],
-                                          TState& S, const float* const* In, float* const* Out,
-                                          uint32_t Channels, int64_t Step, int64_t Last)
+    KELVARO_LANES uint64_t Advance(const TLowPassCoefficients& C, const D (&A)[5], const D (&B)[4], TState& S,
+                                   const float* const* In, float* const* Out, uint32_t Lanes, int64_t Step,
+                                   int64_t Last)
     {
-        D Fresh[Vectors];
+        D X4[Vectors];
         D Rounded[Vectors];
-        M Certain[Vectors];
-        M Valid[Vectors];
         F Narrow[Vectors];
+        U Doubtful[Vectors];
+        M Valid[Vectors];
         const bool HasInput = !Edge || Step <= Last;
-        const double New0 = HasInput ? In[0][Step] : 0.0;
-        const double New1 = HasInput && Channels > 1 ? In[1][Step] : 0.0;
+        const double First = HasInput ? In[0][Step] : 0.0;
+        const double Second = HasInput ? In[1][Step] : 0.0;
+        U Anywhere{};
 #pragma GCC unroll 2
         for (int V = 0; V < Vectors; ++V) {
-            if constexpr (Width == 8)
-                Fresh[V] = D{New0, 0, 0, 0, New1, 0, 0, 0};
-            else
-                Fresh[V] = D{V == 0 ? New0 : New1, 0, 0, 0};
-            const D X4 = FromStageBefore(S.Y[3][V], Fresh[V]);
+            X4[V] = FromStageBefore(S.Y[3][V], Fresh(First, Second, V));
             // In the stage formula's order, so that the partial sums are the
             // extended sum's.
             D Partial = A[0] * S.X[0][V];
@@ -173,7 +188,7 @@ template <int Width> struct TPassKernel {
             Total += Abs(Partial);
             Partial = A[3] * S.X[3][V] + Partial;
             Total += Abs(Partial);
-            Partial = A[4] * X4 + Partial;
+            Partial = A[4] * X4[V] + Partial;
             Total += Abs(Partial);
             Partial = B[0] * S.Y[0][V] + Partial;
             Total += Abs(Partial);
@@ -183,7 +198,6 @@ template <int Width> struct TPassKernel {
             Total += Abs(Partial);
             Partial = B[3] * S.Y[3][V] + Partial;
             Total += Abs(Partial);
-            Fresh[V] = X4;
 
             Narrow[V] = __builtin_convertvector(Partial, F);
             Rounded[V] = __builtin_convertvector(Narrow[V], D);
@@ -193,33 +207,39 @@ template <int Width> struct TPassKernel {
             // infinity no finite gap: both fail the test.
             const I Below = (reinterpret_cast<I>(Narrow[V]) & 0x7fffffff) - 1;
             const D Gap = (Abs(Rounded[V]) - __builtin_convertvector(reinterpret_cast<F>(Below), D)) * 0.5;
-            // D - Rounded is exact; rounding the sum cannot carry it past Gap.
-            Certain[V] = (Abs(Partial - Rounded[V]) + Total * ErrorPerMagnitude < Gap) |
-                         ((Partial == 0) & (Total == 0));
+            // Sum - Rounded is exact, and rounding cannot carry the slack past
+            // zero. Sign and magnitude tests on the bits: what is left is doubtful
+            // unless positive and finite.
+            const U Slack = Bits(Gap - (Abs(Partial - Rounded[V]) + Total * ErrorPerMagnitude)) - 1;
+            const U Unsure = (Slack | (0x7feffffffffffffeULL - Slack)) >> 63;
+            // A sum of zeros is exact, its sign included.
+            const U Zero = ((Bits(Abs(Partial)) | Bits(Total)) - 1) >> 63;
+            Doubtful[V] = Unsure & ~Zero;
             if constexpr (Edge) {
                 const M Sample = Step - StageOfLane();
                 Valid[V] = (Sample >= 0) & (Sample <= Last);
-                Certain[V] |= ~Valid[V];
+                Doubtful[V] &= reinterpret_cast<U>(Valid[V]);
             }
+            Anywhere |= Doubtful[V];
         }
 
-        uint32_t Doubtful = 0;
-#pragma GCC unroll 2
-        for (int V = 0; V < Vectors; ++V)
-            Doubtful |= Bits(~Certain[V]) << (V * Width);
         uint64_t Fallbacks = 0;
-        if (Doubtful != 0) [[unlikely]] {
+        if (Any(Anywhere)[0] != 0) [[unlikely]] {
             TStepTerms Terms;
             double Outputs[PassLanes];
+            uint32_t Lane = 0;
+            uint32_t Marked = 0;
             for (int V = 0; V < Vectors; ++V) {
                 for (int K = 0; K < 4; ++K) {
                     std::memcpy(&Terms.Terms[K][V * Width], &S.X[K][V], sizeof(D));
                     std::memcpy(&Terms.Terms[5 + K][V * Width], &S.Y[K][V], sizeof(D));
                 }
-                std::memcpy(&Terms.Terms[4][V * Width], &Fresh[V], sizeof(D));
+                std::memcpy(&Terms.Terms[4][V * Width], &X4[V], sizeof(D));
                 std::memcpy(&Outputs[V * Width], &Rounded[V], sizeof(D));
+                for (int L = 0; L < Width; ++L)
+                    Marked |= static_cast<uint32_t>(Doubtful[V][L] & 1) << Lane++;
             }
-            Fallbacks = RecomputeDoubtful(C, Terms, Doubtful, Outputs);
+            Fallbacks = RecomputeDoubtful(C, Terms, Marked, Outputs, Lanes);
             for (int V = 0; V < Vectors; ++V) {
                 std::memcpy(&Rounded[V], &Outputs[V * Width], sizeof(D));
                 Narrow[V] = __builtin_convertvector(Rounded[V], F);
@@ -229,7 +249,7 @@ template <int Width> struct TPassKernel {
 #pragma GCC unroll 2
         for (int V = 0; V < Vectors; ++V) {
             if constexpr (Edge) {
-                const D Shifted[8] = {S.X[1][V], S.X[2][V], S.X[3][V], Fresh[V],
+                const D Shifted[8] = {S.X[1][V], S.X[2][V], S.X[3][V], X4[V],
                                       S.Y[1][V], S.Y[2][V], S.Y[3][V], Rounded[V]};
                 for (int K = 0; K < 4; ++K) {
                     S.X[K][V] = Select(Valid[V], Shifted[K], S.X[K][V]);
@@ -239,7 +259,7 @@ template <int Width> struct TPassKernel {
                 S.X[0][V] = S.X[1][V];
                 S.X[1][V] = S.X[2][V];
                 S.X[2][V] = S.X[3][V];
-                S.X[3][V] = Fresh[V];
+                S.X[3][V] = X4[V];
                 S.Y[0][V] = S.Y[1][V];
                 S.Y[1][V] = S.Y[2][V];
                 S.Y[2][V] = S.Y[3][V];
@@ -249,33 +269,40 @@ template <int Width> struct TPassKernel {
 
         // The last stage of each channel has its output for sample Step - 3.
         const int64_t Done = Step - (StageCount - 1);
-        if (!Edge || (Done >= 0 && Done <= Last))
-            for (uint32_t Channel = 0; Channel < Channels; ++Channel) {
-                const int Lane = static_cast<int>(Channel) * StageCount + StageCount - 1;
-                Out[Channel][Done] = Narrow[Lane / Width][Lane % Width];
-            }
+        if (!Edge || (Done >= 0 && Done <= Last)) {
+            constexpr int Lane0 = StageCount - 1;
+            constexpr int Lane1 = 2 * StageCount - 1;
+            Out[1][Done] = Narrow[Lane1 / Width][Lane1 % Width];
+            Out[0][Done] = Narrow[Lane0 / Width][Lane0 % Width];
+        }
         return Fallbacks;
     }
 
-    KELVARO_LANES uint64_t Run(const TLowPassCoefficients& C, uint32_t Channels, const float* const* In,
-                                      float* const* Out, TStageHistory* const* Histories, uint32_t Count)
+    KELVARO_LANES uint64_t Run(const TLowPassCoefficients& C, uint32_t Channels, const float* const* Inputs,
+                               float* const* Outputs, TStageHistory* const* Histories, uint32_t Count)
     {
+        // A lone channel fills the second place of the pass as well: the same
+        // inputs and histories give the same outputs, stored twice.
+        const uint32_t Second = Channels > 1 ? 1 : 0;
+        const float* const In[ChannelsPerPass] = {Inputs[0], Inputs[Second]};
+        float* const Out[ChannelsPerPass] = {Outputs[0], Outputs[Second]};
+        TStageHistory* const Kept[ChannelsPerPass] = {Histories[0], Histories[Second]};
+        const uint32_t Lanes = Channels * StageCount;
+
         D A[5];
         D B[4];
         for (int K = 0; K < 5; ++K)
             A[K] = D{} + static_cast<double>(C.A[K]);
         for (int K = 0; K < 4; ++K)
             B[K] = D{} + static_cast<double>(C.B[K]);
-        TState S{};
-        for (uint32_t Channel = 0; Channel < Channels; ++Channel)
-            for (int Stage = 0; Stage < StageCount; ++Stage) {
-                const int Lane = static_cast<int>(Channel) * StageCount + Stage;
-                const TStageHistory& H = Histories[Channel][Stage];
-                for (int K = 0; K < 4; ++K) {
-                    S.X[K][Lane / Width][Lane % Width] = H.X[K];
-                    S.Y[K][Lane / Width][Lane % Width] = H.Y[K];
-                }
+        TState S;
+        for (int Lane = 0; Lane < PassLanes; ++Lane) {
+            const TStageHistory& H = Kept[Lane / StageCount][Lane % StageCount];
+            for (int K = 0; K < 4; ++K) {
+                S.X[K][Lane / Width][Lane % Width] = H.X[K];
+                S.Y[K][Lane / Width][Lane % Width] = H.Y[K];
             }
+        }
 
         const int64_t Last = int64_t{Count} - 1;
         const int64_t End = int64_t{Count} + StageCount - 1;
@@ -283,21 +310,19 @@ template <int Width> struct TPassKernel {
         uint64_t Fallbacks = 0;
         int64_t Step = 0;
         for (; Step < Whole; ++Step)
-            Fallbacks += Advance<true>(C, A, B, S, In, Out, Channels, Step, Last);
+            Fallbacks += Advance<true>(C, A, B, S, In, Out, Lanes, Step, Last);
         for (; Step <= Last; ++Step)
-            Fallbacks += Advance<false>(C, A, B, S, In, Out, Channels, Step, Last);
+            Fallbacks += Advance<false>(C, A, B, S, In, Out, Lanes, Step, Last);
         for (; Step < End; ++Step)
-            Fallbacks += Advance<true>(C, A, B, S, In, Out, Channels, Step, Last);
+            Fallbacks += Advance<true>(C, A, B, S, In, Out, Lanes, Step, Last);
 
-        for (uint32_t Channel = 0; Channel < Channels; ++Channel)
-            for (int Stage = 0; Stage < StageCount; ++Stage) {
-                const int Lane = static_cast<int>(Channel) * StageCount + Stage;
-                TStageHistory& H = Histories[Channel][Stage];
-                for (int K = 0; K < 4; ++K) {
-                    H.X[K] = static_cast<float>(S.X[K][Lane / Width][Lane % Width]);
-                    H.Y[K] = static_cast<float>(S.Y[K][Lane / Width][Lane % Width]);
-                }
+        for (int Lane = PassLanes; Lane-- > 0;) {
+            TStageHistory& H = Kept[Lane / StageCount][Lane % StageCount];
+            for (int K = 0; K < 4; ++K) {
+                H.X[K] = static_cast<float>(S.X[K][Lane / Width][Lane % Width]);
+                H.Y[K] = static_cast<float>(S.Y[K][Lane / Width][Lane % Width]);
             }
+        }
         return Fallbacks;
     }
 };
