@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cfenv>
+#include <cmath>
 #include <cstring>
 #include <limits>
 
@@ -43,6 +44,26 @@ float StageOutput(const TLowPassCoefficients& C, const float* X, const float* Y)
 // farther than that from both rounding boundaries of the float nearest to it, E
 // lies strictly between them as well and rounds to the same float.
 constexpr double ErrorPerMagnitude = 0x1p-53 + 2 * std::numeric_limits<long double>::epsilon();
+
+// Every product of a coefficient and a float is a multiple of the least
+// coefficient's last place times the least subnormal float, and so is every sum
+// of them. Below the returned magnitude such sums, and the sums of their
+// magnitudes, fit 53 bits: both the double and the extended additions are exact.
+double ExactBelow(const TLowPassCoefficients& C)
+{
+    int Least = std::numeric_limits<int>::max();
+    for (const float V : C.A)
+        if (V != 0)
+            Least = std::min(Least, std::ilogb(V));
+    for (const float V : C.B)
+        if (V != 0)
+            Least = std::min(Least, std::ilogb(V));
+    if (Least == std::numeric_limits<int>::max())
+        return 0;
+    // The last place of a float of exponent e is 2^(e - 23), never below 2^-149.
+    const int LastPlace = std::max(Least - (std::numeric_limits<float>::digits - 1), -149);
+    return std::ldexp(1.0, LastPlace - 149 + std::numeric_limits<double>::digits);
+}
 
 // Lanes of a pass: ChannelsPerPass channels of StageCount stages, lane
 // c x StageCount + s for stage s of channel c.
@@ -139,6 +160,14 @@ template <int Width> struct TPassKernel {
         }
     }
 
+    // 1 in the lanes where Slack is not positive and finite, tested on the bits:
+    // they are then 1 to 0x7fefffffffffffff.
+    KELVARO_LANES U Doubtful(D Slack)
+    {
+        const U Less = Bits(Slack) - 1;
+        return (Less | (0x7feffffffffffffeULL - Less)) >> 63;
+    }
+
     KELVARO_LANES M StageOfLane()
     {
         if constexpr (Width == 8)
@@ -162,14 +191,14 @@ template <int Width> struct TPassKernel {
     // state when Edge says that some may. Both channels of the pass are
     // computed; with one channel the second is the first over again.
     template <bool Edge>
-    KELVARO_LANES uint64_t Advance(const TLowPassCoefficients& C, const D (&A)[5], const D (&B)[4], TState& S,
+    KELVARO_LANES uint64_t Advance(const TLowPassCoefficients& C, const D (&A)[5], const D (&B)[4], D Exact, TState& S,
                                    const float* const* In, float* const* Out, uint32_t Lanes, int64_t Step,
                                    int64_t Last)
     {
         D X4[Vectors];
         D Rounded[Vectors];
         F Narrow[Vectors];
-        U Doubtful[Vectors];
+        U Doubt[Vectors];
         M Valid[Vectors];
         const bool HasInput = !Edge || Step <= Last;
         const double First = HasInput ? In[0][Step] : 0.0;
@@ -201,26 +230,33 @@ template <int Width> struct TPassKernel {
 
             Narrow[V] = __builtin_convertvector(Partial, F);
             Rounded[V] = __builtin_convertvector(Narrow[V], D);
-            // Half the gap to the float below in magnitude: the nearer of the
-            // two boundaries (at a power of two the one above lies twice as far,
-            // among subnormals both lie alike). Zero has no float below and
-            // infinity no finite gap: both fail the test.
-            const I Below = (reinterpret_cast<I>(Narrow[V]) & 0x7fffffff) - 1;
-            const D Gap = (Abs(Rounded[V]) - __builtin_convertvector(reinterpret_cast<F>(Below), D)) * 0.5;
-            // Sum - Rounded is exact, and rounding cannot carry the slack past
-            // zero. Sign and magnitude tests on the bits: what is left is doubtful
-            // unless positive and finite.
-            const U Slack = Bits(Gap - (Abs(Partial - Rounded[V]) + Total * ErrorPerMagnitude)) - 1;
-            const U Unsure = (Slack | (0x7feffffffffffffeULL - Slack)) >> 63;
-            // A sum of zeros is exact, its sign included.
-            const U Zero = ((Bits(Abs(Partial)) | Bits(Total)) - 1) >> 63;
-            Doubtful[V] = Unsure & ~Zero;
+            // Half the gap to the float below in magnitude; below zero lies the
+            // negative least subnormal.
+            const I Magnitude = reinterpret_cast<I>(Narrow[V]) & 0x7fffffff;
+            const I Less = Magnitude - 1;
+            const I Below = Less ^ ((Less >> 31) & 0x7ffffffe);
+            const D HalfBelow = (Abs(Rounded[V]) - __builtin_convertvector(reinterpret_cast<F>(Below), D)) * 0.5;
+            // Above a power of two the gap is twice as wide, except at the least
+            // normal float, where subnormal and normal gaps agree. Infinity has
+            // no finite gap and fails the test.
+            const I Twice = ((Magnitude & 0x7fffff) - 1) >> 31 & ~(((Magnitude >> 23) - 2) >> 31) & 1;
+            const D HalfAbove = HalfBelow + HalfBelow * __builtin_convertvector(Twice, D);
+            const M Inside = reinterpret_cast<M>(Abs(Partial) - Abs(Rounded[V])) >> 63;
+            const D Gap = Select(Inside, HalfBelow, HalfAbove);
+            const D Bound = Total * ErrorPerMagnitude;
+            // Sum - Rounded is exact, and rounding cannot carry a slack past
+            // zero. The sum must also lie farther from zero than the bound, so
+            // that a sum rounded to zero has the extended sum's sign.
+            const U Unsure = Doubtful(Gap - (Abs(Partial - Rounded[V]) + Bound)) | Doubtful(Abs(Partial) - Bound);
+            // Sums small enough to be exact are the extended sums themselves,
+            // the sign of a zero included.
+            Doubt[V] = Unsure & Doubtful(Exact - Total);
             if constexpr (Edge) {
                 const M Sample = Step - StageOfLane();
                 Valid[V] = (Sample >= 0) & (Sample <= Last);
-                Doubtful[V] &= reinterpret_cast<U>(Valid[V]);
+                Doubt[V] &= reinterpret_cast<U>(Valid[V]);
             }
-            Anywhere |= Doubtful[V];
+            Anywhere |= Doubt[V];
         }
 
         uint64_t Fallbacks = 0;
@@ -237,7 +273,7 @@ template <int Width> struct TPassKernel {
                 std::memcpy(&Terms.Terms[4][V * Width], &X4[V], sizeof(D));
                 std::memcpy(&Outputs[V * Width], &Rounded[V], sizeof(D));
                 for (int L = 0; L < Width; ++L)
-                    Marked |= static_cast<uint32_t>(Doubtful[V][L] & 1) << Lane++;
+                    Marked |= static_cast<uint32_t>(Doubt[V][L] & 1) << Lane++;
             }
             Fallbacks = RecomputeDoubtful(C, Terms, Marked, Outputs, Lanes);
             for (int V = 0; V < Vectors; ++V) {
@@ -295,6 +331,7 @@ template <int Width> struct TPassKernel {
             A[K] = D{} + static_cast<double>(C.A[K]);
         for (int K = 0; K < 4; ++K)
             B[K] = D{} + static_cast<double>(C.B[K]);
+        const D Exact = D{} + ExactBelow(C);
         TState S;
         for (int Lane = 0; Lane < PassLanes; ++Lane) {
             const TStageHistory& H = Kept[Lane / StageCount][Lane % StageCount];
@@ -310,11 +347,11 @@ template <int Width> struct TPassKernel {
         uint64_t Fallbacks = 0;
         int64_t Step = 0;
         for (; Step < Whole; ++Step)
-            Fallbacks += Advance<true>(C, A, B, S, In, Out, Lanes, Step, Last);
+            Fallbacks += Advance<true>(C, A, B, Exact, S, In, Out, Lanes, Step, Last);
         for (; Step <= Last; ++Step)
-            Fallbacks += Advance<false>(C, A, B, S, In, Out, Lanes, Step, Last);
+            Fallbacks += Advance<false>(C, A, B, Exact, S, In, Out, Lanes, Step, Last);
         for (; Step < End; ++Step)
-            Fallbacks += Advance<true>(C, A, B, S, In, Out, Lanes, Step, Last);
+            Fallbacks += Advance<true>(C, A, B, Exact, S, In, Out, Lanes, Step, Last);
 
         for (int Lane = PassLanes; Lane-- > 0;) {
             TStageHistory& H = Kept[Lane / StageCount][Lane % StageCount];
