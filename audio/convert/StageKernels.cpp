@@ -35,20 +35,23 @@ float StageOutput(const TLowPassCoefficients& C, const float* X, const float* Y)
     return static_cast<float>(Sum);
 }
 
-// The certificate. A product of two floats is exact in double too, so the
-// double sum D and the extended sum E differ from the exact sum only by the
-// rounding of their eight additions, each at most the unit roundoff times the
-// magnitude of that partial sum: |D - E| <= (2^-53 + 2^-64 (1 + 1e-15)) x M,
-// M being the sum of the magnitudes of the double partial sums. Four times the
-// extended share covers the rounding of M and of the product below. When D lies
-// farther than that from both rounding boundaries of the float nearest to it, E
-// lies strictly between them as well and rounds to the same float.
-constexpr double ErrorPerMagnitude = 0x1p-53 + 2 * std::numeric_limits<long double>::epsilon();
+// The certificate. A product of two floats is exact in double too, so a double
+// sum D of the nine products and the extended sum E differ from the exact sum
+// only by their roundings. Each product reaches D through at most five rounded
+// sums (fused or not) and E through at most eight, so |D - E| <= (5 x 2^-53 +
+// 8 x 2^-64) x M, give or take 1e-14 of it, M being the sum of the products'
+// magnitudes. Rounding to nearest never reverses an order, so when D - B and
+// D + B round to the same float, so does every value between them, E among
+// them. B is that bound widened by 2 x 2^-53 x M, which covers the rounding of
+// D - B and D + B themselves (|D| <= M, near enough), with a further 2^-53 x M
+// and a second extended share for the rounding of M and of B.
+constexpr double ErrorPerMagnitude = 8 * 0x1p-53 + 16 * std::numeric_limits<long double>::epsilon() / 2;
 
 // Every product of a coefficient and a float is a multiple of the least
 // coefficient's last place times the least subnormal float, and so is every sum
-// of them. Below the returned magnitude such sums, and the sums of their
-// magnitudes, fit 53 bits: both the double and the extended additions are exact.
+// of them. When the magnitudes of the products add up to less than the returned
+// value, with a bit to spare for the rounding of that sum, every sum of them
+// fits 53 bits: both the double and the extended additions are exact.
 double ExactBelow(const TLowPassCoefficients& C)
 {
     int Least = std::numeric_limits<int>::max();
@@ -62,7 +65,7 @@ double ExactBelow(const TLowPassCoefficients& C)
         return 0;
     // The last place of a float of exponent e is 2^(e - 23), never below 2^-149.
     const int LastPlace = std::max(Least - (std::numeric_limits<float>::digits - 1), -149);
-    return std::ldexp(1.0, LastPlace - 149 + std::numeric_limits<double>::digits);
+    return std::ldexp(1.0, LastPlace - 149 + std::numeric_limits<double>::digits - 1);
 }
 
 // Lanes of a pass: ChannelsPerPass channels of StageCount stages, lane
@@ -191,7 +194,8 @@ template <int Width> struct TPassKernel {
     // state when Edge says that some may. Both channels of the pass are
     // computed; with one channel the second is the first over again.
     template <bool Edge>
-    KELVARO_LANES uint64_t Advance(const TLowPassCoefficients& C, const D (&A)[5], const D (&B)[4], D Exact, TState& S,
+    KELVARO_LANES uint64_t Advance(const TLowPassCoefficients& C, const D (&A)[5], const D (&B)[4],
+                                   const D (&AbsA)[5], const D (&AbsB)[4], D Exact, TState& S,
                                    const float* const* In, float* const* Out, uint32_t Lanes, int64_t Step,
                                    int64_t Last)
     {
@@ -207,50 +211,28 @@ template <int Width> struct TPassKernel {
 #pragma GCC unroll 2
         for (int V = 0; V < Vectors; ++V) {
             X4[V] = FromStageBefore(S.Y[3][V], Fresh(First, Second, V));
-            // In the stage formula's order, so that the partial sums are the
-            // extended sum's.
-            D Partial = A[0] * S.X[0][V];
-            D Total = Abs(Partial);
-            Partial = A[1] * S.X[1][V] + Partial;
-            Total += Abs(Partial);
-            Partial = A[2] * S.X[2][V] + Partial;
-            Total += Abs(Partial);
-            Partial = A[3] * S.X[3][V] + Partial;
-            Total += Abs(Partial);
-            Partial = A[4] * X4[V] + Partial;
-            Total += Abs(Partial);
-            Partial = B[0] * S.Y[0][V] + Partial;
-            Total += Abs(Partial);
-            Partial = B[1] * S.Y[1][V] + Partial;
-            Total += Abs(Partial);
-            Partial = B[2] * S.Y[2][V] + Partial;
-            Total += Abs(Partial);
-            Partial = B[3] * S.Y[3][V] + Partial;
-            Total += Abs(Partial);
+            // Any order of the double sum will do, as the bound holds for every
+            // one: the terms known a step ahead first, so that only two fused
+            // steps wait for the outputs of the step before.
+            const D Older = (A[1] * S.X[1][V] + A[0] * S.X[0][V]) + (A[3] * S.X[3][V] + A[2] * S.X[2][V]);
+            const D Known = Older + (B[2] * S.Y[2][V] + (B[1] * S.Y[1][V] + B[0] * S.Y[0][V]));
+            const D Partial = A[4] * X4[V] + (B[3] * S.Y[3][V] + Known);
+            const D Total = ((AbsA[0] * Abs(S.X[0][V]) + AbsA[1] * Abs(S.X[1][V])) +
+                             (AbsA[2] * Abs(S.X[2][V]) + AbsA[3] * Abs(S.X[3][V]))) +
+                            ((AbsB[0] * Abs(S.Y[0][V]) + AbsB[1] * Abs(S.Y[1][V])) +
+                             (AbsB[2] * Abs(S.Y[2][V]) + AbsB[3] * Abs(S.Y[3][V]))) +
+                            AbsA[4] * Abs(X4[V]);
 
             Narrow[V] = __builtin_convertvector(Partial, F);
             Rounded[V] = __builtin_convertvector(Narrow[V], D);
-            // Half the gap to the float below in magnitude; below zero lies the
-            // negative least subnormal.
-            const I Magnitude = reinterpret_cast<I>(Narrow[V]) & 0x7fffffff;
-            const I Less = Magnitude - 1;
-            const I Below = Less ^ ((Less >> 31) & 0x7ffffffe);
-            const D HalfBelow = (Abs(Rounded[V]) - __builtin_convertvector(reinterpret_cast<F>(Below), D)) * 0.5;
-            // Above a power of two the gap is twice as wide, except at the least
-            // normal float, where subnormal and normal gaps agree. Infinity has
-            // no finite gap and fails the test.
-            const I Twice = ((Magnitude & 0x7fffff) - 1) >> 31 & ~(((Magnitude >> 23) - 2) >> 31) & 1;
-            const D HalfAbove = HalfBelow + HalfBelow * __builtin_convertvector(Twice, D);
-            const M Inside = reinterpret_cast<M>(Abs(Partial) - Abs(Rounded[V])) >> 63;
-            const D Gap = Select(Inside, HalfBelow, HalfAbove);
             const D Bound = Total * ErrorPerMagnitude;
-            // Sum - Rounded is exact, and rounding cannot carry a slack past
-            // zero. The sum must also lie farther from zero than the bound, so
-            // that a sum rounded to zero has the extended sum's sign.
-            const U Unsure = Doubtful(Gap - (Abs(Partial - Rounded[V]) + Bound)) | Doubtful(Abs(Partial) - Bound);
+            // Compared as bits, so that a zero's sign counts too.
+            const I Apart = reinterpret_cast<I>(__builtin_convertvector(Partial - Bound, F)) ^
+                            reinterpret_cast<I>(__builtin_convertvector(Partial + Bound, F));
             // Sums small enough to be exact are the extended sums themselves,
             // the sign of a zero included.
-            Doubt[V] = Unsure & Doubtful(Exact - Total);
+            const U Wide = reinterpret_cast<U>(__builtin_convertvector(Apart, M));
+            Doubt[V] = ((Wide | -Wide) >> 63) & Doubtful(Exact - Total);
             if constexpr (Edge) {
                 const M Sample = Step - StageOfLane();
                 Valid[V] = (Sample >= 0) & (Sample <= Last);
@@ -327,10 +309,16 @@ template <int Width> struct TPassKernel {
 
         D A[5];
         D B[4];
-        for (int K = 0; K < 5; ++K)
+        D AbsA[5];
+        D AbsB[4];
+        for (int K = 0; K < 5; ++K) {
             A[K] = D{} + static_cast<double>(C.A[K]);
-        for (int K = 0; K < 4; ++K)
+            AbsA[K] = Abs(A[K]);
+        }
+        for (int K = 0; K < 4; ++K) {
             B[K] = D{} + static_cast<double>(C.B[K]);
+            AbsB[K] = Abs(B[K]);
+        }
         const D Exact = D{} + ExactBelow(C);
         TState S;
         for (int Lane = 0; Lane < PassLanes; ++Lane) {
@@ -347,11 +335,11 @@ template <int Width> struct TPassKernel {
         uint64_t Fallbacks = 0;
         int64_t Step = 0;
         for (; Step < Whole; ++Step)
-            Fallbacks += Advance<true>(C, A, B, Exact, S, In, Out, Lanes, Step, Last);
+            Fallbacks += Advance<true>(C, A, B, AbsA, AbsB, Exact, S, In, Out, Lanes, Step, Last);
         for (; Step <= Last; ++Step)
-            Fallbacks += Advance<false>(C, A, B, Exact, S, In, Out, Lanes, Step, Last);
+            Fallbacks += Advance<false>(C, A, B, AbsA, AbsB, Exact, S, In, Out, Lanes, Step, Last);
         for (; Step < End; ++Step)
-            Fallbacks += Advance<true>(C, A, B, Exact, S, In, Out, Lanes, Step, Last);
+            Fallbacks += Advance<true>(C, A, B, AbsA, AbsB, Exact, S, In, Out, Lanes, Step, Last);
 
         for (int Lane = PassLanes; Lane-- > 0;) {
             TStageHistory& H = Kept[Lane / StageCount][Lane % StageCount];
