@@ -37,7 +37,9 @@ public:
     uint32_t OutSampleRate() const { return FOutSampleRate; }
     // UI thread, while idle. Whether a run that resamples has helper threads:
     // one reads each next block of input ahead while a block is worked on, one
-    // filters half of the channels (when there are two or more). The output is
+    // filters about half of the channels (when there are more than the filter
+    // takes at once: two on the vector paths of the processors that have
+    // them). The output is
     // the same either way. On by default when the machine has more than one
     // processor; a caller that keeps every processor busy with runs of its own
     // may turn them off.

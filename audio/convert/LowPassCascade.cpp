@@ -106,8 +106,12 @@ void TLowPassCascade::Start(const TLowPassCoefficients& Coefficients, uint32_t C
     FHistories.assign(size_t{Channels} * Stages, TStageHistory{});
     FFallbacks = 0;
     FHelper.reset();
-    if (SecondThread && Channels >= 2)
-        FHelper = std::make_unique<TJobThread>([this] { RunChannels(0, FChannels / 2, FHelperCount); });
+    // A vector path filters the channels of a pass in the time of one, so the
+    // helper takes whole passes: it has work only from three channels on.
+    const uint32_t Unit = Path == fpExtended ? 1 : ChannelsPerPass;
+    FHelperChannels = (Channels + Unit - 1) / Unit / 2 * Unit;
+    if (SecondThread && FHelperChannels > 0)
+        FHelper = std::make_unique<TJobThread>([this] { RunChannels(0, FHelperChannels, FHelperCount); });
 }
 
 void TLowPassCascade::Release()
@@ -144,9 +148,9 @@ void TLowPassCascade::Run(uint32_t Count)
     // either thread.
     FHelperCount = Count;
     FHelper->Begin();
-    RunChannels(FChannels / 2, FChannels, Count);
+    RunChannels(FHelperChannels, FChannels, Count);
     if (FHelper->Withdraw())
-        RunChannels(0, FChannels / 2, Count);
+        RunChannels(0, FHelperChannels, Count);
 }
 
 void TLowPassCascade::RunChannels(uint32_t First, uint32_t End, uint32_t Count)

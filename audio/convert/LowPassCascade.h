@@ -18,12 +18,12 @@ TLowPassCoefficients DesignChebyshevLowPass(double Cutoff);
 
 // Four identical stages in cascade for each channel, run block by block; the
 // stages keep their last inputs and outputs from one block to the next, so a
-// signal split into blocks is filtered as if it came in one piece. Sums are
-// accumulated in extended precision and each output is stored as a float.
+// signal split into blocks is filtered as if it came in one piece. Each output
+// is the float that the sum accumulated in extended precision rounds to.
 //
 // Worker thread only; Start allocates, Run does not. With a second thread, Run
-// filters half of the channels there and the rest on the calling thread; the
-// results are the same bits either way.
+// filters about half of the channels there and the rest on the calling thread;
+// the results are the same bits either way, and on every path.
 class TLowPassCascade {
 public:
     static constexpr int Stages = StageCount;
@@ -33,7 +33,8 @@ public:
     TLowPassCascade& operator=(const TLowPassCascade&) = delete;
 
     // Clears every history; blocks of up to Capacity values per channel follow.
-    // SecondThread asks for a helper thread, which only two or more channels get.
+    // SecondThread asks for a helper thread, which only gets channels when
+    // there are more than one pass of the path.
     // Path must be one that FilterPathSupported.
     void Start(const TLowPassCoefficients& Coefficients, uint32_t Channels, uint32_t Capacity,
                bool SecondThread = false, TFilterPath Path = fpBest);
@@ -67,10 +68,11 @@ private:
     // Stages entries per channel.
     std::vector<TStageHistory> FHistories;
     std::atomic<uint64_t> FFallbacks{0};
-    // Runs the first half of the channels, FHelperCount values each, while Run
-    // does the rest (and the first half too when the helper has not begun by
-    // then); none with one channel or without a second thread.
+    // Runs the first FHelperChannels channels (about half), FHelperCount values
+    // each, while Run does the rest (and those too when the helper has not begun
+    // by then); none when that leaves it nothing or without a second thread.
     std::unique_ptr<TJobThread> FHelper;
+    uint32_t FHelperChannels = 0;
     uint32_t FHelperCount = 0;
 };
 

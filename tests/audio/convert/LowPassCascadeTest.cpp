@@ -107,20 +107,21 @@ double MeasuredGain(const TLowPassCoefficients& C, double Frequency)
 TEST(LowPassCascade, BlocksOfAnySizeGiveThePlainRecursionsBits)
 {
     const TLowPassCoefficients C = DesignChebyshevLowPass(0.85 / 12);
-    std::vector<std::vector<float>> Channels(2, std::vector<float>(20000));
+    std::vector<std::vector<float>> Channels(5, std::vector<float>(20000));
     uint32_t Seed = 1;
     for (auto& Signal : Channels)
         for (float& V : Signal) {
             Seed = Seed * 1664525u + 1013904223u;
             V = static_cast<float>(int32_t(Seed) >> 8) * 0x1p-23f;
         }
-    // Blocks shorter than the stages' wavefront too; half of the channels go to
-    // a second thread when it is asked for.
+    // Blocks shorter than the stages' wavefront too; about half of the channels
+    // go to a second thread when it is asked for, in passes of two on the
+    // vector paths and the last channel alone.
     const std::vector<uint32_t> Blocks = {1, 3, 4, 5, 2, 5000, 997, 4410, 0, 2000};
     for (const TFilterPath Path : Paths())
         for (const bool SecondThread : {false, true}) {
             const std::vector<std::vector<float>> Out = Filter(C, Channels, Blocks, Path, SecondThread);
-            for (uint32_t Ch = 0; Ch < 2; ++Ch)
+            for (uint32_t Ch = 0; Ch < Channels.size(); ++Ch)
                 EXPECT_EQ(Difference(Out[Ch], PlainCascade(C, Channels[Ch])), "")
                     << "channel " << Ch << ", path " << Path << ", second thread " << SecondThread;
         }
