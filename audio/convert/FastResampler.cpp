@@ -6,7 +6,6 @@
 #include "audio/core/Rounding.h"
 
 #include <algorithm>
-#include <limits>
 #include <string>
 
 namespace au {
@@ -15,6 +14,12 @@ namespace {
 
 // Blocks hold a fifth of a second.
 constexpr uint32_t BlocksPerSecond = 5;
+
+// Frames a block may take at either rate: a fifth of a second at 1.3 MHz, far
+// above any audio file, while a rate read from a damaged file or settings cannot
+// make the buffers, which all grow with the block, take more than some tens of
+// megabytes.
+constexpr uint64_t MaxBlockFrames = uint64_t{1} << 18;
 
 TAuInput& AssignedInput(TAuInput* Source)
 {
@@ -77,11 +82,10 @@ void TFastResampler::DoInit()
     FPassThrough = InBytes == OutBytes;
     if (!FPassThrough) {
         CheckFormat(Bits, Channels, InRate);
-        // The block is handed out through 32-bit offsets.
         const uint64_t Capacity =
             InFrames < OutFrames ? std::max<uint64_t>(2, (OutFrames + InFrames - 1) / InFrames) * InFrames
                                  : InFrames;
-        if (Capacity * FrameSize > std::numeric_limits<uint32_t>::max())
+        if (Capacity > MaxBlockFrames)
             throw EAuException("Cannot resample between " + std::to_string(InRate) + " Hz and " +
                                std::to_string(FOutSampleRate.load()) + " Hz (blocks too large)");
         FCapacity = static_cast<uint32_t>(Capacity);

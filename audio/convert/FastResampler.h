@@ -54,7 +54,8 @@ protected:
     // Worker thread, under the data lock; allocates everything a run needs.
     // Throws EAuException "Input is not assigned" without input and, when the
     // rate must change, names what is unsupported: a depth other than 8, 16, 24
-    // or 32 bits, no channels or more than MaxChannels, rates below 5 Hz.
+    // or 32 bits, no channels or more than MaxChannels, rates below 5 Hz, and
+    // rates whose blocks of a fifth of a second would pass 2^18 frames.
     void DoInit() override;
     void DoFlush() override;
     // Worker thread, under the data lock. Throws EAuException "The Stream is not

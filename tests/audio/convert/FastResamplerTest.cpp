@@ -283,9 +283,14 @@ TEST(FastResampler, RefusesWhatItCannotResample)
         uint32_t OutRate;
         const char* Named;
     };
+    // Absurd rates, from a damaged file or settings file, are refused before
+    // any buffer is sized by them.
     for (const TCase& Case : {TCase{44100, 12, 2, 22050, "12 bits"}, TCase{44100, 16, 9, 22050, "9 channels"},
                               TCase{44100, 16, 2, 4, "4 Hz"},
-                              TCase{44100, 16, 2, 0, "0 Hz"}, TCase{3, 16, 2, 8000, "3 Hz"}}) {
+                              TCase{44100, 16, 2, 0, "0 Hz"}, TCase{3, 16, 2, 8000, "3 Hz"},
+                              TCase{44100, 16, 2, 2147483647, "2147483647 Hz"},
+                              TCase{2147483647, 32, 8, 48000, "2147483647 Hz"},
+                              TCase{8000, 16, 2, 1310725, "1310725 Hz"}}) {
         TSyntheticInput Odd(Case.InRate, Case.Bits, Case.Channels, 1200);
         Resampler.SetInput(&Odd);
         Resampler.SetOutSampleRate(Case.OutRate);
@@ -298,6 +303,15 @@ TEST(FastResampler, RefusesWhatItCannotResample)
         Resampler.Flush();
         Resampler.SetInput(nullptr);
     }
+    // A fifth of a second of up to 1.3 MHz makes a block.
+    for (const auto& [InRate, OutRate] : {std::pair{1310720, 8000}, std::pair{16000, 1280000}}) {
+        TSyntheticInput Fast(InRate, 16, 1, 4000);
+        Resampler.SetInput(&Fast);
+        Resampler.SetOutSampleRate(static_cast<uint32_t>(OutRate));
+        EXPECT_EQ(InitFailure(Resampler), "") << InRate << " -> " << OutRate;
+        Resampler.Flush();
+    }
+    Resampler.SetInput(nullptr);
 }
 
 namespace {
