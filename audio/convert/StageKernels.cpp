@@ -189,24 +189,41 @@ template <int Width> struct TPassKernel {
         D Y[4][Vectors];
     };
 
+    struct TPass {
+        D A[5];
+        D B[4];
+        D AbsA[5];
+        D AbsB[4];
+        D Exact;
+        const TLowPassCoefficients* C;
+        const float* In[ChannelsPerPass];
+        float* Out[ChannelsPerPass];
+        uint32_t Lanes;
+        int64_t Last;
+    };
+
     // One step of the wavefront: stage s of each channel computes its output
     // for sample Step - s. Lanes whose sample lies outside 0 .. Last keep their
     // state when Edge says that some may. Both channels of the pass are
-    // computed; with one channel the second is the first over again.
-    template <bool Edge>
-    KELVARO_LANES uint64_t Advance(const TLowPassCoefficients& C, const D (&A)[5], const D (&B)[4],
-                                   const D (&AbsA)[5], const D (&AbsB)[4], D Exact, TState& S,
-                                   const float* const* In, float* const* Out, uint32_t Lanes, int64_t Step,
-                                   int64_t Last)
+    // computed; with one channel the second is the first over again. Checked
+    // hands the doubtful outputs to the x87 unit and returns how many there
+    // were; otherwise they are only marked in Seen.
+    template <bool Edge, bool Checked>
+    KELVARO_LANES uint64_t Advance(const TPass& P, TState& S, int64_t Step, U& Seen)
     {
+        const D(&A)[5] = P.A;
+        const D(&B)[4] = P.B;
+        const D(&AbsA)[5] = P.AbsA;
+        const D(&AbsB)[4] = P.AbsB;
+        const int64_t Last = P.Last;
         D X4[Vectors];
         D Rounded[Vectors];
         F Narrow[Vectors];
         U Doubt[Vectors];
         M Valid[Vectors];
         const bool HasInput = !Edge || Step <= Last;
-        const double First = HasInput ? In[0][Step] : 0.0;
-        const double Second = HasInput ? In[1][Step] : 0.0;
+        const double First = HasInput ? P.In[0][Step] : 0.0;
+        const double Second = HasInput ? P.In[1][Step] : 0.0;
         U Anywhere{};
 #pragma GCC unroll 2
         for (int V = 0; V < Vectors; ++V) {
@@ -232,7 +249,7 @@ template <int Width> struct TPassKernel {
             // Sums small enough to be exact are the extended sums themselves,
             // the sign of a zero included.
             const U Wide = reinterpret_cast<U>(__builtin_convertvector(Apart, M));
-            Doubt[V] = ((Wide | -Wide) >> 63) & Doubtful(Exact - Total);
+            Doubt[V] = ((Wide | -Wide) >> 63) & Doubtful(P.Exact - Total);
             if constexpr (Edge) {
                 const M Sample = Step - StageOfLane();
                 Valid[V] = (Sample >= 0) & (Sample <= Last);
@@ -242,7 +259,9 @@ template <int Width> struct TPassKernel {
         }
 
         uint64_t Fallbacks = 0;
-        if (Any(Anywhere)[0] != 0) [[unlikely]] {
+        if constexpr (!Checked)
+            Seen |= Anywhere;
+        else if (Any(Anywhere)[0] != 0) [[unlikely]] {
             TStepTerms Terms;
             double Outputs[PassLanes];
             uint32_t Lane = 0;
@@ -257,7 +276,7 @@ template <int Width> struct TPassKernel {
                 for (int L = 0; L < Width; ++L)
                     Marked |= static_cast<uint32_t>(Doubt[V][L] & 1) << Lane++;
             }
-            Fallbacks = RecomputeDoubtful(C, Terms, Marked, Outputs, Lanes);
+            Fallbacks = RecomputeDoubtful(*P.C, Terms, Marked, Outputs, P.Lanes);
             for (int V = 0; V < Vectors; ++V) {
                 std::memcpy(&Rounded[V], &Outputs[V * Width], sizeof(D));
                 Narrow[V] = __builtin_convertvector(Rounded[V], F);
@@ -290,9 +309,33 @@ template <int Width> struct TPassKernel {
         if (!Edge || (Done >= 0 && Done <= Last)) {
             constexpr int Lane0 = StageCount - 1;
             constexpr int Lane1 = 2 * StageCount - 1;
-            Out[1][Done] = Narrow[Lane1 / Width][Lane1 % Width];
-            Out[0][Done] = Narrow[Lane0 / Width][Lane0 % Width];
+            P.Out[1][Done] = Narrow[Lane1 / Width][Lane1 % Width];
+            P.Out[0][Done] = Narrow[Lane0 / Width][Lane0 % Width];
         }
+        return Fallbacks;
+    }
+
+    // Runs the block from the state the histories hold; Checked as Advance.
+    template <bool Checked>
+    KELVARO_LANES uint64_t Pass(const TPass& P, TStageHistory* const (&Kept)[ChannelsPerPass], TState& S, U& Seen)
+    {
+        for (int Lane = 0; Lane < PassLanes; ++Lane) {
+            const TStageHistory& H = Kept[Lane / StageCount][Lane % StageCount];
+            for (int K = 0; K < 4; ++K) {
+                S.X[K][Lane / Width][Lane % Width] = H.X[K];
+                S.Y[K][Lane / Width][Lane % Width] = H.Y[K];
+            }
+        }
+        const int64_t End = P.Last + StageCount;
+        const int64_t Whole = std::min<int64_t>(StageCount - 1, End);
+        uint64_t Fallbacks = 0;
+        int64_t Step = 0;
+        for (; Step < Whole; ++Step)
+            Fallbacks += Advance<true, Checked>(P, S, Step, Seen);
+        for (; Step <= P.Last; ++Step)
+            Fallbacks += Advance<false, Checked>(P, S, Step, Seen);
+        for (; Step < End; ++Step)
+            Fallbacks += Advance<true, Checked>(P, S, Step, Seen);
         return Fallbacks;
     }
 
@@ -302,44 +345,32 @@ template <int Width> struct TPassKernel {
         // A lone channel fills the second place of the pass as well: the same
         // inputs and histories give the same outputs, stored twice.
         const uint32_t Second = Channels > 1 ? 1 : 0;
-        const float* const In[ChannelsPerPass] = {Inputs[0], Inputs[Second]};
-        float* const Out[ChannelsPerPass] = {Outputs[0], Outputs[Second]};
         TStageHistory* const Kept[ChannelsPerPass] = {Histories[0], Histories[Second]};
-        const uint32_t Lanes = Channels * StageCount;
-
-        D A[5];
-        D B[4];
-        D AbsA[5];
-        D AbsB[4];
+        TPass P;
         for (int K = 0; K < 5; ++K) {
-            A[K] = D{} + static_cast<double>(C.A[K]);
-            AbsA[K] = Abs(A[K]);
+            P.A[K] = D{} + static_cast<double>(C.A[K]);
+            P.AbsA[K] = Abs(P.A[K]);
         }
         for (int K = 0; K < 4; ++K) {
-            B[K] = D{} + static_cast<double>(C.B[K]);
-            AbsB[K] = Abs(B[K]);
+            P.B[K] = D{} + static_cast<double>(C.B[K]);
+            P.AbsB[K] = Abs(P.B[K]);
         }
-        const D Exact = D{} + ExactBelow(C);
-        TState S;
-        for (int Lane = 0; Lane < PassLanes; ++Lane) {
-            const TStageHistory& H = Kept[Lane / StageCount][Lane % StageCount];
-            for (int K = 0; K < 4; ++K) {
-                S.X[K][Lane / Width][Lane % Width] = H.X[K];
-                S.Y[K][Lane / Width][Lane % Width] = H.Y[K];
-            }
-        }
+        P.Exact = D{} + ExactBelow(C);
+        P.C = &C;
+        P.In[0] = Inputs[0];
+        P.In[1] = Inputs[Second];
+        P.Out[0] = Outputs[0];
+        P.Out[1] = Outputs[Second];
+        P.Lanes = Channels * StageCount;
+        P.Last = int64_t{Count} - 1;
 
-        const int64_t Last = int64_t{Count} - 1;
-        const int64_t End = int64_t{Count} + StageCount - 1;
-        const int64_t Whole = std::min<int64_t>(StageCount - 1, End);
-        uint64_t Fallbacks = 0;
-        int64_t Step = 0;
-        for (; Step < Whole; ++Step)
-            Fallbacks += Advance<true>(C, A, B, AbsA, AbsB, Exact, S, In, Out, Lanes, Step, Last);
-        for (; Step <= Last; ++Step)
-            Fallbacks += Advance<false>(C, A, B, AbsA, AbsB, Exact, S, In, Out, Lanes, Step, Last);
-        for (; Step < End; ++Step)
-            Fallbacks += Advance<true>(C, A, B, AbsA, AbsB, Exact, S, In, Out, Lanes, Step, Last);
+        // Doubt is rare: the block runs without a look at it, and only when
+        // some was seen runs again with the x87 unit taking the doubtful ones.
+        TState S;
+        U Seen{};
+        uint64_t Fallbacks = Pass<false>(P, Kept, S, Seen);
+        if (Any(Seen)[0] != 0) [[unlikely]]
+            Fallbacks = Pass<true>(P, Kept, S, Seen);
 
         for (int Lane = PassLanes; Lane-- > 0;) {
             TStageHistory& H = Kept[Lane / StageCount][Lane % StageCount];
