@@ -141,7 +141,7 @@ template <int Width> struct TPassKernel {
             return D{} + (Vector == 0 ? First : Second);
     }
 
-    // Stage s takes the output stage s - 1 gave in the step before; the first
+    // Stage s takes the output stage s - 1 gave Lag steps before; the first
     // stage of each channel takes the channel's next input.
     KELVARO_LANES D FromStageBefore(D Newest, D Fresh)
     {
@@ -171,12 +171,17 @@ template <int Width> struct TPassKernel {
         return (Less | (0x7feffffffffffffeULL - Less)) >> 63;
     }
 
-    KELVARO_LANES M StageOfLane()
+    // How many steps after stage s - 1 stage s reaches a sample: with two, the
+    // output a stage takes from the one before has been ready for a step, and
+    // only its own last output holds up the next.
+    static constexpr int Lag = 2;
+
+    KELVARO_LANES M LagOfLane()
     {
         if constexpr (Width == 8)
-            return M{0, 1, 2, 3, 0, 1, 2, 3};
+            return M{0, 1, 2, 3, 0, 1, 2, 3} * Lag;
         else
-            return M{0, 1, 2, 3};
+            return M{0, 1, 2, 3} * Lag;
     }
 
     KELVARO_LANES D Select(M Mask, D Set, D Clear)
@@ -203,7 +208,7 @@ template <int Width> struct TPassKernel {
     };
 
     // One step of the wavefront: stage s of each channel computes its output
-    // for sample Step - s. Lanes whose sample lies outside 0 .. Last keep their
+    // for sample Step - Lag x s. Lanes whose sample lies outside 0 .. Last keep their
     // state when Edge says that some may. Both channels of the pass are
     // computed; with one channel the second is the first over again. Checked
     // hands the doubtful outputs to the x87 unit and returns how many there
@@ -227,13 +232,20 @@ template <int Width> struct TPassKernel {
         U Anywhere{};
 #pragma GCC unroll 2
         for (int V = 0; V < Vectors; ++V) {
-            X4[V] = FromStageBefore(S.Y[3][V], Fresh(First, Second, V));
+            X4[V] = FromStageBefore(S.Y[4 - Lag][V], Fresh(First, Second, V));
+            if constexpr (Edge) {
+                const M Sample = Step - LagOfLane();
+                Valid[V] = (Sample >= 0) & (Sample <= Last);
+                // After its last sample the stage before stood still: its
+                // latest output is the one wanted.
+                X4[V] = Select(Sample == Last, FromStageBefore(S.Y[3][V], Fresh(First, Second, V)), X4[V]);
+            }
             // Any order of the double sum will do, as the bound holds for every
-            // one: the terms known a step ahead first, so that only two fused
-            // steps wait for the outputs of the step before.
+            // one: the terms known a step ahead first, so that only one fused
+            // step waits for the output of the step before.
             const D Older = (A[1] * S.X[1][V] + A[0] * S.X[0][V]) + (A[3] * S.X[3][V] + A[2] * S.X[2][V]);
             const D Known = Older + (B[2] * S.Y[2][V] + (B[1] * S.Y[1][V] + B[0] * S.Y[0][V]));
-            const D Partial = A[4] * X4[V] + (B[3] * S.Y[3][V] + Known);
+            const D Partial = B[3] * S.Y[3][V] + (A[4] * X4[V] + Known);
             const D Total = ((AbsA[0] * Abs(S.X[0][V]) + AbsA[1] * Abs(S.X[1][V])) +
                              (AbsA[2] * Abs(S.X[2][V]) + AbsA[3] * Abs(S.X[3][V]))) +
                             ((AbsB[0] * Abs(S.Y[0][V]) + AbsB[1] * Abs(S.Y[1][V])) +
@@ -250,11 +262,8 @@ template <int Width> struct TPassKernel {
             // the sign of a zero included.
             const U Wide = reinterpret_cast<U>(__builtin_convertvector(Apart, M));
             Doubt[V] = ((Wide | -Wide) >> 63) & Doubtful(P.Exact - Total);
-            if constexpr (Edge) {
-                const M Sample = Step - StageOfLane();
-                Valid[V] = (Sample >= 0) & (Sample <= Last);
+            if constexpr (Edge)
                 Doubt[V] &= reinterpret_cast<U>(Valid[V]);
-            }
             Anywhere |= Doubt[V];
         }
 
@@ -304,8 +313,8 @@ template <int Width> struct TPassKernel {
             }
         }
 
-        // The last stage of each channel has its output for sample Step - 3.
-        const int64_t Done = Step - (StageCount - 1);
+        // The last stage of each channel has its output for sample Step - 6.
+        const int64_t Done = Step - Lag * (StageCount - 1);
         if (!Edge || (Done >= 0 && Done <= Last)) {
             constexpr int Lane0 = StageCount - 1;
             constexpr int Lane1 = 2 * StageCount - 1;
@@ -326,8 +335,8 @@ template <int Width> struct TPassKernel {
                 S.Y[K][Lane / Width][Lane % Width] = H.Y[K];
             }
         }
-        const int64_t End = P.Last + StageCount;
-        const int64_t Whole = std::min<int64_t>(StageCount - 1, End);
+        const int64_t End = P.Last + 1 + Lag * (StageCount - 1);
+        const int64_t Whole = std::min<int64_t>(Lag * (StageCount - 1), End);
         uint64_t Fallbacks = 0;
         int64_t Step = 0;
         for (; Step < Whole; ++Step)
