@@ -234,9 +234,10 @@ template <int Width> struct TPassKernel {
     // state when Edge says that some may. Both channels of the pass are
     // computed; with one channel the second is the first over again. Checked
     // hands the doubtful outputs to the x87 unit and returns how many there
-    // were; otherwise they are only marked in Seen.
+    // were; otherwise the lanes whose bound straddles a rounding boundary are
+    // only marked in Seen (those of exact sums among them).
     template <bool Edge, bool Checked>
-    KELVARO_LANES uint64_t Advance(const TPass& P, TState& S, int64_t Step, U& Seen)
+    KELVARO_LANES uint64_t Advance(const TPass& P, TState& S, int64_t Step, I& Seen)
     {
         const D(&A)[5] = P.A;
         const D(&B)[4] = P.B;
@@ -280,6 +281,10 @@ template <int Width> struct TPassKernel {
             // Compared as bits, so that a zero's sign counts too.
             const I Apart = reinterpret_cast<I>(__builtin_convertvector(Partial - Bound, F)) ^
                             reinterpret_cast<I>(__builtin_convertvector(Partial + Bound, F));
+            if constexpr (!Checked) {
+                Seen |= Edge ? Apart & __builtin_convertvector(Valid[V], I) : Apart;
+                continue;
+            }
             // Sums small enough to be exact are the extended sums themselves,
             // the sign of a zero included.
             const U Wide = reinterpret_cast<U>(__builtin_convertvector(Apart, M));
@@ -290,9 +295,7 @@ template <int Width> struct TPassKernel {
         }
 
         uint64_t Fallbacks = 0;
-        if constexpr (!Checked)
-            Seen |= Anywhere;
-        else if (Any(Anywhere)[0] != 0) [[unlikely]] {
+        if (Checked && Any(Anywhere)[0] != 0) [[unlikely]] {
             TStepTerms Terms;
             double Outputs[PassLanes];
             uint32_t Lane = 0;
@@ -348,7 +351,7 @@ template <int Width> struct TPassKernel {
 
     // Runs the block from the state the histories hold; Checked as Advance.
     template <bool Checked>
-    KELVARO_LANES uint64_t Pass(const TPass& P, TStageHistory* const (&Kept)[ChannelsPerPass], TState& S, U& Seen)
+    KELVARO_LANES uint64_t Pass(const TPass& P, TStageHistory* const (&Kept)[ChannelsPerPass], TState& S, I& Seen)
     {
         for (int Lane = 0; Lane < PassLanes; ++Lane) {
             const TStageHistory& H = Kept[Lane / StageCount][Lane % StageCount];
@@ -398,9 +401,12 @@ template <int Width> struct TPassKernel {
         // Doubt is rare: the block runs without a look at it, and only when
         // some was seen runs again with the x87 unit taking the doubtful ones.
         TState S;
-        U Seen{};
+        I Seen{};
         uint64_t Fallbacks = Pass<false>(P, Kept, S, Seen);
-        if (Any(Seen)[0] != 0) [[unlikely]]
+        bool Again = false;
+        for (int L = 0; L < Width; ++L)
+            Again = Again || Seen[L] != 0;
+        if (Again) [[unlikely]]
             Fallbacks = Pass<true>(P, Kept, S, Seen);
 
         for (int Lane = PassLanes; Lane-- > 0;) {
