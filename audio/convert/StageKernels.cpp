@@ -211,9 +211,27 @@ template <int Width> struct TPassKernel {
         return reinterpret_cast<D>((reinterpret_cast<M>(Set) & Mask) | (reinterpret_cast<M>(Clear) & ~Mask));
     }
 
+    // Newest joins the history of vector V as its last entry, in the lanes
+    // Valid holds when Edge says that some may not.
+    template <bool Edge>
+    KELVARO_LANES void Shift(D (&History)[4][Vectors], D Newest, int V, M Valid)
+    {
+        const D Shifted[4] = {History[1][V], History[2][V], History[3][V], Newest};
+        for (int K = 0; K < 4; ++K)
+            History[K][V] = Edge ? Select(Valid, Shifted[K], History[K][V]) : Shifted[K];
+    }
+
+    // Keeping the magnitudes of the histories saves work per step where there
+    // are registers enough to hold them (32 with AVX-512, not 16).
+    static constexpr bool KeepMagnitudes = Width == 8;
+
+    // The last four inputs and outputs of every lane, and their magnitudes
+    // when kept.
     struct TState {
         D X[4][Vectors];
         D Y[4][Vectors];
+        D AbsX[4][Vectors];
+        D AbsY[4][Vectors];
     };
 
     struct TPass {
@@ -245,10 +263,11 @@ template <int Width> struct TPassKernel {
         const D(&AbsB)[4] = P.AbsB;
         const int64_t Last = P.Last;
         D X4[Vectors];
+        D AbsX4[Vectors];
         D Rounded[Vectors];
         F Narrow[Vectors];
         U Doubt[Vectors];
-        M Valid[Vectors];
+        M Valid[Vectors]{};
         const bool HasInput = !Edge || Step <= Last;
         const double First = HasInput ? P.In[0][Step] : 0.0;
         const double Second = HasInput ? P.In[1][Step] : 0.0;
@@ -269,11 +288,12 @@ template <int Width> struct TPassKernel {
             const D Older = (A[1] * S.X[1][V] + A[0] * S.X[0][V]) + (A[3] * S.X[3][V] + A[2] * S.X[2][V]);
             const D Known = Older + (B[2] * S.Y[2][V] + (B[1] * S.Y[1][V] + B[0] * S.Y[0][V]));
             const D Partial = B[3] * S.Y[3][V] + (A[4] * X4[V] + Known);
-            const D Total = ((AbsA[0] * Abs(S.X[0][V]) + AbsA[1] * Abs(S.X[1][V])) +
-                             (AbsA[2] * Abs(S.X[2][V]) + AbsA[3] * Abs(S.X[3][V]))) +
-                            ((AbsB[0] * Abs(S.Y[0][V]) + AbsB[1] * Abs(S.Y[1][V])) +
-                             (AbsB[2] * Abs(S.Y[2][V]) + AbsB[3] * Abs(S.Y[3][V]))) +
-                            AbsA[4] * Abs(X4[V]);
+            AbsX4[V] = Abs(X4[V]);
+            const auto X = [&](int K) { return KeepMagnitudes ? S.AbsX[K][V] : Abs(S.X[K][V]); };
+            const auto Y = [&](int K) { return KeepMagnitudes ? S.AbsY[K][V] : Abs(S.Y[K][V]); };
+            const D Total = ((AbsA[0] * X(0) + AbsA[1] * X(1)) + (AbsA[2] * X(2) + AbsA[3] * X(3))) +
+                            ((AbsB[0] * Y(0) + AbsB[1] * Y(1)) + (AbsB[2] * Y(2) + AbsB[3] * Y(3))) +
+                            AbsA[4] * AbsX4[V];
 
             Narrow[V] = __builtin_convertvector(Partial, F);
             Rounded[V] = Widen(Narrow[V]);
@@ -319,22 +339,11 @@ template <int Width> struct TPassKernel {
 
 #pragma GCC unroll 2
         for (int V = 0; V < Vectors; ++V) {
-            if constexpr (Edge) {
-                const D Shifted[8] = {S.X[1][V], S.X[2][V], S.X[3][V], X4[V],
-                                      S.Y[1][V], S.Y[2][V], S.Y[3][V], Rounded[V]};
-                for (int K = 0; K < 4; ++K) {
-                    S.X[K][V] = Select(Valid[V], Shifted[K], S.X[K][V]);
-                    S.Y[K][V] = Select(Valid[V], Shifted[4 + K], S.Y[K][V]);
-                }
-            } else {
-                S.X[0][V] = S.X[1][V];
-                S.X[1][V] = S.X[2][V];
-                S.X[2][V] = S.X[3][V];
-                S.X[3][V] = X4[V];
-                S.Y[0][V] = S.Y[1][V];
-                S.Y[1][V] = S.Y[2][V];
-                S.Y[2][V] = S.Y[3][V];
-                S.Y[3][V] = Rounded[V];
+            Shift<Edge>(S.X, X4[V], V, Valid[V]);
+            Shift<Edge>(S.Y, Rounded[V], V, Valid[V]);
+            if constexpr (KeepMagnitudes) {
+                Shift<Edge>(S.AbsX, AbsX4[V], V, Valid[V]);
+                Shift<Edge>(S.AbsY, Abs(Rounded[V]), V, Valid[V]);
             }
         }
 
@@ -358,6 +367,8 @@ template <int Width> struct TPassKernel {
             for (int K = 0; K < 4; ++K) {
                 S.X[K][Lane / Width][Lane % Width] = H.X[K];
                 S.Y[K][Lane / Width][Lane % Width] = H.Y[K];
+                S.AbsX[K][Lane / Width][Lane % Width] = std::fabs(H.X[K]);
+                S.AbsY[K][Lane / Width][Lane % Width] = std::fabs(H.Y[K]);
             }
         }
         const int64_t End = P.Last + 1 + Lag * (StageCount - 1);
