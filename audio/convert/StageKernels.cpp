@@ -225,6 +225,12 @@ template <int Width> struct TPassKernel {
     // are registers enough to hold them (32 with AVX-512, not 16).
     static constexpr bool KeepMagnitudes = Width == 8;
 
+    // The magnitude of a history entry, taken from the kept ones as they are.
+    KELVARO_LANES D Magnitude(D Entry)
+    {
+        return KeepMagnitudes ? Entry : Abs(Entry);
+    }
+
     // The last four inputs and outputs of every lane, and their magnitudes
     // when kept.
     struct TState {
@@ -289,10 +295,12 @@ template <int Width> struct TPassKernel {
             const D Known = Older + (B[2] * S.Y[2][V] + (B[1] * S.Y[1][V] + B[0] * S.Y[0][V]));
             const D Partial = B[3] * S.Y[3][V] + (A[4] * X4[V] + Known);
             AbsX4[V] = Abs(X4[V]);
-            const auto X = [&](int K) { return KeepMagnitudes ? S.AbsX[K][V] : Abs(S.X[K][V]); };
-            const auto Y = [&](int K) { return KeepMagnitudes ? S.AbsY[K][V] : Abs(S.Y[K][V]); };
-            const D Total = ((AbsA[0] * X(0) + AbsA[1] * X(1)) + (AbsA[2] * X(2) + AbsA[3] * X(3))) +
-                            ((AbsB[0] * Y(0) + AbsB[1] * Y(1)) + (AbsB[2] * Y(2) + AbsB[3] * Y(3))) +
+            const D(&X)[4][Vectors] = KeepMagnitudes ? S.AbsX : S.X;
+            const D(&Y)[4][Vectors] = KeepMagnitudes ? S.AbsY : S.Y;
+            const D Total = ((AbsA[0] * Magnitude(X[0][V]) + AbsA[1] * Magnitude(X[1][V])) +
+                             (AbsA[2] * Magnitude(X[2][V]) + AbsA[3] * Magnitude(X[3][V]))) +
+                            ((AbsB[0] * Magnitude(Y[0][V]) + AbsB[1] * Magnitude(Y[1][V])) +
+                             (AbsB[2] * Magnitude(Y[2][V]) + AbsB[3] * Magnitude(Y[3][V]))) +
                             AbsA[4] * AbsX4[V];
 
             Narrow[V] = __builtin_convertvector(Partial, F);
