@@ -66,7 +66,8 @@ protected:
 private:
     void CheckFormat(int Bits, int Channels, int InRate) const;
     // Each turns the block's Frames input frames, as floats in FFloats, into
-    // output frames in FFloats and returns their count.
+    // output frames in FFloats and returns their count, by way of FWork: the
+    // repeated frames going up, the filtered ones going down.
     uint32_t Upsample(uint32_t Frames);
     uint32_t Downsample(uint32_t Frames);
     void Refill();
@@ -82,6 +83,7 @@ private:
     uint32_t FOutBlockBytes = 0;
     uint32_t FCapacity = 0;
     std::vector<float> FFloats;
+    std::vector<float> FWork;
     std::vector<uint8_t> FBytes;
     uint32_t FBytesPerSample = 0;
     uint32_t FFrameSize = 0;

@@ -95,14 +95,12 @@ TLowPassCoefficients DesignChebyshevLowPass(double Cutoff)
     return C;
 }
 
-void TLowPassCascade::Start(const TLowPassCoefficients& Coefficients, uint32_t Channels, uint32_t Capacity,
-                            bool SecondThread, TFilterPath Path)
+void TLowPassCascade::Start(const TLowPassCoefficients& Coefficients, uint32_t Channels, bool SecondThread,
+                            TFilterPath Path)
 {
     FCoefficients = Coefficients;
     FPath = Path;
-    FCapacity = Capacity;
     FChannels = Channels;
-    FLines.assign(size_t{Channels} * 2 * Capacity, 0.0f);
     FHistories.assign(size_t{Channels} * Stages, TStageHistory{});
     FFallbacks = 0;
     FHelper.reset();
@@ -111,71 +109,51 @@ void TLowPassCascade::Start(const TLowPassCoefficients& Coefficients, uint32_t C
     const uint32_t Unit = Path == fpExtended ? 1 : ChannelsPerPass;
     FHelperChannels = (Channels + Unit - 1) / Unit / 2 * Unit;
     if (SecondThread && FHelperChannels > 0)
-        FHelper = std::make_unique<TJobThread>([this] { RunChannels(0, FHelperChannels, FHelperCount); });
+        FHelper = std::make_unique<TJobThread>([this] { RunChannels(0, FHelperChannels); });
 }
 
 void TLowPassCascade::Release()
 {
     FHelper.reset();
-    FLines = {};
     FHistories = {};
-    FCapacity = 0;
     FChannels = 0;
 }
 
-float* TLowPassCascade::Line(uint32_t Channel, int Index)
+void TLowPassCascade::Run(const float* In, float* Out, uint32_t Count)
 {
-    return FLines.data() + (size_t{Channel} * 2 + static_cast<size_t>(Index)) * FCapacity;
-}
-
-float* TLowPassCascade::NewInputs(uint32_t Channel)
-{
-    return Line(Channel, 0);
-}
-
-const float* TLowPassCascade::Outputs(uint32_t Channel)
-{
-    return Line(Channel, 1);
-}
-
-void TLowPassCascade::Run(uint32_t Count)
-{
+    FIn = In;
+    FOut = Out;
+    FCount = Count;
     if (!FHelper) {
-        RunChannels(0, FChannels, Count);
+        RunChannels(0, FChannels);
         return;
     }
-    // The channels never meet, so each half runs the very same operations on
+    // The channels never meet, so each share runs the very same operations on
     // either thread.
-    FHelperCount = Count;
     FHelper->Begin();
-    RunChannels(FHelperChannels, FChannels, Count);
+    RunChannels(FHelperChannels, FChannels);
     if (FHelper->Withdraw())
-        RunChannels(0, FHelperChannels, Count);
+        RunChannels(0, FHelperChannels);
 }
 
-void TLowPassCascade::RunChannels(uint32_t First, uint32_t End, uint32_t Count)
+void TLowPassCascade::RunChannels(uint32_t First, uint32_t End)
 {
+    const size_t Stride = FChannels;
     if (FPath == fpExtended) {
-        for (uint32_t Channel = First; Channel < End; ++Channel) {
-            float* Out = Line(Channel, 1);
+        for (uint32_t Channel = First; Channel < End; ++Channel)
             for (int Stage = 0; Stage < Stages; ++Stage)
                 RunStageExtended(FCoefficients, FHistories[size_t{Channel} * Stages + size_t(Stage)],
-                                 Stage == 0 ? Line(Channel, 0) : Out, Out, Count);
-        }
+                                 (Stage == 0 ? FIn : FOut) + Channel, FOut + Channel, Stride, FCount);
         return;
     }
     uint64_t Fallbacks = 0;
     for (uint32_t Channel = First; Channel < End; Channel += ChannelsPerPass) {
         const uint32_t Pass = std::min(ChannelsPerPass, End - Channel);
-        const float* In[ChannelsPerPass] = {};
-        float* Out[ChannelsPerPass] = {};
         TStageHistory* Histories[ChannelsPerPass] = {};
-        for (uint32_t C = 0; C < Pass; ++C) {
-            In[C] = Line(Channel + C, 0);
-            Out[C] = Line(Channel + C, 1);
+        for (uint32_t C = 0; C < Pass; ++C)
             Histories[C] = FHistories.data() + size_t{Channel + C} * Stages;
-        }
-        Fallbacks += RunStagesCertified(FPath, FCoefficients, Pass, In, Out, Histories, Count);
+        Fallbacks += RunStagesCertified(FPath, FCoefficients, Pass, FIn + Channel, FOut + Channel, Stride, Histories,
+                                        FCount);
     }
     if (Fallbacks != 0)
         FFallbacks.fetch_add(Fallbacks, std::memory_order_relaxed);

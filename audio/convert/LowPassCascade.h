@@ -32,21 +32,18 @@ public:
     TLowPassCascade(const TLowPassCascade&) = delete;
     TLowPassCascade& operator=(const TLowPassCascade&) = delete;
 
-    // Clears every history; blocks of up to Capacity values per channel follow.
-    // SecondThread asks for a helper thread, which only gets channels when
-    // there are more than one pass of the path.
-    // Path must be one that FilterPathSupported.
-    void Start(const TLowPassCoefficients& Coefficients, uint32_t Channels, uint32_t Capacity,
-               bool SecondThread = false, TFilterPath Path = fpBest);
-    // Frees the lines and ends the helper thread.
+    // Clears every history for Channels channels. SecondThread asks for a
+    // helper thread, which only gets channels when there are more than one pass
+    // of the path. Path must be one that FilterPathSupported.
+    void Start(const TLowPassCoefficients& Coefficients, uint32_t Channels, bool SecondThread = false,
+               TFilterPath Path = fpBest);
+    // Frees the histories and ends the helper thread.
     void Release();
 
-    // Where the next block of one channel goes (room for Capacity values).
-    float* NewInputs(uint32_t Channel);
-    // Filters Count new inputs of every channel through the stages.
-    void Run(uint32_t Count);
-    // The last stage's outputs of the last Run, valid until the next one.
-    const float* Outputs(uint32_t Channel);
+    // Filters the next Count frames of interleaved values, one per channel,
+    // from In through the stages into Out, another buffer: a vector path that
+    // met doubt runs the block again from its inputs.
+    void Run(const float* In, float* Out, uint32_t Count);
 
     const TLowPassCoefficients& Coefficients() const { return FCoefficients; }
     // Outputs of single stages that a vector path handed to the x87 unit since
@@ -54,26 +51,24 @@ public:
     uint64_t Fallbacks() const { return FFallbacks.load(std::memory_order_relaxed); }
 
 private:
-    // A channel's inputs (Index 0) or outputs (Index 1).
-    float* Line(uint32_t Channel, int Index);
-    // Filters channels First to End - 1.
-    void RunChannels(uint32_t First, uint32_t End, uint32_t Count);
+    // Filters channels First to End - 1 of the block Run was given.
+    void RunChannels(uint32_t First, uint32_t End);
 
     TLowPassCoefficients FCoefficients{};
     TFilterPath FPath = fpExtended;
     uint32_t FChannels = 0;
-    uint32_t FCapacity = 0;
-    // Capacity inputs, then Capacity outputs, of each channel in turn.
-    std::vector<float> FLines;
+    // The block of the Run under way.
+    const float* FIn = nullptr;
+    float* FOut = nullptr;
+    uint32_t FCount = 0;
     // Stages entries per channel.
     std::vector<TStageHistory> FHistories;
     std::atomic<uint64_t> FFallbacks{0};
-    // Runs the first FHelperChannels channels (about half), FHelperCount values
-    // each, while Run does the rest (and those too when the helper has not begun
-    // by then); none when that leaves it nothing or without a second thread.
+    // Runs the first FHelperChannels channels (about half) while Run does the
+    // rest (and those too when the helper has not begun by then); none when
+    // that leaves it nothing or without a second thread.
     std::unique_ptr<TJobThread> FHelper;
     uint32_t FHelperChannels = 0;
-    uint32_t FHelperCount = 0;
 };
 
 } // namespace au

@@ -249,6 +249,7 @@ template <int Width> struct TPassKernel {
         const TLowPassCoefficients* C;
         const float* In[ChannelsPerPass];
         float* Out[ChannelsPerPass];
+        size_t Stride;
         uint32_t Lanes;
         int64_t Last;
     };
@@ -275,8 +276,9 @@ template <int Width> struct TPassKernel {
         U Doubt[Vectors];
         M Valid[Vectors]{};
         const bool HasInput = !Edge || Step <= Last;
-        const double First = HasInput ? P.In[0][Step] : 0.0;
-        const double Second = HasInput ? P.In[1][Step] : 0.0;
+        const size_t At = static_cast<size_t>(Step) * P.Stride;
+        const double First = HasInput ? P.In[0][At] : 0.0;
+        const double Second = HasInput ? P.In[1][At] : 0.0;
         U Anywhere{};
 #pragma GCC unroll 2
         for (int V = 0; V < Vectors; ++V) {
@@ -360,8 +362,8 @@ template <int Width> struct TPassKernel {
         if (!Edge || (Done >= 0 && Done <= Last)) {
             constexpr int Lane0 = StageCount - 1;
             constexpr int Lane1 = 2 * StageCount - 1;
-            P.Out[1][Done] = Narrow[Lane1 / Width][Lane1 % Width];
-            P.Out[0][Done] = Narrow[Lane0 / Width][Lane0 % Width];
+            P.Out[1][static_cast<size_t>(Done) * P.Stride] = Narrow[Lane1 / Width][Lane1 % Width];
+            P.Out[0][static_cast<size_t>(Done) * P.Stride] = Narrow[Lane0 / Width][Lane0 % Width];
         }
         return Fallbacks;
     }
@@ -392,8 +394,8 @@ template <int Width> struct TPassKernel {
         return Fallbacks;
     }
 
-    KELVARO_LANES uint64_t Run(const TLowPassCoefficients& C, uint32_t Channels, const float* const* Inputs,
-                               float* const* Outputs, TStageHistory* const* Histories, uint32_t Count)
+    KELVARO_LANES uint64_t Run(const TLowPassCoefficients& C, uint32_t Channels, const float* Inputs,
+                               float* Outputs, size_t Stride, TStageHistory* const* Histories, uint32_t Count)
     {
         // A lone channel fills the second place of the pass as well: the same
         // inputs and histories give the same outputs, stored twice.
@@ -410,10 +412,11 @@ template <int Width> struct TPassKernel {
         }
         P.Exact = Broadcast(ExactBelow(C));
         P.C = &C;
-        P.In[0] = Inputs[0];
-        P.In[1] = Inputs[Second];
-        P.Out[0] = Outputs[0];
-        P.Out[1] = Outputs[Second];
+        P.In[0] = Inputs;
+        P.In[1] = Inputs + Second;
+        P.Out[0] = Outputs;
+        P.Out[1] = Outputs + Second;
+        P.Stride = Stride;
         P.Lanes = Channels * StageCount;
         P.Last = int64_t{Count} - 1;
 
@@ -439,29 +442,29 @@ template <int Width> struct TPassKernel {
     }
 };
 
-using TKernel = uint64_t (*)(const TLowPassCoefficients&, uint32_t, const float* const*, float* const*,
+using TKernel = uint64_t (*)(const TLowPassCoefficients&, uint32_t, const float*, float*, size_t,
                              TStageHistory* const*, uint32_t);
 
-uint64_t RunPortable(const TLowPassCoefficients& C, uint32_t Channels, const float* const* In, float* const* Out,
+uint64_t RunPortable(const TLowPassCoefficients& C, uint32_t Channels, const float* In, float* Out, size_t Stride,
                      TStageHistory* const* Histories, uint32_t Count)
 {
-    return TPassKernel<4>::Run(C, Channels, In, Out, Histories, Count);
+    return TPassKernel<4>::Run(C, Channels, In, Out, Stride, Histories, Count);
 }
 
 #ifdef KELVARO_X86_KERNELS
 __attribute__((target("avx2,fma"))) uint64_t RunAvx2(const TLowPassCoefficients& C, uint32_t Channels,
-                                                     const float* const* In, float* const* Out,
+                                                     const float* In, float* Out, size_t Stride,
                                                      TStageHistory* const* Histories, uint32_t Count)
 {
-    return TPassKernel<4>::Run(C, Channels, In, Out, Histories, Count);
+    return TPassKernel<4>::Run(C, Channels, In, Out, Stride, Histories, Count);
 }
 
 // Whole 512-bit vectors: halves would lengthen the path from one step to the next.
 __attribute__((target("avx512f,avx512vl,avx512dq,avx2,fma,prefer-vector-width=512"))) uint64_t
-RunAvx512(const TLowPassCoefficients& C, uint32_t Channels, const float* const* In, float* const* Out,
+RunAvx512(const TLowPassCoefficients& C, uint32_t Channels, const float* In, float* Out, size_t Stride,
           TStageHistory* const* Histories, uint32_t Count)
 {
-    return TPassKernel<8>::Run(C, Channels, In, Out, Histories, Count);
+    return TPassKernel<8>::Run(C, Channels, In, Out, Stride, Histories, Count);
 }
 #endif
 
@@ -528,13 +531,13 @@ bool FilterPathSupported(TFilterPath Path)
 }
 
 void RunStageExtended(const TLowPassCoefficients& C, TStageHistory& History, const float* In, float* Out,
-                      uint32_t Count)
+                      size_t Stride, uint32_t Count)
 {
     float X[5];
     float Y[4];
     std::copy_n(History.X, 4, X);
     std::copy_n(History.Y, 4, Y);
-    for (uint32_t N = 0; N < Count; ++N) {
+    for (size_t N = 0; N < size_t{Count} * Stride; N += Stride) {
         X[4] = In[N];
         const float V = StageOutput(C, X, Y);
         Out[N] = V;
@@ -546,16 +549,15 @@ void RunStageExtended(const TLowPassCoefficients& C, TStageHistory& History, con
     std::copy_n(Y, 4, History.Y);
 }
 
-uint64_t RunStagesCertified(TFilterPath Path, const TLowPassCoefficients& C, uint32_t Channels,
-                            const float* const* In, float* const* Out, TStageHistory* const* Histories,
-                            uint32_t Count)
+uint64_t RunStagesCertified(TFilterPath Path, const TLowPassCoefficients& C, uint32_t Channels, const float* In,
+                            float* Out, size_t Stride, TStageHistory* const* Histories, uint32_t Count)
 {
     if (CertifiableEnvironment())
-        return KernelOf(Path)(C, Channels, In, Out, Histories, Count);
+        return KernelOf(Path)(C, Channels, In, Out, Stride, Histories, Count);
     for (uint32_t Channel = 0; Channel < Channels; ++Channel)
         for (int Stage = 0; Stage < StageCount; ++Stage)
-            RunStageExtended(C, Histories[Channel][Stage], Stage == 0 ? In[Channel] : Out[Channel], Out[Channel],
-                             Count);
+            RunStageExtended(C, Histories[Channel][Stage], Stage == 0 ? In + Channel : Out + Channel, Out + Channel,
+                             Stride, Count);
     return uint64_t{Channels} * StageCount * Count;
 }
 

@@ -45,18 +45,20 @@ std::vector<int16_t> Expected16(const std::vector<int16_t>& In, int Channels, si
     std::vector<uint8_t> Bytes = Le16(In);
     SamplesToFloat(Bytes.data(), 2, All.data(), All.size());
     TLowPassCascade Filter;
-    Filter.Start(DesignChebyshevLowPass(Cutoff), static_cast<uint32_t>(Channels), 20000);
+    Filter.Start(DesignChebyshevLowPass(Cutoff), static_cast<uint32_t>(Channels));
     std::vector<float> Out;
     for (size_t Start = 0; Start < Frames; Start += BlockFrames) {
         const size_t Count = std::min(BlockFrames, Frames - Start);
         const std::vector<size_t> Sources = Expand(Count);
-        for (size_t C = 0; C < Ch; ++C)
-            for (size_t J = 0; J < Sources.size(); ++J)
-                Filter.NewInputs(static_cast<uint32_t>(C))[J] = All[(Start + Sources[J]) * Ch + C];
-        Filter.Run(static_cast<uint32_t>(Sources.size()));
+        std::vector<float> Block;
+        for (size_t J = 0; J < Sources.size(); ++J)
+            Block.insert(Block.end(), All.begin() + std::ptrdiff_t((Start + Sources[J]) * Ch),
+                         All.begin() + std::ptrdiff_t((Start + Sources[J] + 1) * Ch));
+        std::vector<float> Filtered(Block.size());
+        Filter.Run(Block.data(), Filtered.data(), static_cast<uint32_t>(Sources.size()));
         for (size_t J : Pick(Sources.size()))
-            for (size_t C = 0; C < Ch; ++C)
-                Out.push_back(Filter.Outputs(static_cast<uint32_t>(C))[J]);
+            Out.insert(Out.end(), Filtered.begin() + std::ptrdiff_t(J * Ch),
+                       Filtered.begin() + std::ptrdiff_t((J + 1) * Ch));
     }
     std::vector<uint8_t> OutBytes(Out.size() * 2);
     FloatToSamples(Out.data(), 2, OutBytes.data(), Out.size());

@@ -50,28 +50,30 @@ std::vector<TFilterPath> Paths()
 }
 
 // Runs every channel of Signals through one cascade on Path, in blocks whose
-// sizes cycle through Blocks; the helper thread takes half of the channels
-// when SecondThread. Fallbacks receives the cascade's count if given.
+// sizes cycle through Blocks; the helper thread takes about
+// half of the channels when SecondThread. Fallbacks receives the cascade's
+// count if given.
 std::vector<std::vector<float>> Filter(const TLowPassCoefficients& C, const std::vector<std::vector<float>>& Signals,
                                        const std::vector<uint32_t>& Blocks, TFilterPath Path = fpBest,
                                        bool SecondThread = false, uint64_t* Fallbacks = nullptr)
 {
-    const auto Channels = static_cast<uint32_t>(Signals.size());
+    const size_t Channels = Signals.size();
+    std::vector<float> Frames(Signals[0].size() * Channels);
+    for (size_t I = 0; I < Frames.size(); ++I)
+        Frames[I] = Signals[I % Channels][I / Channels];
+    std::vector<float> Filtered(Frames.size());
     TLowPassCascade Cascade;
-    Cascade.Start(C, Channels, *std::max_element(Blocks.begin(), Blocks.end()), SecondThread, Path);
-    std::vector<std::vector<float>> Out(Channels);
-    size_t Start = 0;
-    for (size_t B = 0; Start < Signals[0].size(); ++B) {
+    Cascade.Start(C, static_cast<uint32_t>(Channels), SecondThread, Path);
+    for (size_t B = 0, Start = 0; Start < Signals[0].size(); ++B) {
         const auto Count = static_cast<uint32_t>(std::min<size_t>(Blocks[B % Blocks.size()], Signals[0].size() - Start));
-        for (uint32_t Ch = 0; Ch < Channels; ++Ch)
-            std::copy_n(Signals[Ch].begin() + std::ptrdiff_t(Start), Count, Cascade.NewInputs(Ch));
-        Cascade.Run(Count);
-        for (uint32_t Ch = 0; Ch < Channels; ++Ch)
-            Out[Ch].insert(Out[Ch].end(), Cascade.Outputs(Ch), Cascade.Outputs(Ch) + Count);
+        Cascade.Run(Frames.data() + Start * Channels, Filtered.data() + Start * Channels, Count);
         Start += Count;
     }
     if (Fallbacks != nullptr)
         *Fallbacks = Cascade.Fallbacks();
+    std::vector<std::vector<float>> Out(Channels);
+    for (size_t I = 0; I < Filtered.size(); ++I)
+        Out[I % Channels].push_back(Filtered[I]);
     return Out;
 }
 
