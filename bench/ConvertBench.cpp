@@ -99,10 +99,12 @@ void BM_Convert(benchmark::State& State)
 }
 BENCHMARK(BM_Convert)->Args({24, 0})->Args({16, 1})->Args({8, 0})->Unit(benchmark::kMillisecond);
 
-// The filter alone, on one block after another of 44.1 kHz 16-bit seeded noise
-// (the cutoff of going to 22050 Hz). Arguments: path (fpExtended, fpPortable,
-// fpAvx2, fpAvx512) and channels. Counters: stage outputs handed to the x87
-// unit per million, and output values per second.
+// The filter alone, on one block after another of 44.1 kHz 16-bit signal (the
+// cutoff of going to 22050 Hz). Arguments: path (fpExtended, fpPortable,
+// fpAvx2, fpAvx512), channels, and signal: 0 seeded noise; 1 the hard cases,
+// in 16 blocks a full-scale square wave, DC, silence long enough to decay
+// through the subnormal floats and noise. Counters: stage outputs handed to
+// the x87 unit per million, and output values per second.
 void BM_LowPassCascade(benchmark::State& State)
 {
     const auto Path = static_cast<au::TFilterPath>(State.range(0));
@@ -114,9 +116,16 @@ void BM_LowPassCascade(benchmark::State& State)
     constexpr uint32_t Block = Rate / 5;
     std::vector<float> Noise(size_t{Block} * 16 * Channels);
     uint32_t Seed = 1;
-    for (float& V : Noise) {
+    for (size_t I = 0; I < Noise.size(); ++I) {
         Seed = Seed * 1664525u + 1013904223u;
-        V = static_cast<float>(static_cast<int16_t>(Seed >> 16)) * 0x1p-15f;
+        const float Random = static_cast<float>(static_cast<int16_t>(Seed >> 16)) * 0x1p-15f;
+        const size_t Part = I / Channels / Block;
+        if (State.range(2) == 0 || Part >= 12)
+            Noise[I] = Random;
+        else if (Part < 4)
+            Noise[I] = I / Channels / 7 % 2 == 0 ? 1.0f : -1.0f;
+        else
+            Noise[I] = Part < 6 ? 0.5f : 0.0f;
     }
     au::TLowPassCascade Cascade;
     Cascade.Start(au::DesignChebyshevLowPass(0.85 * 0.5 / 2), Channels, false, Path);
@@ -132,8 +141,8 @@ void BM_LowPassCascade(benchmark::State& State)
     State.SetItemsProcessed(State.iterations() * int64_t{Block} * Channels);
 }
 BENCHMARK(BM_LowPassCascade)
-    ->ArgsProduct({{au::fpExtended, au::fpPortable, au::fpAvx2, au::fpAvx512}, {1, 2, 8}})
-    ->ArgNames({"path", "channels"})
+    ->ArgsProduct({{au::fpExtended, au::fpPortable, au::fpAvx2, au::fpAvx512}, {1, 2, 8}, {0, 1}})
+    ->ArgNames({"path", "channels", "signal"})
     ->Unit(benchmark::kMicrosecond);
 
 } // namespace
