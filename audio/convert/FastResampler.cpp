@@ -142,6 +142,14 @@ void TFastResampler::DoFlush()
     FBusy = false;
 }
 
+void TFastResampler::CopyFrame(const float* From, float* To) const
+{
+    // A frame is a few values: a library call per frame would cost more than
+    // the copy.
+    for (uint32_t C = 0; C < FChannels; ++C)
+        To[C] = From[C];
+}
+
 uint32_t TFastResampler::Upsample(uint32_t Frames)
 {
     // Each input frame is repeated as the step counter says: the first frame of
@@ -151,7 +159,7 @@ uint32_t TFastResampler::Upsample(uint32_t Frames)
     uint32_t Produced = 0;
     int64_t Step = 0;
     for (uint32_t I = 0; I < Frames;) {
-        std::copy_n(In + size_t{I} * FChannels, FChannels, Expanded + size_t{Produced++} * FChannels);
+        CopyFrame(In + size_t{I} * FChannels, Expanded + size_t{Produced++} * FChannels);
         Step -= FInBlockBytes;
         if (Step < 0) {
             Step += FOutBlockBytes;
@@ -172,7 +180,7 @@ uint32_t TFastResampler::Downsample(uint32_t Frames)
     for (uint32_t I = 0; I < Frames; ++I) {
         Step -= FOutBlockBytes;
         if (Step < 0) {
-            std::copy_n(Filtered + size_t{I} * FChannels, FChannels, FFloats.data() + size_t{Picked++} * FChannels);
+            CopyFrame(Filtered + size_t{I} * FChannels, FFloats.data() + size_t{Picked++} * FChannels);
             Step += FInBlockBytes;
         }
     }

@@ -69,6 +69,7 @@ private:
     // output frames in FFloats and returns their count, by way of FWork: the
     // repeated frames going up, the filtered ones going down.
     uint32_t Upsample(uint32_t Frames);
+    void CopyFrame(const float* From, float* To) const;
     uint32_t Downsample(uint32_t Frames);
     void Refill();
 
