@@ -185,8 +185,9 @@ template <int Width> struct TPassKernel {
         }
     }
 
-    // 1 in the lanes where Slack is not positive and finite, tested on the bits:
-    // they are then 1 to 0x7fefffffffffffff.
+    // 1 in the lanes where Slack is not positive and finite, 0 elsewhere, from
+    // the bits alone: those of the positive finite doubles run from 1 to
+    // 0x7fefffffffffffff.
     KELVARO_LANES U Doubtful(D Slack)
     {
         const U Less = Bits(Slack) - 1;
@@ -255,8 +256,8 @@ template <int Width> struct TPassKernel {
     };
 
     // One step of the wavefront: stage s of each channel computes its output
-    // for sample Step - Lag x s. Lanes whose sample lies outside 0 .. Last keep their
-    // state when Edge says that some may. Both channels of the pass are
+    // for sample Step - Lag x s. Lanes whose sample lies outside 0 .. Last keep
+    // their state when Edge says that some may. Both channels of the pass are
     // computed; with one channel the second is the first over again. Checked
     // hands the doubtful outputs to the x87 unit and returns how many there
     // were; otherwise the lanes whose bound straddles a rounding boundary are
