@@ -116,10 +116,9 @@ template <> struct TVector<8> {
 };
 
 // Every function below runs inlined into a kernel compiled for one instruction
-// set, so none is a call that passes vectors, whatever the compiler warns about
-// their calling convention.
+// set, so none is a call that passes vectors (the build keeps the compiler from
+// warning about their calling convention).
 #define KELVARO_LANES [[gnu::always_inline]] static inline
-#pragma GCC diagnostic ignored "-Wpsabi"
 
 template <int Width> struct TPassKernel {
     using D = typename TVector<Width>::D;
@@ -132,17 +131,18 @@ template <int Width> struct TPassKernel {
     KELVARO_LANES U Bits(D V) { return reinterpret_cast<U>(V); }
     KELVARO_LANES D Abs(D V) { return reinterpret_cast<D>(Bits(V) & 0x7fffffffffffffffULL); }
 
-    // The compiler widens eight floats in two halves and joins them, which puts
-    // two more instructions on the path from one step to the next.
+    // GCC widens eight floats in two halves and joins them, which puts two more
+    // instructions on the path from one step to the next.
     KELVARO_LANES D Widen(F Narrow)
     {
+#if defined(__GNUC__) && !defined(__clang__)
         if constexpr (Width == 8) {
             D Wide;
             asm("vcvtps2pd %1, %0" : "=v"(Wide) : "v"(Narrow));
             return Wide;
-        } else {
-            return __builtin_convertvector(Narrow, D);
         }
+#endif
+        return __builtin_convertvector(Narrow, D);
     }
 
     // Every lane Value, a negative zero too.
@@ -460,8 +460,14 @@ __attribute__((target("avx2,fma"))) uint64_t RunAvx2(const TLowPassCoefficients&
     return TPassKernel<4>::Run(C, Channels, In, Out, Stride, Histories, Count);
 }
 
-// Whole 512-bit vectors: halves would lengthen the path from one step to the next.
-__attribute__((target("avx512f,avx512vl,avx512dq,avx2,fma,prefer-vector-width=512"))) uint64_t
+// Whole 512-bit vectors: halves would lengthen the path from one step to the
+// next (GCC's choice otherwise; Clang has no such setting).
+#if defined(__clang__)
+#define KELVARO_AVX512 "avx512f,avx512vl,avx512dq,avx2,fma"
+#else
+#define KELVARO_AVX512 "avx512f,avx512vl,avx512dq,avx2,fma,prefer-vector-width=512"
+#endif
+__attribute__((target(KELVARO_AVX512))) uint64_t
 RunAvx512(const TLowPassCoefficients& C, uint32_t Channels, const float* In, float* Out, size_t Stride,
           TStageHistory* const* Histories, uint32_t Count)
 {
