@@ -141,9 +141,8 @@ void TLowPassCascade::RunChannels(uint32_t First, uint32_t End)
     const size_t Stride = FChannels;
     if (FPath == fpExtended) {
         for (uint32_t Channel = First; Channel < End; ++Channel)
-            for (int Stage = 0; Stage < Stages; ++Stage)
-                RunStageExtended(FCoefficients, FHistories[size_t{Channel} * Stages + size_t(Stage)],
-                                 (Stage == 0 ? FIn : FOut) + Channel, FOut + Channel, Stride, FCount);
+            RunStagesExtended(FCoefficients, FHistories.data() + size_t{Channel} * Stages, FIn + Channel,
+                              FOut + Channel, Stride, FCount);
         return;
     }
     uint64_t Fallbacks = 0;

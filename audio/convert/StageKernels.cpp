@@ -537,23 +537,36 @@ bool FilterPathSupported(TFilterPath Path)
     }
 }
 
-void RunStageExtended(const TLowPassCoefficients& C, TStageHistory& History, const float* In, float* Out,
-                      size_t Stride, uint32_t Count)
+void RunStagesExtended(const TLowPassCoefficients& C, TStageHistory* Histories, const float* In, float* Out,
+                       size_t Stride, uint32_t Count)
 {
-    float X[5];
-    float Y[4];
-    std::copy_n(History.X, 4, X);
-    std::copy_n(History.Y, 4, Y);
-    for (size_t N = 0; N < size_t{Count} * Stride; N += Stride) {
-        X[4] = In[N];
-        const float V = StageOutput(C, X, Y);
-        Out[N] = V;
-        std::copy_n(X + 1, 4, X);
-        std::copy_n(Y + 1, 3, Y);
-        Y[3] = V;
+    // The stages as a wavefront, stage s on sample Step - s, so that the
+    // processor overlaps the four recursions; each stage reads the output the
+    // one before gave in the step before, so the later stages go first.
+    float X[StageCount][5];
+    float Y[StageCount][4];
+    for (int Stage = 0; Stage < StageCount; ++Stage) {
+        std::copy_n(Histories[Stage].X, 4, X[Stage]);
+        std::copy_n(Histories[Stage].Y, 4, Y[Stage]);
     }
-    std::copy_n(X, 4, History.X);
-    std::copy_n(Y, 4, History.Y);
+    const int64_t Last = int64_t{Count} - 1;
+    for (int64_t Step = 0; Step <= Last + StageCount - 1; ++Step)
+        for (int Stage = StageCount - 1; Stage >= 0; --Stage) {
+            const int64_t At = Step - Stage;
+            if (At < 0 || At > Last)
+                continue;
+            X[Stage][4] = Stage == 0 ? In[static_cast<size_t>(At) * Stride] : Y[Stage - 1][3];
+            const float V = StageOutput(C, X[Stage], Y[Stage]);
+            std::copy_n(X[Stage] + 1, 4, X[Stage]);
+            std::copy_n(Y[Stage] + 1, 3, Y[Stage]);
+            Y[Stage][3] = V;
+            if (Stage == StageCount - 1)
+                Out[static_cast<size_t>(At) * Stride] = V;
+        }
+    for (int Stage = 0; Stage < StageCount; ++Stage) {
+        std::copy_n(X[Stage], 4, Histories[Stage].X);
+        std::copy_n(Y[Stage], 4, Histories[Stage].Y);
+    }
 }
 
 uint64_t RunStagesCertified(TFilterPath Path, const TLowPassCoefficients& C, uint32_t Channels, const float* In,
@@ -562,9 +575,7 @@ uint64_t RunStagesCertified(TFilterPath Path, const TLowPassCoefficients& C, uin
     if (CertifiableEnvironment())
         return KernelOf(Path)(C, Channels, In, Out, Stride, Histories, Count);
     for (uint32_t Channel = 0; Channel < Channels; ++Channel)
-        for (int Stage = 0; Stage < StageCount; ++Stage)
-            RunStageExtended(C, Histories[Channel][Stage], Stage == 0 ? In + Channel : Out + Channel, Out + Channel,
-                             Stride, Count);
+        RunStagesExtended(C, Histories[Channel], In + Channel, Out + Channel, Stride, Count);
     return uint64_t{Channels} * StageCount * Count;
 }
 

@@ -35,19 +35,19 @@ enum TFilterPath { fpBest, fpExtended, fpPortable, fpAvx2, fpAvx512 };
 // Whether this processor can take Path (fpBest and fpExtended always).
 bool FilterPathSupported(TFilterPath Path);
 
-// One stage of one channel over Count values Stride floats apart, in extended
-// precision; In may be Out. Any thread.
-void RunStageExtended(const TLowPassCoefficients& C, TStageHistory& History, const float* In, float* Out,
-                      size_t Stride, uint32_t Count);
+// All StageCount stages of one channel, with its histories at Histories, over
+// Count values Stride floats apart, in extended precision. Any thread.
+void RunStagesExtended(const TLowPassCoefficients& C, TStageHistory* Histories, const float* In, float* Out,
+                       size_t Stride, uint32_t Count);
 
 // All StageCount stages of Channels channels (1 to ChannelsPerPass) over Count
-// frames Stride floats apart, channel c from In + c to Out + c (In may be Out)
-// with its histories at Histories[c] (StageCount of them), on a vector path
-// other than fpExtended that the processor supports. Gives exactly what
-// RunStageExtended gives stage after stage, and returns how many stage outputs
-// were handed to the x87 unit. The thread must round to nearest with x87 sums
+// frames Stride floats apart, channel c from In + c to Out + c (another buffer:
+// a block that met doubt runs again from its inputs) with its histories at
+// Histories[c] (StageCount of them), on a vector path other than fpExtended
+// that the processor supports. Gives exactly what RunStagesExtended gives, and
+// returns how many stage outputs were handed to the x87 unit. The thread must round to nearest with x87 sums
 // in extended precision (the default); under any other setting the results
-// are RunStageExtended's all the same but every output goes through the x87
+// are RunStagesExtended's all the same but every output goes through the x87
 // unit. Any thread.
 uint64_t RunStagesCertified(TFilterPath Path, const TLowPassCoefficients& C, uint32_t Channels, const float* In,
                             float* Out, size_t Stride, TStageHistory* const* Histories, uint32_t Count);
