@@ -35,24 +35,31 @@ void TStringValues::SetValue(int Index, const QString& Value)
         FItems[2 * Index + 1] = Value;
 }
 
-void AppendLogLine(const QString& Text, const QString& LogFile)
+QString AppendLogLine(const QString& Text, const QString& LogFile)
 {
-    QStringList Lines;
+    const auto Lines = [](QString Part) {
+        Part.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        return Part.split(QLatin1Char('\n')).join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
+    };
     QFile File(LogFile);
+    QByteArray Old;
     if (File.open(QIODevice::ReadOnly)) {
-        QString Old = QString::fromUtf8(File.readAll());
+        Old = File.readAll();
         File.close();
-        Old.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        if (Old.endsWith(QLatin1Char('\n')))
-            Old.chop(1);
-        if (!Old.isEmpty())
-            Lines = Old.split(QLatin1Char('\n'));
     }
-    QString Added = Text;
-    Added.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    Lines << Added.split(QLatin1Char('\n'));
-    if (File.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        File.write((Lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8());
+    QString OldText = QString::fromUtf8(Old);
+    OldText.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    if (OldText.endsWith(QLatin1Char('\n')))
+        OldText.chop(1);
+    const QByteArray Whole = OldText.isEmpty() ? QByteArray() : Lines(OldText).toUtf8();
+    const QByteArray Added = Lines(Text).toUtf8();
+    const bool Appending = Old == Whole;
+    if (!File.open(Appending ? QIODevice::Append : QIODevice::WriteOnly | QIODevice::Truncate))
+        return File.errorString();
+    const QByteArray Bytes = Appending ? Added : Whole + Added;
+    if (File.write(Bytes) != Bytes.size() || !File.flush())
+        return File.errorString();
+    return QString();
 }
 
 QString DayLogFile(const QString& LogDir)
@@ -73,7 +80,7 @@ QString RelativeToFolder(const QString& Folder, const QString& Path)
 THotDirectory::THotDirectory(TcdSettings& Settings, TConversionChain& Chain, QObject* Parent)
     : QObject(Parent), FSettings(Settings), FChain(Chain), FConversion(Chain)
 {
-    connect(&FConversion, &TFileConversion::Finished, this, [this](TConversionResult Result) { Finish(Result); });
+    connect(&FConversion, &TFileConversion::Finished, this, &THotDirectory::Finish);
     FTimer.setInterval(TimerInterval);
     connect(&FTimer, &QTimer::timeout, this, &THotDirectory::TimerStep);
     FMonitor.SetOnFileReady([this](const QString& Path, void*) { QueueReadyFile(Path); });
@@ -164,7 +171,12 @@ QString THotDirectory::TimeText()
 
 void THotDirectory::Log(const QString& Text)
 {
-    AppendLogLine(Text, DayLogFile(FSettings.LogDir()));
+    const QString LogFile = DayLogFile(FSettings.LogDir());
+    const QString Error = AppendLogLine(Text, LogFile);
+    // Said once while the log cannot be written; the conversions go on.
+    if (!Error.isEmpty() && !FLogFailing)
+        emit LogLine(QString::fromLatin1(MsgLogUnwritable).arg(LogFile, Error));
+    FLogFailing = !Error.isEmpty();
     for (const QString& Line : QString(Text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")).split('\n'))
         emit LogLine(Line);
 }
@@ -193,11 +205,13 @@ void THotDirectory::TimerStep()
     ReleaseChainWhenIdle();
 }
 
-void THotDirectory::Finish(TConversionResult Result)
+void THotDirectory::Finish(TConversionResult Result, const QString& Message)
 {
     static const char* const Marks[] = {" [Success]", " [Failed]", " [Skipped]", " [Failed]"};
     FQueue.SetValue(FHotItem, Result == crConverted ? QStringLiteral("1") : QStringLiteral("2"));
-    Log(QStringLiteral("Save to: ") + FConversion.OutputPath() + QLatin1String(Marks[Result]));
+    // The reason follows on a line of its own, as in the batch log.
+    Log(QStringLiteral("Save to: ") + FConversion.OutputPath() + QLatin1String(Marks[Result]) +
+        (Message.isEmpty() ? QString() : QStringLiteral("\r\n") + Message));
     Log(QStringLiteral("Finish: [") + TimeText() + QStringLiteral("]"));
     ReleaseChainWhenIdle();
     emit FileFinished(FQueue.Names(FHotItem), Result);

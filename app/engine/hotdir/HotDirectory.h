@@ -30,7 +30,10 @@ private:
 
 // Appends Text (a line break in it makes two lines) to LogFile, rewriting the
 // whole file with CR LF line ends.
-void AppendLogLine(const QString& Text, const QString& LogFile);
+// Returns an empty text, or the system's reason when the file could not be
+// written. A file whose lines already end in CR LF is appended to, so a write
+// that fails (a full disk) leaves its earlier lines as they were.
+QString AppendLogLine(const QString& Text, const QString& LogFile);
 // The log file of the day in LogDir: "yy-mm-dd.log".
 QString DayLogFile(const QString& LogDir);
 // Path relative to Folder when it lies below it (compared without regard to
@@ -57,6 +60,7 @@ public:
     // string to show (22 to 25). Input is trimmed as the monitor trims it; the
     // output folder may not be the input folder or lie below it (WithinFolder).
     static int CheckFolders(const QString& Input, const QString& Output, const QString& Log);
+    static constexpr const char* MsgLogUnwritable = "The day log %1 cannot be written: %2";
     static constexpr const char* MsgChainInUse = "The batch list is converting; start watching once it is done.";
 
     // Takes the folders into the settings (in memory; saving is the caller's
@@ -89,7 +93,7 @@ signals:
 
 private:
     void Log(const QString& Text);
-    void Finish(TConversionResult Result);
+    void Finish(TConversionResult Result, const QString& Message);
     void ReleaseChainWhenIdle();
     static QString TimeText();
 
@@ -100,6 +104,7 @@ private:
     QTimer FTimer;
     TStringValues FQueue;
     bool FHalted = false;
+    bool FLogFailing = false; // the last write of the day log failed, and it was said
     int FHotItem = 0;
 };
 

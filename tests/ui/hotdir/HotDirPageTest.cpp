@@ -442,8 +442,10 @@ TEST_F(HotDirPage, StopForCloseStopsTheFileInProgressAndLeavesNothingOfIt)
     EXPECT_EQ(QDir(Root + "/out").entryList(QDir::Files | QDir::Hidden), QStringList{"long.wav"});
     EXPECT_EQ(ReadBytes((Root + "/out/long.wav").toStdString()), Older);
     const QStringList Lines = Activity().split('\n');
-    ASSERT_GE(Lines.size(), 2);
-    EXPECT_EQ(Lines[Lines.size() - 2], "Save to: " + Root + "/out/long.wav [Failed]");
+    ASSERT_GE(Lines.size(), 3);
+    EXPECT_EQ(Lines.mid(Lines.size() - 3, 2),
+              (QStringList{"Save to: " + Root + "/out/long.wav [Failed]",
+                           "Stopped before the end; the file was not written."}));
     EXPECT_TRUE(Lines.back().startsWith("Finish: [")) << Lines.back().toStdString();
     // Nothing queued starts any more.
     EXPECT_TRUE(QFile::copy(app::ExeFolderFile("Example.wma"), Root + "/in/late.wma"));

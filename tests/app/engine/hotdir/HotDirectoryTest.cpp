@@ -125,10 +125,11 @@ TEST(HotDirectory, AFileWithoutDecoderIsLoggedFailedAndTheQueueGoesOn)
     for (QString Line : Lines)
         Plain << Line.replace(QRegularExpression("\\d\\d:\\d\\d:\\d\\d"), "T");
     EXPECT_EQ(Plain, (QStringList{"Start: [T]", "Excute File: " + Root + "/in/odd.wm",
-                                  "Save to: " + Root + "/out/odd.wav [Failed]", "Finish: [T]", "Start: [T]",
+                                  "Save to: " + Root + "/out/odd.wav [Failed]", "No decoder reads files of this kind.",
+                                  "Finish: [T]", "Start: [T]",
                                   "Excute File: " + Root + "/in/good.flac",
                                   "Save to: " + Root + "/out/good.wav [Success]", "Finish: [T]"}));
     const std::vector<uint8_t> Log = ReadBytes(DayLogFile(Root + "/log").toStdString());
-    EXPECT_EQ(std::count(Log.begin(), Log.end(), '\n'), 8);
+    EXPECT_EQ(std::count(Log.begin(), Log.end(), '\n'), 9);
     EXPECT_GT(QFileInfo(Root + "/out/good.wav").size(), 44);
 }
