@@ -11,6 +11,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTime>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace app {
 
@@ -54,12 +58,25 @@ QString AppendLogLine(const QString& Text, const QString& LogFile)
     const QByteArray Whole = OldText.isEmpty() ? QByteArray() : Lines(OldText).toUtf8();
     const QByteArray Added = Lines(Text).toUtf8();
     const bool Appending = Old == Whole;
-    if (!File.open(Appending ? QIODevice::Append : QIODevice::WriteOnly | QIODevice::Truncate))
-        return File.errorString();
     const QByteArray Bytes = Appending ? Added : Whole + Added;
-    if (File.write(Bytes) != Bytes.size() || !File.flush())
-        return File.errorString();
-    return QString();
+    // Written directly: the system's own reason (a full disk) is what the user needs.
+    const int Descriptor = ::open(QFile::encodeName(LogFile).constData(),
+                                  O_WRONLY | O_CREAT | O_CLOEXEC | (Appending ? O_APPEND : O_TRUNC), 0644);
+    if (Descriptor < 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    qsizetype Done = 0;
+    while (Done < Bytes.size()) {
+        const ssize_t Part = ::write(Descriptor, Bytes.constData() + Done, static_cast<size_t>(Bytes.size() - Done));
+        if (Part < 0 && errno == EINTR)
+            continue;
+        if (Part <= 0) {
+            const int Error = Part < 0 ? errno : ENOSPC;
+            ::close(Descriptor);
+            return QString::fromLocal8Bit(std::strerror(Error));
+        }
+        Done += Part;
+    }
+    return ::close(Descriptor) == 0 ? QString() : QString::fromLocal8Bit(std::strerror(errno));
 }
 
 QString DayLogFile(const QString& LogDir)
