@@ -51,7 +51,7 @@ int TFileAdder::Flush()
         Rows.swap(FProbed);
         Done = FDone;
     }
-    FFiles.AddRows(std::move(Rows));
+    FFiles.AddRows(std::move(Rows), FKeepRepeats);
     return Done;
 }
 
@@ -72,11 +72,12 @@ void TFileAdder::ShowProgress(int Done, int Total)
     FProgress->setValue(Done);
 }
 
-void TFileAdder::AddFiles(const QStringList& Paths)
+void TFileAdder::AddFiles(const QStringList& Paths, bool KeepRepeats)
 {
     if (Paths.isEmpty() || FBusy)
         return;
     FBusy = true;
+    FKeepRepeats = KeepRepeats;
     FCancelled = false;
     FFinished = false;
     FDone = 0;

@@ -28,8 +28,9 @@ public:
     TFileAdder(TFileListModel& Files, QWidget* Window);
     ~TFileAdder() override;
 
-    // Returns when every file has its row or the user cancelled.
-    void AddFiles(const QStringList& Paths);
+    // Returns when every file has its row or the user cancelled. KeepRepeats
+    // as the list's AddRows takes it.
+    void AddFiles(const QStringList& Paths, bool KeepRepeats = false);
     bool Busy() const { return FBusy; }
     // Ends the addition in progress after the file being probed.
     void Cancel() { FCancelled = true; }
@@ -44,6 +45,7 @@ private:
     QWidget* FWindow;
     QProgressDialog* FProgress = nullptr;
     bool FBusy = false;
+    bool FKeepRepeats = false;
     std::atomic<bool> FCancelled{false};
     std::atomic<bool> FFinished{false};
     std::mutex FLock;

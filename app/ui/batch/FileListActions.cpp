@@ -176,7 +176,6 @@ void TFileListActions::OnAdd()
         return;
     }
     FAdder->AddFiles(WmaFiles(Chosen));
-    FComponents.Files.RemoveDuplicates();
     UpdateListActions();
 }
 
@@ -188,7 +187,6 @@ void TFileListActions::OnAddFolder()
         FComponents.Files.Clear();
         FAdder->AddFiles(ScanFolder(Folder));
     }
-    FComponents.Files.RemoveDuplicates();
     UpdateListActions();
 }
 
@@ -205,7 +203,6 @@ void TFileListActions::AddDroppedFiles(const QStringList& Paths)
         return;
     TWaitCursor Wait;
     FAdder->AddFiles(Files);
-    FComponents.Files.RemoveDuplicates();
     UpdateListActions();
 }
 
@@ -228,7 +225,8 @@ void TFileListActions::OnImportList()
         if (QFileInfo(Line).isFile() && IsWma(Line))
             Files << Line;
     FComponents.Files.Clear();
-    FAdder->AddFiles(Files);
+    // A list file may name a path twice on purpose; both rows stay.
+    FAdder->AddFiles(Files, true);
     UpdateListActions();
 }
 
@@ -236,7 +234,7 @@ void TFileListActions::OnExportList()
 {
     QStringList Paths;
     for (int Row = 0; Row < FComponents.Files.Count(); ++Row)
-        Paths << FComponents.Files.Row(Row).SubItems[TFileListModel::SubPath];
+        Paths << FComponents.Files.Row(Row).Path;
     const QString Name = FDialogs.SaveFile(FWindow, TextFilter, QStringLiteral("txt"));
     if (Name.isEmpty())
         return;
@@ -250,7 +248,6 @@ void TFileListActions::OnExportList()
 void TFileListActions::OnExample()
 {
     FAdder->AddFiles({ExeFolderFile(QStringLiteral("Example.wma"))});
-    FComponents.Files.RemoveDuplicates();
     UpdateListActions();
 }
 
@@ -261,7 +258,7 @@ void TFileListActions::OnRemove()
         return;
     // Exactly the selected rows go, last first, also when the selection has gaps.
     for (auto Row = Rows.crbegin(); Row != Rows.crend(); ++Row) {
-        if (FPreview.Plays(FComponents.Files.Row(*Row).SubItems[TFileListModel::SubPath]))
+        if (FPreview.Plays(FComponents.Files.Row(*Row).Path))
             FPreview.StopForRemoval();
         FComponents.Files.RemoveRow(*Row);
     }
@@ -286,10 +283,10 @@ void TFileListActions::OnSelectAll()
     FView.selectAll();
 }
 
-void TFileListActions::RemoveWithImage(int Image)
+void TFileListActions::RemoveInState(TFileListModel::TRowState State)
 {
     for (int Row = FComponents.Files.Count() - 1; Row >= 0; --Row) {
-        if (FComponents.Files.Row(Row).ImageIndex != Image)
+        if (FComponents.Files.Row(Row).State != State)
             continue;
         FPreview.StopForRemoval();
         FComponents.Files.RemoveRow(Row);
@@ -299,12 +296,12 @@ void TFileListActions::RemoveWithImage(int Image)
 
 void TFileListActions::OnRemoveFailed()
 {
-    RemoveWithImage(TFileListModel::imgFailed);
+    RemoveInState(TFileListModel::rsFailed);
 }
 
 void TFileListActions::OnRemoveSucceeded()
 {
-    RemoveWithImage(TFileListModel::imgSucceeded);
+    RemoveInState(TFileListModel::rsConverted);
 }
 
 void TFileListActions::OnOpenFolder()
@@ -312,7 +309,7 @@ void TFileListActions::OnOpenFolder()
     const QList<int> Rows = FView.SelectedRows();
     if (Rows.isEmpty())
         return;
-    FShell.ShowItem(QFileInfo(FComponents.Files.Row(Rows.front()).SubItems[TFileListModel::SubPath]).path());
+    FShell.ShowItem(QFileInfo(FComponents.Files.Row(Rows.front()).Path).path());
 }
 
 void TFileListActions::OnColumnClick(int Column)

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "app/engine/batch/FileListModel.h"
+
 #include <QObject>
 #include <QStringList>
 #include <utility>
@@ -67,7 +69,7 @@ private:
     void OnRemoveSucceeded();
     void OnOpenFolder();
     void OnColumnClick(int Column);
-    void RemoveWithImage(int Image);
+    void RemoveInState(TFileListModel::TRowState State);
     void BuildFilesMenu();
     void OnFilesPopup();
     static QStringList WmaFiles(const QStringList& Paths);
