@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "app/engine/batch/FolderScan.h"
 #include "app/engine/batch/ParallelBatch.h"
 
 #include <QList>
-#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -24,14 +24,8 @@ public:
     int Failures() const { return FFailures; }
 
 private:
-    // Returns the number of files found in Folder and below.
-    int AddFolder(const QString& Folder, const QString& Relative);
-    void AddFile(const QString& Path, const QString& Relative);
-
-    QStringList FExtensions;
-    bool FRecursive;
+    app::TFolderScan FScan;
     QList<app::TParallelBatch::TItem> FItems;
-    QSet<QString> FVisited; // folders already walked, so that a link cycle ends
     int FFailures = 0;
 };
 

@@ -8,6 +8,7 @@
 #include "FileListView.h"
 #include "PreviewControl.h"
 #include "app/ui/desktop/Shell.h"
+#include "app/engine/batch/FolderScan.h"
 #include "app/engine/batch/ListFile.h"
 #include "app/engine/chain/DecoderSet.h"
 #include "app/engine/settings/Language.h"
@@ -15,7 +16,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -27,22 +27,23 @@ namespace {
 constexpr int StrAddFolder = 11;
 constexpr int StrNoListFile = 26;
 constexpr int PanelStatus = 0;
+const QString WmaExtension = QStringLiteral(".wma");
 const QString WmaFilter = QStringLiteral("WMA FILE(*.wma)");
 const QString TextFilter = QStringLiteral("TEXT FILE(*.txt)");
 
 bool IsWma(const QString& Path)
 {
-    return FileExtension(Path) == QStringLiteral(".wma");
+    return FileExtension(Path) == WmaExtension;
 }
 
-// The ".wma" files of Folder, not of its subfolders, in name order.
+// The ".wma" files of Folder, hidden ones too, not of its subfolders.
 QStringList ScanFolder(const QString& Folder)
 {
+    QList<TParallelBatch::TItem> Found;
+    TFolderScan({WmaExtension}, false, true).Scan(Folder, Found);
     QStringList Files;
-    const QDir Dir(Folder);
-    for (const QFileInfo& Entry : Dir.entryInfoList(QDir::Files | QDir::Hidden, QDir::Name))
-        if (IsWma(Entry.fileName()))
-            Files << AddTrailingBackslash(Folder) + Entry.fileName();
+    for (const TParallelBatch::TItem& File : Found)
+        Files << File.Input;
     return Files;
 }
 
