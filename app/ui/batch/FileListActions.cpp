@@ -2,7 +2,7 @@
 #include "FileListActions.h"
 
 #include "BatchStatusBar.h"
-#include "app/ui/window/Components.h"
+#include "app/engine/batch/BatchDriver.h"
 #include "app/ui/desktop/Dialogs.h"
 #include "FileAdder.h"
 #include "FileListView.h"
@@ -58,11 +58,11 @@ public:
 
 } // namespace
 
-TFileListActions::TFileListActions(TComponents& Components, TDialogs& Dialogs, TShell& Shell, TFileListView& View,
-                                   TPreviewControl& Preview, TBatchStatusBar& Status, QAction* Convert,
-                                   QWidget* Window)
-    : QObject(Window), FComponents(Components), FDialogs(Dialogs), FShell(Shell), FView(View), FPreview(Preview),
-      FStatus(Status), FConvert(Convert), FWindow(Window), FAdder(new TFileAdder(Components.Files, Window)),
+TFileListActions::TFileListActions(TFileListModel& Files, const TBatchDriver& Batch, TDialogs& Dialogs, TShell& Shell,
+                                   TFileListView& View, TPreviewControl& Preview, TBatchStatusBar& Status,
+                                   QAction* Convert, QWidget* Window)
+    : QObject(Window), FFiles(Files), FBatch(Batch), FDialogs(Dialogs), FShell(Shell), FView(View), FPreview(Preview),
+      FStatus(Status), FConvert(Convert), FWindow(Window), FAdder(new TFileAdder(Files, Window)),
       FAdd(NewAction("&Add", "actAdd", &TFileListActions::OnAdd)),
       FAddFolder(NewAction("Add &Folder", "actAddFolder", &TFileListActions::OnAddFolder)),
       FRemove(NewAction("&Remove", "actRemove", &TFileListActions::OnRemove)),
@@ -140,7 +140,7 @@ void TFileListActions::BuildFilesMenu()
 void TFileListActions::OnFilesPopup()
 {
     const bool Selected = FView.selectionModel()->hasSelection();
-    const bool HasRows = FComponents.Files.Count() > 0;
+    const bool HasRows = FFiles.Count() > 0;
     for (const auto& [Entry, Source] : FMenuItems) {
         if (FNeedSelection.contains(Entry))
             Entry->setEnabled(Selected);
@@ -162,7 +162,7 @@ QStringList TFileListActions::WmaFiles(const QStringList& Paths)
 
 void TFileListActions::UpdateListActions()
 {
-    const bool HasRows = FComponents.Files.Count() > 0;
+    const bool HasRows = FFiles.Count() > 0;
     for (QAction* Action : {FRemoveSucceeded, FRemoveFailed, FExportList, FConvert, FRemove, FClear})
         Action->setEnabled(HasRows);
     FView.SetEmptyPanelVisible(!HasRows);
@@ -173,7 +173,7 @@ void TFileListActions::OnAdd()
     FView.SetEmptyPanelVisible(false);
     const QStringList Chosen = FDialogs.OpenFiles(FWindow, WmaFilter, true);
     if (Chosen.isEmpty()) {
-        FView.SetEmptyPanelVisible(FComponents.Files.Count() == 0);
+        FView.SetEmptyPanelVisible(FFiles.Count() == 0);
         return;
     }
     FAdder->AddFiles(WmaFiles(Chosen));
@@ -185,7 +185,7 @@ void TFileListActions::OnAddFolder()
     FView.SetEmptyPanelVisible(false);
     const QString Folder = FDialogs.BrowseForFolder(FWindow, LangStrings()[StrAddFolder], QString());
     if (!Folder.isEmpty()) {
-        FComponents.Files.Clear();
+        FFiles.Clear();
         FAdder->AddFiles(ScanFolder(Folder));
     }
     UpdateListActions();
@@ -194,7 +194,7 @@ void TFileListActions::OnAddFolder()
 void TFileListActions::AddDroppedFiles(const QStringList& Paths)
 {
     // The driver walks the rows while it converts; they must not move under it.
-    if (FComponents.Batch.Running())
+    if (FBatch.Running())
         return;
     QStringList Files;
     for (const QString& Path : Paths)
@@ -225,7 +225,7 @@ void TFileListActions::OnImportList()
     for (const QString& Line : Lines)
         if (QFileInfo(Line).isFile() && IsWma(Line))
             Files << Line;
-    FComponents.Files.Clear();
+    FFiles.Clear();
     // A list file may name a path twice on purpose; both rows stay.
     FAdder->AddFiles(Files, true);
     UpdateListActions();
@@ -234,8 +234,8 @@ void TFileListActions::OnImportList()
 void TFileListActions::OnExportList()
 {
     QStringList Paths;
-    for (int Row = 0; Row < FComponents.Files.Count(); ++Row)
-        Paths << FComponents.Files.Row(Row).Path;
+    for (int Row = 0; Row < FFiles.Count(); ++Row)
+        Paths << FFiles.Row(Row).Path;
     const QString Name = FDialogs.SaveFile(FWindow, TextFilter, QStringLiteral("txt"));
     if (Name.isEmpty())
         return;
@@ -259,22 +259,22 @@ void TFileListActions::OnRemove()
         return;
     // Exactly the selected rows go, last first, also when the selection has gaps.
     for (auto Row = Rows.crbegin(); Row != Rows.crend(); ++Row) {
-        if (FPreview.Plays(FComponents.Files.Row(*Row).Path))
+        if (FPreview.Plays(FFiles.Row(*Row).Path))
             FPreview.StopForRemoval();
-        FComponents.Files.RemoveRow(*Row);
+        FFiles.RemoveRow(*Row);
     }
-    if (FComponents.Files.Count() == 0)
+    if (FFiles.Count() == 0)
         FStatus.SetPanelText(PanelStatus, QString());
     UpdateListActions();
 }
 
 void TFileListActions::OnClear()
 {
-    if (FComponents.Files.Count() == 0)
+    if (FFiles.Count() == 0)
         return;
     FPreview.StopForRemoval();
-    FComponents.Files.ClearHeaderImages();
-    FComponents.Files.Clear();
+    FFiles.ClearHeaderImages();
+    FFiles.Clear();
     FStatus.SetPanelText(PanelStatus, QString());
     UpdateListActions();
 }
@@ -286,11 +286,11 @@ void TFileListActions::OnSelectAll()
 
 void TFileListActions::RemoveInState(TFileListModel::TRowState State)
 {
-    for (int Row = FComponents.Files.Count() - 1; Row >= 0; --Row) {
-        if (FComponents.Files.Row(Row).State != State)
+    for (int Row = FFiles.Count() - 1; Row >= 0; --Row) {
+        if (FFiles.Row(Row).State != State)
             continue;
         FPreview.StopForRemoval();
-        FComponents.Files.RemoveRow(Row);
+        FFiles.RemoveRow(Row);
     }
     UpdateListActions();
 }
@@ -310,15 +310,15 @@ void TFileListActions::OnOpenFolder()
     const QList<int> Rows = FView.SelectedRows();
     if (Rows.isEmpty())
         return;
-    FShell.ShowItem(QFileInfo(FComponents.Files.Row(Rows.front()).Path).path());
+    FShell.ShowItem(QFileInfo(FFiles.Row(Rows.front()).Path).path());
 }
 
 void TFileListActions::OnColumnClick(int Column)
 {
-    FComponents.Files.SetHeaderImage(Column, FSortAscending ? TFileListModel::imgSortDescending
+    FFiles.SetHeaderImage(Column, FSortAscending ? TFileListModel::imgSortDescending
                                                             : TFileListModel::imgSortAscending);
     FSortAscending = !FSortAscending;
-    FComponents.Files.Sort(Column, FSortAscending);
+    FFiles.Sort(Column, FSortAscending);
 }
 
 } // namespace app

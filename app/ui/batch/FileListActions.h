@@ -14,7 +14,7 @@ class QWidget;
 
 namespace app {
 
-struct TComponents;
+class TBatchDriver;
 class TBatchStatusBar;
 class TDialogs;
 class TFileAdder;
@@ -31,8 +31,9 @@ class TFileListActions final : public QObject {
     Q_OBJECT
 
 public:
-    TFileListActions(TComponents& Components, TDialogs& Dialogs, TShell& Shell, TFileListView& View,
-                     TPreviewControl& Preview, TBatchStatusBar& Status, QAction* Convert, QWidget* Window);
+    TFileListActions(TFileListModel& Files, const TBatchDriver& Batch, TDialogs& Dialogs, TShell& Shell,
+                     TFileListView& View, TPreviewControl& Preview, TBatchStatusBar& Status, QAction* Convert,
+                     QWidget* Window);
     ~TFileListActions() override;
 
     QAction* Add() const { return FAdd; }
@@ -74,7 +75,8 @@ private:
     void OnFilesPopup();
     static QStringList WmaFiles(const QStringList& Paths);
 
-    TComponents& FComponents;
+    TFileListModel& FFiles;
+    const TBatchDriver& FBatch;
     TDialogs& FDialogs;
     TShell& FShell;
     TFileListView& FView;
