@@ -1,11 +1,12 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # make run   set up, build, and convert the bundled example
 # make test  set up, build, and run every test
+# make deb   set up, build, and make and check the Debian package
 BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: setup build run test asan tsan fuzz fuzz-check soak clean
+.PHONY: setup build run test deb asan tsan fuzz fuzz-check soak clean
 
 setup:
 	@bash scripts/setup.sh
@@ -19,6 +20,12 @@ run: build
 
 test: build
 	@ctest --test-dir $(BUILD) --output-on-failure --no-tests=error -j $(JOBS)
+
+# kelvaro_VERSION_amd64.deb in the build folder, then its checks (lintian,
+# a scratch installation and removal).
+deb: build
+	@cd $(BUILD) && cpack -G DEB >/dev/null
+	@bash tests/install/check-deb.sh $(BUILD)/kelvaro_*_amd64.deb
 
 # AddressSanitizer and UndefinedBehaviorSanitizer over the whole suite.
 asan: setup

@@ -1,10 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "BatchProgress.h"
 
+#include "Console.h"
 #include "app/engine/chain/FileProbe.h"
 #include "app/engine/batch/ParallelBatch.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <algorithm>
+#include <cmath>
 
 namespace cli {
 namespace {
@@ -25,8 +29,8 @@ QString Clock(qint64 Seconds)
 
 } // namespace
 
-TBatchProgress::TBatchProgress(const app::TParallelBatch& Batch, const QStringList& Inputs)
-    : FBatch(Batch), FInputs(Inputs)
+TBatchProgress::TBatchProgress(const app::TParallelBatch& Batch, const QStringList& Inputs, bool Json)
+    : FBatch(Batch), FInputs(Inputs), FJson(Json)
 {
     FTimer.setInterval(RedrawInterval);
     connect(&FTimer, &QTimer::timeout, this, &TBatchProgress::Redraw);
@@ -35,7 +39,7 @@ TBatchProgress::TBatchProgress(const app::TParallelBatch& Batch, const QStringLi
 void TBatchProgress::Start()
 {
     FClock.start();
-    if (!FBar.Terminal())
+    if (!FJson && !FBar.Terminal())
         return;
     Redraw();
     FTimer.start();
@@ -43,6 +47,8 @@ void TBatchProgress::Start()
 
 void TBatchProgress::Stop()
 {
+    if (FTimer.isActive() && FJson)
+        Redraw();
     FTimer.stop();
     FBar.Clear();
 }
@@ -79,16 +85,28 @@ void TBatchProgress::Redraw()
 {
     ReadDurations();
     const double Share = ConvertedShare();
+    // Bars go by a share that never goes back; the estimate by the measured one.
+    const double Shown = FShown.Next(Share);
     const double Elapsed = static_cast<double>(FClock.elapsed()) / 1000;
+    const double Left = Share > 0 ? Elapsed * (1 - Share) / Share : -1;
+    if (FJson) {
+        const QJsonObject Line{
+            {QStringLiteral("files_done"), FBatch.DoneCount()},
+            {QStringLiteral("files"), FBatch.Count()},
+            {QStringLiteral("share"), std::round(Shown * 1000) / 1000},
+            {QStringLiteral("elapsed_seconds"), std::round(Elapsed * 10) / 10},
+            {QStringLiteral("seconds_left"), Left >= 0 ? QJsonValue(std::round(Left * 10) / 10) : QJsonValue()},
+        };
+        PrintLine(stderr, QString::fromUtf8(QJsonDocument(Line).toJson(QJsonDocument::Compact)));
+        return;
+    }
     QString Text = QStringLiteral("%1/%2 files, %3 elapsed")
                        .arg(FBatch.DoneCount())
                        .arg(FBatch.Count())
                        .arg(Clock(static_cast<qint64>(Elapsed)));
-    // The estimate goes by the measured share: the bar may run ahead of it
-    // after the durations took over.
-    if (Share > 0)
-        Text += QStringLiteral(", about %1 left").arg(Clock(static_cast<qint64>(Elapsed * (1 - Share) / Share + 0.5)));
-    FBar.Show(static_cast<int>(FShown.Next(Share) * 100), Text);
+    if (Left >= 0)
+        Text += QStringLiteral(", about %1 left").arg(Clock(static_cast<qint64>(Left + 0.5)));
+    FBar.Show(static_cast<int>(Shown * 100), Text);
 }
 
 } // namespace cli

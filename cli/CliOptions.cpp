@@ -7,12 +7,14 @@ QString UsageText()
 {
     return QStringLiteral(
         "Usage: kelvaro-cli convert [-o DIR] [-r HZ] [-b 8|16|24|32] [-c keep|mono|stereo] [-e pcm|adpcm]"
-        " [-j N] [-R]\n"
-        "                           [--if-exists overwrite|skip|rename] FILE|FOLDER...\n"
-        "       kelvaro-cli watch --in DIR --out DIR --log DIR [--subdirs]\n"
+        " [-j N] [-R] [-q]\n"
+        "                           [--if-exists overwrite|skip|rename] [--json] [--progress=json] FILE|FOLDER...\n"
+        "       kelvaro-cli watch --in DIR --out DIR --log DIR [--subdirs] [-q]\n"
         "       kelvaro-cli play FILE\n"
         "       kelvaro-cli info [--json] FILE...\n"
-        "       kelvaro-cli --help\n"
+        "       kelvaro-cli --help | --version\n"
+        "\n"
+        "\"--\" ends the options: what follows are files, even one named \"-x.wma\".\n"
         "\n"
         "convert  turns WMA, MP3, FLAC, Ogg Vorbis, Monkey's Audio and TrueAudio files into WAV files,\n"
         "         several at once, printing the log of the run in the order of the files. A folder\n"
@@ -34,11 +36,18 @@ QString UsageText()
         "  -R, --recursive\n"
         "           a folder gives the files of its sub-folders too, a folder's own files first;\n"
         "           each WAV file lands at the same place below the output folder\n"
+        "  -q, --quiet\n"
+        "           no log: only the files that failed, on standard error\n"
+        "  --json   one JSON object per line on standard output for each file as it ends (input,\n"
+        "           output, result, message, duration_seconds, size_bytes, elapsed_seconds), then\n"
+        "           {\"summary\": {...}}; the log goes to standard error\n"
+        "  --progress=json\n"
+        "           the progress line as JSON lines on standard error, terminal or not\n"
         "         Options left out take the values of the settings file, which is never written.\n"
         "watch    converts every WMA file copied into the input folder (and its subfolders with\n"
         "         --subdirs), once it is complete, into the output folder, with the output format of\n"
         "         the settings and a log file per day in the log folder; Ctrl+C ends it after the\n"
-        "         file in progress. WAV files are written under a hidden \".part\" name until complete.\n"
+        "         file in progress. WAV files are written under a hidden \".part\" name until complete.\n"        "  -q, --quiet  only errors; the day logs still take every line\n"
         "play     plays a file of any of those kinds to the sound card; on a terminal, space pauses\n"
         "         and resumes, the left and right arrows seek by 10 percent, q stops.\n"
         "info     shows what the batch list shows of each file: size, length, sample rate, bits per\n"
@@ -82,6 +91,10 @@ bool ParseConvertOptions(const QStringList& Arguments, TConvertOptions& Options,
     for (int At = 0; At < Arguments.size(); ++At) {
         const QString& Argument = Arguments[At];
         QString Value;
+        if (Argument == QLatin1String("--")) {
+            Options.Inputs << Arguments.mid(At + 1);
+            break;
+        }
         if (Argument == QLatin1String("-o")) {
             if (!TakeValue(Arguments, At, Options.OutputFolder, Error))
                 return false;
@@ -147,6 +160,16 @@ bool ParseConvertOptions(const QStringList& Arguments, TConvertOptions& Options,
             }
         } else if (Argument == QLatin1String("-R") || Argument == QLatin1String("--recursive")) {
             Options.Recursive = true;
+        } else if (Argument == QLatin1String("-q") || Argument == QLatin1String("--quiet")) {
+            Options.Quiet = true;
+        } else if (Argument == QLatin1String("--json")) {
+            Options.Json = true;
+        } else if (Argument.startsWith(QLatin1String("--progress="))) {
+            if (Argument != QLatin1String("--progress=json")) {
+                Error = QStringLiteral("progress can only be json, not '%1'").arg(Argument.mid(11));
+                return false;
+            }
+            Options.ProgressJson = true;
         } else if (Argument.startsWith(QLatin1Char('-')) && Argument.size() > 1) {
             Error = QStringLiteral("unknown option %1").arg(Argument);
             return false;
@@ -170,7 +193,12 @@ bool ParseConvertOptions(const QStringList& Arguments, TConvertOptions& Options,
 
 bool ParseInfoOptions(const QStringList& Arguments, TInfoOptions& Options, QString& Error)
 {
-    for (const QString& Argument : Arguments) {
+    for (int At = 0; At < Arguments.size(); ++At) {
+        const QString& Argument = Arguments[At];
+        if (Argument == QLatin1String("--")) {
+            Options.Files << Arguments.mid(At + 1);
+            break;
+        }
         if (Argument == QLatin1String("--json")) {
             Options.Json = true;
         } else if (Argument.startsWith(QLatin1Char('-')) && Argument.size() > 1) {

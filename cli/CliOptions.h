@@ -19,6 +19,9 @@ struct TConvertOptions {
     app::TIfExists IfExists = app::ieOverwrite;
     int Jobs = 0;                 // files converted at once; 0: one per online processor
     bool Recursive = false;       // folders give the files of their sub-folders too
+    bool Quiet = false;           // no log, only the failures on standard error
+    bool Json = false;            // results as JSON lines on standard output, the log on standard error
+    bool ProgressJson = false;    // the progress line as JSON lines on standard error
     QStringList Inputs;
 };
 

@@ -4,6 +4,7 @@
 #include "BatchProgress.h"
 #include "Console.h"
 #include "InputCollector.h"
+#include "JsonResults.h"
 #include "app/engine/system/SignalWatcher.h"
 #include "app/engine/settings/CdSettings.h"
 #include "app/engine/chain/DecoderSet.h"
@@ -12,6 +13,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QTimer>
+#include <optional>
 #include <unistd.h>
 
 namespace cli {
@@ -43,20 +45,29 @@ int RunConvert(const TConvertOptions& Options)
         return 1;
     }
 
+    std::optional<TJsonResults> Json;
+    if (Options.Json)
+        Json.emplace();
     TInputCollector Collector(app::TDecoderSet().Extensions(), Options.Recursive);
     for (const QString& Input : Options.Inputs)
         Collector.Add(Input);
     const QList<app::TParallelBatch::TItem>& Items = Collector.Items();
-    int Failures = Collector.Failures();
-    if (Items.isEmpty())
+    int Failures = static_cast<int>(Collector.Refusals().size());
+    if (Json)
+        for (const TInputCollector::TRefusal& Refusal : Collector.Refusals())
+            Json->Refused(Refusal.Input, Refusal.Reason);
+    if (Items.isEmpty()) {
+        if (Json)
+            Json->Summary();
         return Failures > 0 ? 1 : 0;
+    }
 
     app::TParallelBatch Batch(QDir(OutputFolder).absolutePath(), app::TOutputFormat::FromSettings(Settings),
                               Options.IfExists, Options.Jobs > 0 ? Options.Jobs : OnlineProcessors());
     QStringList Inputs;
     for (const app::TParallelBatch::TItem& Item : Items)
         Inputs << Item.Input;
-    TBatchProgress Progress(Batch, Inputs);
+    TBatchProgress Progress(Batch, Inputs, Options.ProgressJson);
     int Signal = 0;
     app::TSignalWatcher Signals([&](int Number) {
         if (Signal == 0)
@@ -64,16 +75,26 @@ int RunConvert(const TConvertOptions& Options)
         Batch.Stop();
     });
 
-    QObject::connect(&Batch, &app::TParallelBatch::LogLine, [&](const QString& Line) {
-        Progress.Clear();
-        PrintLine(stdout, Line);
-    });
+    // With JSON results the log makes way on standard output.
+    if (!Options.Quiet)
+        QObject::connect(&Batch, &app::TParallelBatch::LogLine, [&](const QString& Line) {
+            Progress.Clear();
+            PrintLine(Json ? stderr : stdout, Line);
+        });
+    if (Json)
+        QObject::connect(&Batch, &app::TParallelBatch::ItemStarted, [&](int Index) { Json->Started(Index); });
     int Converted = 0;
-    QObject::connect(&Batch, &app::TParallelBatch::ItemFinished, [&](int, app::TConversionResult Result) {
+    QObject::connect(&Batch, &app::TParallelBatch::ItemFinished, [&](int Index, app::TConversionResult Result) {
         if (Result == app::crConverted)
             ++Converted;
         else if (Result != app::crSkipped)
             ++Failures;
+        if (Options.Quiet && Result == app::crFailed) {
+            Progress.Clear();
+            Complain(Items[Index].Input + QStringLiteral(": ") + Batch.Message(Index));
+        }
+        if (Json)
+            Json->Finished(Batch, Index, Items[Index].Input);
     });
     // A signal after the last file ended interrupted nothing.
     bool Interrupted = false;
@@ -88,6 +109,10 @@ int RunConvert(const TConvertOptions& Options)
     });
     QCoreApplication::exec();
     Progress.Stop();
+    if (Json) {
+        Json->NotStarted(Inputs);
+        Json->Summary();
+    }
     if (Interrupted) {
         Complain(QStringLiteral("interrupted: %1 of %2 files were converted").arg(Converted).arg(Batch.Count()));
         return 128 + Signal;

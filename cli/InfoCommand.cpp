@@ -44,7 +44,9 @@ QByteArray JsonLine(const QString& File, const app::TProbeResult& Probe)
         {QStringLiteral("file"), File},
         {QStringLiteral("valid"), Probe.Row.Valid},
         {QStringLiteral("size"), TModel::ColumnText(Probe.Row, TModel::colSize)},
+        {QStringLiteral("size_bytes"), Probe.SizeBytes ? QJsonValue(*Probe.SizeBytes) : QJsonValue()},
         {QStringLiteral("length"), TModel::ColumnText(Probe.Row, TModel::colLength)},
+        {QStringLiteral("duration_seconds"), Probe.Row.Valid ? QJsonValue(Probe.Row.Duration) : QJsonValue()},
         {QStringLiteral("sample_rate"), Probe.Row.SampleRate},
         {QStringLiteral("bits_per_sample"), Probe.Row.BitsPerSample},
         {QStringLiteral("channels"), Probe.Row.Channels},
@@ -63,7 +65,10 @@ int RunInfo(const TInfoOptions& Options)
     int Status = 0;
     bool First = true;
     for (const QString& File : Options.Files) {
-        const app::TProbeResult Probe = app::ProbeFile(File);
+        app::TProbeResult Probe = app::ProbeFile(File);
+        // The list sizes what it cannot read as 0 bytes; a description says nothing.
+        if (!Probe.SizeBytes)
+            Probe.Row.SizeBytes = -1;
         if (!Probe.Row.Valid)
             Status = 1;
         QByteArray Out = Options.Json ? JsonLine(File, Probe) : TextBlock(Probe);

@@ -17,17 +17,21 @@ void TInputCollector::Add(const QString& Input)
     const QFileInfo Info(Input);
     if (Info.isDir()) {
         const int Found = FScan.Scan(Input, FItems, [this](const QString& Folder) {
-            Complain(Folder + QStringLiteral(": the folder cannot be read"));
-            ++FFailures;
+            Refuse(Folder, QStringLiteral("the folder cannot be read"));
         });
         if (Found == 0 && Info.isReadable())
             Complain(Input + QStringLiteral(": no audio files of a kind this program reads"));
     } else if (Info.isFile()) {
         FItems.append({Input, QString()});
     } else {
-        Complain(Input + QStringLiteral(": no such file or folder"));
-        ++FFailures;
+        Refuse(Input, QStringLiteral("no such file or folder"));
     }
+}
+
+void TInputCollector::Refuse(const QString& Input, const QString& Reason)
+{
+    Complain(Input + QStringLiteral(": ") + Reason);
+    FRefusals.append({Input, Reason});
 }
 
 } // namespace cli

@@ -14,19 +14,27 @@ namespace cli {
 // its WAV file goes to: a file as it is, a folder by its files of the kinds the
 // decoders read, in name order, and with Recursive the files of its
 // sub-folders after its own, each landing at the same relative place. Paths that name nothing
-// readable are reported on standard error and counted as failures.
+// readable are reported on standard error and kept as refusals.
 class TInputCollector {
 public:
     TInputCollector(const QStringList& Extensions, bool Recursive);
 
+    // A path that named nothing readable, and why.
+    struct TRefusal {
+        QString Input;
+        QString Reason;
+    };
+
     void Add(const QString& Input);
     const QList<app::TParallelBatch::TItem>& Items() const { return FItems; }
-    int Failures() const { return FFailures; }
+    const QList<TRefusal>& Refusals() const { return FRefusals; }
 
 private:
+    void Refuse(const QString& Input, const QString& Reason);
+
     app::TFolderScan FScan;
     QList<app::TParallelBatch::TItem> FItems;
-    int FFailures = 0;
+    QList<TRefusal> FRefusals;
 };
 
 } // namespace cli

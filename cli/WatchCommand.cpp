@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "WatchCommand.h"
 
+#include "Console.h"
 #include "app/engine/system/SignalWatcher.h"
 #include "app/engine/settings/CdSettings.h"
 #include "app/engine/chain/ConversionChain.h"
@@ -26,6 +27,7 @@ int RunWatch(const QStringList& Arguments)
 {
     QString Input, Output, Log;
     bool SubDirs = false;
+    bool Quiet = false; // the day logs still take every line
     for (int At = 0; At < Arguments.size(); ++At) {
         const QString& Argument = Arguments[At];
         QString* Target = Argument == QLatin1String("--in")    ? &Input
@@ -38,6 +40,8 @@ int RunWatch(const QStringList& Arguments)
             *Target = Arguments[++At];
         } else if (Argument == QLatin1String("--subdirs")) {
             SubDirs = true;
+        } else if (Argument == QLatin1String("-q") || Argument == QLatin1String("--quiet")) {
+            Quiet = true;
         } else {
             return Usage(QStringLiteral("unknown argument %1").arg(Argument));
         }
@@ -52,10 +56,8 @@ int RunWatch(const QStringList& Arguments)
     Settings.SetAutoLoad(false);
     app::TConversionChain Chain;
     app::THotDirectory Hot(Settings, Chain);
-    QObject::connect(&Hot, &app::THotDirectory::LogLine, [](const QString& Line) {
-        std::fprintf(stdout, "%s\n", Line.toUtf8().constData());
-        std::fflush(stdout);
-    });
+    if (!Quiet)
+        QObject::connect(&Hot, &app::THotDirectory::LogLine, [](const QString& Line) { PrintLine(stdout, Line); });
     bool Ending = false;
     // The file in progress finishes; nothing more starts.
     app::TSignalWatcher Signals([&](int) {
@@ -76,7 +78,8 @@ int RunWatch(const QStringList& Arguments)
         std::fprintf(stderr, "kelvaro-cli: %s: %s\n", Input.toUtf8().constData(), E.what());
         return 1;
     }
-    std::fprintf(stderr, "Watching %s; Ctrl+C ends.\n", Input.toUtf8().constData());
+    if (!Quiet)
+        std::fprintf(stderr, "Watching %s; Ctrl+C ends.\n", Input.toUtf8().constData());
     QCoreApplication::exec();
     return 0;
 }

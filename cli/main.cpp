@@ -52,10 +52,17 @@ int main(int argc, char* argv[])
     if (Arguments.isEmpty())
         return Usage(QStringLiteral("no command given"));
     const QString Command = Arguments.takeFirst();
-    // "--help" after any command as well, as scripts' authors try it there.
+    // "--help" after any command as well, as scripts' authors try it there;
+    // after "--" it names a file.
+    const qsizetype OptionsEnd = Arguments.contains(QStringLiteral("--")) ? Arguments.indexOf(QStringLiteral("--"))
+                                                                          : Arguments.size();
     if (Command == QLatin1String("--help") || Command == QLatin1String("-h") || Command == QLatin1String("help") ||
-        Arguments.contains(QStringLiteral("--help"))) {
+        Arguments.first(OptionsEnd).contains(QStringLiteral("--help"))) {
         std::fputs(cli::UsageText().toUtf8().constData(), stdout);
+        return 0;
+    }
+    if (Command == QLatin1String("--version")) {
+        std::printf("kelvaro-cli %s\n", KELVARO_VERSION);
         return 0;
     }
     if (Command == QLatin1String("convert"))
@@ -63,7 +70,11 @@ int main(int argc, char* argv[])
     if (Command == QLatin1String("watch"))
         return cli::RunWatch(Arguments);
     if (Command == QLatin1String("play")) {
-        if (Arguments.size() != 1 || Arguments[0].startsWith(QLatin1Char('-')))
+        if (!Arguments.isEmpty() && Arguments[0] == QLatin1String("--"))
+            Arguments.removeFirst();
+        else if (!Arguments.isEmpty() && Arguments[0].startsWith(QLatin1Char('-')))
+            return Usage(QStringLiteral("unknown option %1").arg(Arguments[0]));
+        if (Arguments.size() != 1)
             return Usage(QStringLiteral("play takes one file"));
         return cli::RunPlay(Arguments[0]);
     }

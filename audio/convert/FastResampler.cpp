@@ -6,7 +6,6 @@
 #include "audio/core/Rounding.h"
 
 #include <algorithm>
-#include <limits>
 #include <string>
 
 namespace au {
@@ -15,6 +14,12 @@ namespace {
 
 // Blocks hold a fifth of a second.
 constexpr uint32_t BlocksPerSecond = 5;
+
+// Frames a block may take at either rate: a fifth of a second at 1.3 MHz, far
+// above any audio file, while a rate read from a damaged file or settings cannot
+// make the buffers, which all grow with the block, take more than some tens of
+// megabytes.
+constexpr uint64_t MaxBlockFrames = uint64_t{1} << 18;
 
 TAuInput& AssignedInput(TAuInput* Source)
 {
@@ -77,11 +82,10 @@ void TFastResampler::DoInit()
     FPassThrough = InBytes == OutBytes;
     if (!FPassThrough) {
         CheckFormat(Bits, Channels, InRate);
-        // The block is handed out through 32-bit offsets.
         const uint64_t Capacity =
             InFrames < OutFrames ? std::max<uint64_t>(2, (OutFrames + InFrames - 1) / InFrames) * InFrames
                                  : InFrames;
-        if (Capacity * FrameSize > std::numeric_limits<uint32_t>::max())
+        if (Capacity > MaxBlockFrames)
             throw EAuException("Cannot resample between " + std::to_string(InRate) + " Hz and " +
                                std::to_string(FOutSampleRate.load()) + " Hz (blocks too large)");
         FCapacity = static_cast<uint32_t>(Capacity);
@@ -109,9 +113,10 @@ void TFastResampler::DoInit()
 
     FBytes.assign(size_t{FFrameSize} * FCapacity, 0);
     FFloats.assign(size_t{FChannels} * FCapacity, 0.0f);
+    FWork.assign(size_t{FChannels} * FCapacity, 0.0f);
     // The filter runs at the higher rate; its corner sits at 0.425 x the lower one.
     const double Ratio = static_cast<double>(std::min(InBytes, OutBytes)) / std::max(InBytes, OutBytes);
-    FFilter.Start(DesignChebyshevLowPass(0.85 * Ratio / 2), FChannels, FCapacity, FHelperThreads);
+    FFilter.Start(DesignChebyshevLowPass(0.85 * Ratio / 2), FChannels, FHelperThreads);
     FReader.Start(FInput, FInBlockBytes, FHelperThreads);
 }
 
@@ -130,64 +135,53 @@ void TFastResampler::DoFlush()
         Source->Flush();
     FBytes = {};
     FFloats = {};
+    FWork = {};
     FFilter.Release();
     // A flushed input must not be read through a stale pass-through either.
     FPassThrough = false;
     FBusy = false;
 }
 
+void TFastResampler::CopyFrame(const float* From, float* To) const
+{
+    // A frame is a few values: a library call per frame would cost more than
+    // the copy.
+    for (uint32_t C = 0; C < FChannels; ++C)
+        To[C] = From[C];
+}
+
 uint32_t TFastResampler::Upsample(uint32_t Frames)
 {
     // Each input frame is repeated as the step counter says: the first frame of
     // a block once, then about Ro / Ri times.
+    const float* In = FFloats.data();
+    float* Expanded = FWork.data();
     uint32_t Produced = 0;
-    for (uint32_t C = 0; C < FChannels; ++C) {
-        float* In = FFilter.NewInputs(C);
-        const float* Values = FFloats.data() + C;
-        int64_t Step = 0;
-        uint32_t Count = 0;
-        for (uint32_t I = 0; I < Frames;) {
-            In[Count++] = Values[size_t{I} * FChannels];
-            Step -= FInBlockBytes;
-            if (Step < 0) {
-                Step += FOutBlockBytes;
-                ++I;
-            }
+    int64_t Step = 0;
+    for (uint32_t I = 0; I < Frames;) {
+        CopyFrame(In + size_t{I} * FChannels, Expanded + size_t{Produced++} * FChannels);
+        Step -= FInBlockBytes;
+        if (Step < 0) {
+            Step += FOutBlockBytes;
+            ++I;
         }
-        Produced = Count;
     }
-    FFilter.Run(Produced);
-    for (uint32_t C = 0; C < FChannels; ++C) {
-        const float* Out = FFilter.Outputs(C);
-        float* Values = FFloats.data() + C;
-        for (uint32_t J = 0; J < Produced; ++J)
-            Values[size_t{J} * FChannels] = Out[J];
-    }
+    FFilter.Run(Expanded, FFloats.data(), Produced);
     return Produced;
 }
 
 uint32_t TFastResampler::Downsample(uint32_t Frames)
 {
-    for (uint32_t C = 0; C < FChannels; ++C) {
-        float* In = FFilter.NewInputs(C);
-        const float* Values = FFloats.data() + C;
-        for (uint32_t I = 0; I < Frames; ++I)
-            In[I] = Values[size_t{I} * FChannels];
-    }
-    FFilter.Run(Frames);
+    const float* Filtered = FWork.data();
+    FFilter.Run(FFloats.data(), FWork.data(), Frames);
+    // The first frame of every block is taken, then every Ri / Ro-th or so.
     uint32_t Picked = 0;
-    for (uint32_t C = 0; C < FChannels; ++C) {
-        const float* Out = FFilter.Outputs(C);
-        float* Values = FFloats.data() + C;
-        // The first frame of every block is taken, then every Ri / Ro-th or so.
-        int64_t Step = 0;
-        Picked = 0;
-        for (uint32_t I = 0; I < Frames; ++I) {
-            Step -= FOutBlockBytes;
-            if (Step < 0) {
-                Values[size_t{Picked++} * FChannels] = Out[I];
-                Step += FInBlockBytes;
-            }
+    int64_t Step = 0;
+    for (uint32_t I = 0; I < Frames; ++I) {
+        Step -= FOutBlockBytes;
+        if (Step < 0) {
+            CopyFrame(Filtered + size_t{I} * FChannels, FFloats.data() + size_t{Picked++} * FChannels);
+            Step += FInBlockBytes;
         }
     }
     return Picked;

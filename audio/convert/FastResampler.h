@@ -37,7 +37,9 @@ public:
     uint32_t OutSampleRate() const { return FOutSampleRate; }
     // UI thread, while idle. Whether a run that resamples has helper threads:
     // one reads each next block of input ahead while a block is worked on, one
-    // filters half of the channels (when there are two or more). The output is
+    // filters about half of the channels (when there are more than the filter
+    // takes at once: two on the vector paths of the processors that have
+    // them). The output is
     // the same either way. On by default when the machine has more than one
     // processor; a caller that keeps every processor busy with runs of its own
     // may turn them off.
@@ -52,7 +54,8 @@ protected:
     // Worker thread, under the data lock; allocates everything a run needs.
     // Throws EAuException "Input is not assigned" without input and, when the
     // rate must change, names what is unsupported: a depth other than 8, 16, 24
-    // or 32 bits, no channels or more than MaxChannels, rates below 5 Hz.
+    // or 32 bits, no channels or more than MaxChannels, rates below 5 Hz, and
+    // rates whose blocks of a fifth of a second would pass 2^18 frames.
     void DoInit() override;
     void DoFlush() override;
     // Worker thread, under the data lock. Throws EAuException "The Stream is not
@@ -63,8 +66,10 @@ protected:
 private:
     void CheckFormat(int Bits, int Channels, int InRate) const;
     // Each turns the block's Frames input frames, as floats in FFloats, into
-    // output frames in FFloats and returns their count.
+    // output frames in FFloats and returns their count, by way of FWork: the
+    // repeated frames going up, the filtered ones going down.
     uint32_t Upsample(uint32_t Frames);
+    void CopyFrame(const float* From, float* To) const;
     uint32_t Downsample(uint32_t Frames);
     void Refill();
 
@@ -79,6 +84,7 @@ private:
     uint32_t FOutBlockBytes = 0;
     uint32_t FCapacity = 0;
     std::vector<float> FFloats;
+    std::vector<float> FWork;
     std::vector<uint8_t> FBytes;
     uint32_t FBytesPerSample = 0;
     uint32_t FFrameSize = 0;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "LowPassCascade.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -54,25 +55,6 @@ TSection DesignSection(int Pair, long double Cutoff)
     return S;
 }
 
-// A product of two floats is exact in extended precision, so each product is
-// formed on the x87 unit straight from the floats and added to the running sum.
-// The order of the additions is part of the result (each partial sum is
-// rounded): oldest inputs first, then oldest outputs.
-inline float StageOutput(const TLowPassCoefficients& C, const float* X, const float* Y)
-{
-    using Ext = long double;
-    Ext Sum = Ext{C.A[0]} * X[0];
-    Sum += Ext{C.A[1]} * X[1];
-    Sum += Ext{C.A[2]} * X[2];
-    Sum += Ext{C.A[3]} * X[3];
-    Sum += Ext{C.A[4]} * X[4];
-    Sum += Ext{C.B[0]} * Y[0];
-    Sum += Ext{C.B[1]} * Y[1];
-    Sum += Ext{C.B[2]} * Y[2];
-    Sum += Ext{C.B[3]} * Y[3];
-    return static_cast<float>(Sum);
-}
-
 } // namespace
 
 TLowPassCoefficients DesignChebyshevLowPass(double Cutoff)
@@ -113,84 +95,67 @@ TLowPassCoefficients DesignChebyshevLowPass(double Cutoff)
     return C;
 }
 
-void TLowPassCascade::Start(const TLowPassCoefficients& Coefficients, uint32_t Channels, uint32_t Capacity,
-                            bool SecondThread)
+void TLowPassCascade::Start(const TLowPassCoefficients& Coefficients, uint32_t Channels, bool SecondThread,
+                            TFilterPath Path)
 {
     FCoefficients = Coefficients;
-    FLineLength = History + Capacity;
+    FPath = Path;
     FChannels = Channels;
-    FLines.assign(size_t{Channels} * (Stages + 1) * FLineLength, 0.0f);
+    FHistories.assign(size_t{Channels} * Stages, TStageHistory{});
+    FFallbacks = 0;
     FHelper.reset();
-    if (SecondThread && Channels >= 2)
-        FHelper = std::make_unique<TJobThread>([this] { RunChannels(0, FChannels / 2, FHelperCount); });
+    // A vector path filters the channels of a pass in the time of one, so the
+    // helper takes whole passes: it has work only from three channels on.
+    const uint32_t Unit = Path == fpExtended ? 1 : ChannelsPerPass;
+    FHelperChannels = (Channels + Unit - 1) / Unit / 2 * Unit;
+    if (SecondThread && FHelperChannels > 0)
+        FHelper = std::make_unique<TJobThread>([this] { RunChannels(0, FHelperChannels); });
 }
 
 void TLowPassCascade::Release()
 {
     FHelper.reset();
-    FLines = {};
-    FLineLength = 0;
+    FHistories = {};
     FChannels = 0;
 }
 
-float* TLowPassCascade::Line(uint32_t Channel, int Index)
+void TLowPassCascade::Run(const float* In, float* Out, uint32_t Count)
 {
-    return FLines.data() + (size_t{Channel} * (Stages + 1) + static_cast<size_t>(Index)) * FLineLength;
-}
-
-float* TLowPassCascade::NewInputs(uint32_t Channel)
-{
-    return Line(Channel, 0) + History;
-}
-
-void TLowPassCascade::Run(uint32_t Count)
-{
+    FIn = In;
+    FOut = Out;
+    FCount = Count;
     if (!FHelper) {
-        RunChannels(0, FChannels, Count);
+        RunChannels(0, FChannels);
         return;
     }
-    // The channels never meet, so each half runs the very same operations on
+    // The channels never meet, so each share runs the very same operations on
     // either thread.
-    FHelperCount = Count;
     FHelper->Begin();
-    RunChannels(FChannels / 2, FChannels, Count);
+    RunChannels(FHelperChannels, FChannels);
     if (FHelper->Withdraw())
-        RunChannels(0, FChannels / 2, Count);
+        RunChannels(0, FHelperChannels);
 }
 
-void TLowPassCascade::RunChannels(uint32_t First, uint32_t End, uint32_t Count)
+void TLowPassCascade::RunChannels(uint32_t First, uint32_t End)
 {
-    const TLowPassCoefficients C = FCoefficients;
-    const int64_t Last = int64_t{Count} - 1;
-    // Each recursion waits on its own previous output, so all channels and
-    // stages run as a wavefront: while stage 1 works on sample i, stage s works
-    // on sample i - s + 1, and the processor overlaps the independent recursions.
-    const size_t Length = FLineLength;
-    float* const Lines = Line(First, 0);
-    float* const LinesEnd = Line(End, 0);
-    for (int64_t I = 0; I < int64_t{Count} + Stages - 1; ++I) {
-        const bool Whole = I >= Stages - 1 && I <= Last;
-        for (float* L = Lines; L != LinesEnd;) {
-            for (int Stage = 0; Stage < Stages; ++Stage, L += Length) {
-                const int64_t At = I - Stage;
-                if (Whole || (At >= 0 && At <= Last))
-                    L[Length + At + History] = StageOutput(C, L + At, L + Length + At);
-            }
-            // Past the channel's last output line to its next channel's input line.
-            L += Length;
-        }
+    const size_t Stride = FChannels;
+    if (FPath == fpExtended) {
+        for (uint32_t Channel = First; Channel < End; ++Channel)
+            RunStagesExtended(FCoefficients, FHistories.data() + size_t{Channel} * Stages, FIn + Channel,
+                              FOut + Channel, Stride, FCount);
+        return;
     }
-    // Keep the last inputs and outputs of every stage for the next block.
-    for (uint32_t Channel = First; Channel < End; ++Channel)
-        for (int Index = 0; Index <= Stages; ++Index) {
-            float* L = Line(Channel, Index);
-            std::memmove(L, L + Count, History * sizeof(float));
-        }
-}
-
-const float* TLowPassCascade::Outputs(uint32_t Channel)
-{
-    return Line(Channel, Stages) + History;
+    uint64_t Fallbacks = 0;
+    for (uint32_t Channel = First; Channel < End; Channel += ChannelsPerPass) {
+        const uint32_t Pass = std::min(ChannelsPerPass, End - Channel);
+        TStageHistory* Histories[ChannelsPerPass] = {};
+        for (uint32_t C = 0; C < Pass; ++C)
+            Histories[C] = FHistories.data() + size_t{Channel + C} * Stages;
+        Fallbacks += RunStagesCertified(FPath, FCoefficients, Pass, FIn + Channel, FOut + Channel, Stride, Histories,
+                                        FCount);
+    }
+    if (Fallbacks != 0)
+        FFallbacks.fetch_add(Fallbacks, std::memory_order_relaxed);
 }
 
 } // namespace au

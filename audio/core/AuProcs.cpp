@@ -22,21 +22,36 @@ private:
 
 // The value is integral and well inside the range of int32, so going through
 // double is exact and avoids switching the x87 control word for every sample.
-inline int32_t ToInt(long double Integral)
+template <typename Real> inline int32_t ToInt(Real Integral)
 {
     return static_cast<int32_t>(static_cast<double>(Integral));
 }
 
-// Nearest with ties to even: the guard has set the mode that std::rint follows.
+// Nearest with ties to even: the guard has set the mode that both follow.
+inline long double NearestOf(long double Value)
+{
+    return std::rint(Value);
+}
+
+// A float times 32767 or 8388607 is exact in double (39 or 47 bits), so those
+// depths round the very product that extended precision would, without the x87
+// unit: adding and taking away 1.5 x 2^52 leaves the nearest integer of any
+// magnitude below 2^51.
+inline double NearestOf(double Value)
+{
+    constexpr double Shift = 0x1.8p52;
+    return (Value + Shift) - Shift;
+}
+
 inline int32_t RoundProduct(float Value, long double Scale)
 {
-    return ToInt(std::rint(static_cast<long double>(Value) * Scale));
+    return ToInt(NearestOf(static_cast<long double>(Value) * Scale));
 }
 
 // Written without a branch: whether nearest rounded up is a coin toss per sample.
-inline int32_t FloorOf(long double Value)
+template <typename Real> inline int32_t FloorOf(Real Value)
 {
-    const long double Rounded = std::rint(Value);
+    const Real Rounded = NearestOf(Value);
     return ToInt(Rounded) - static_cast<int32_t>(Rounded > Value);
 }
 
@@ -65,7 +80,7 @@ void FloatTo8(const float* Values, uint8_t* Out, size_t Count)
 void FloatTo16(float* Values, uint8_t* Out, size_t Count)
 {
     for (size_t I = 0; I < Count; ++I) {
-        const auto S = static_cast<uint32_t>(RoundProduct(Clamped(Values[I]), 32767.0L));
+        const auto S = static_cast<uint32_t>(ToInt(NearestOf(double{Clamped(Values[I])} * 32767.0)));
         Out[2 * I] = static_cast<uint8_t>(S);
         Out[2 * I + 1] = static_cast<uint8_t>(S >> 8);
     }
@@ -74,8 +89,7 @@ void FloatTo16(float* Values, uint8_t* Out, size_t Count)
 void FloatTo24(float* Values, uint8_t* Out, size_t Count)
 {
     for (size_t I = 0; I < Count; ++I) {
-        const auto S = static_cast<uint32_t>(
-            FloorOf(static_cast<long double>(Clamped(Values[I])) * 8388607.0L));
+        const auto S = static_cast<uint32_t>(FloorOf(double{Clamped(Values[I])} * 8388607.0));
         Out[3 * I] = static_cast<uint8_t>(S);
         Out[3 * I + 1] = static_cast<uint8_t>(S >> 8);
         Out[3 * I + 2] = static_cast<uint8_t>(S >> 16);

@@ -22,8 +22,9 @@ void SamplesToFloat(const uint8_t* In, int BytesPerSample, float* Out, size_t Co
 
 // Values is clamped in place first (16, 24 and 32 bits: every magnitude of 1 or
 // more becomes exactly 1.0 or -1.0), then written to Out, Count x BytesPerSample
-// bytes. Products are formed in extended precision and rounded to nearest with
-// ties to even whatever rounding mode the thread has set; the mode is restored.
+// bytes. Products are rounded as formed in extended precision (16 and 24 bits
+// need only double, where theirs are exact), to nearest with ties to even
+// whatever rounding mode the thread has set; the mode is restored.
 void FloatToSamples(float* Values, int BytesPerSample, uint8_t* Out, size_t Count);
 
 // Values holds Frames mono values and room for Frames stereo frames; each value

@@ -37,6 +37,55 @@ int CodeFor(int FFmpegError)
 
 int32_t Clamp32(int64_t Value) { return static_cast<int32_t>(std::clamp<int64_t>(Value, INT32_MIN, INT32_MAX)); }
 
+uint32_t LE(const uint8_t* P, int Bytes)
+{
+    uint32_t V = 0;
+    for (int I = Bytes - 1; I >= 0; --I)
+        V = (V << 8) | P[I];
+    return V;
+}
+
+// The seek table's length in bytes as the APE header at Offset states it, in
+// FFmpeg's reading of both header layouts; 0 when there is no header there.
+uint64_t StatedSeekTableBytes(std::FILE* File, long Offset)
+{
+    constexpr uint32_t DescriptorVersion = 3980;
+    constexpr uint32_t HasPeakLevel = 4;
+    constexpr uint32_t HasSeekElements = 16;
+    uint8_t H[40] = {};
+    if (std::fseek(File, Offset, SEEK_SET) != 0 || std::fread(H, 1, sizeof H, File) < 32 ||
+        std::memcmp(H, "MAC ", 4) != 0)
+        return 0;
+    if (LE(H + 4, 2) >= DescriptorVersion)
+        return LE(H + 16, 4);
+    const uint32_t Flags = LE(H + 8, 2);
+    const int SeekElementsAt = (Flags & HasPeakLevel) != 0 ? 36 : 32;
+    const uint32_t Entries = (Flags & HasSeekElements) != 0 ? LE(H + SeekElementsAt, 4) : LE(H + 24, 4);
+    return uint64_t{Entries} * 4;
+}
+
+// FFmpeg's APE demuxer sizes its frame and seek tables from the header alone,
+// so a damaged header of a few bytes makes it allocate and clear gigabytes.
+// The seek table lies within the file: a header that states a longer one is
+// refused before FFmpeg reads it. What cannot be read is left to FFmpeg.
+AVFormatContext* OpenApe(const char* FileName)
+{
+    if (std::FILE* File = std::fopen(FileName, "rb")) {
+        uint8_t Id3[10] = {};
+        long Offset = 0;
+        if (std::fread(Id3, 1, sizeof Id3, File) == sizeof Id3 && std::memcmp(Id3, "ID3", 3) == 0)
+            Offset = static_cast<long>(10 + ((Id3[5] & 0x10) ? 10 : 0) + ((Id3[6] & 0x7F) << 21) +
+                                       ((Id3[7] & 0x7F) << 14) + ((Id3[8] & 0x7F) << 7) + (Id3[9] & 0x7F));
+        const uint64_t SeekTable = StatedSeekTableBytes(File, Offset);
+        const bool Sized = std::fseek(File, 0, SEEK_END) == 0;
+        const long FileSize = std::ftell(File);
+        std::fclose(File);
+        if (Sized && FileSize >= 0 && SeekTable > static_cast<uint64_t>(FileSize))
+            throw ffaudio::TReaderError("the seek table is longer than the file", AVERROR_INVALIDDATA);
+    }
+    return ffaudio::OpenInput(FileName, nullptr, "ape");
+}
+
 } // namespace
 
 struct APEDecompress {
@@ -95,7 +144,7 @@ APEDecompress* c_APEDecompress_Create(const char* FileName, int* Error)
         if (FileName == nullptr)
             throw ffaudio::TReaderError("no file name", AVERROR(EINVAL));
         Handle = std::make_unique<APEDecompress>();
-        Handle->Reader = std::make_unique<ffaudio::TAudioReader>(ffaudio::OpenInput(FileName, nullptr, "ape"));
+        Handle->Reader = std::make_unique<ffaudio::TAudioReader>(OpenApe(FileName));
         const AVStream* Stream = Handle->Reader->Stream();
         const AVCodecParameters* Parameters = Stream->codecpar;
         Handle->Channels = Handle->Reader->Channels();
@@ -257,7 +306,7 @@ bool ReadApeTag(const char* FileName, ID3Tag* Tag)
 {
     AVFormatContext* Format = nullptr;
     try {
-        Format = ffaudio::OpenInput(FileName, nullptr, "ape");
+        Format = OpenApe(FileName);
     } catch (const ffaudio::TReaderError&) {
         return false;
     }

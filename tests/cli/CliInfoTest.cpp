@@ -61,6 +61,7 @@ void ExpectNotValid(const QJsonObject& Line)
     for (const char* Number : {"sample_rate", "bits_per_sample", "channels"})
         EXPECT_EQ(Line.value(QLatin1String(Number)), QJsonValue(0)) << File << " " << Number;
     EXPECT_TRUE(Line.value("bitrate_kbps").isNull()) << File;
+    EXPECT_TRUE(Line.value("duration_seconds").isNull()) << File;
     EXPECT_FALSE(Line.value("error").toString().isEmpty()) << File;
     EXPECT_EQ(Line.value("tags"), QJsonValue(QJsonObject())) << File;
 }
@@ -104,6 +105,10 @@ TEST(CliInfo, JsonOfEveryKindAgreesWithFFprobe)
         EXPECT_EQ(Line.value("valid"), QJsonValue(true)) << Path;
         EXPECT_FALSE(Line.contains("error")) << Path;
         EXPECT_EQ(Line.value("size").toString(), QStringLiteral("%1 KB").arg(std::filesystem::file_size(Path) / 1024 + 1));
+        // The numbers beside the texts, for scripts.
+        EXPECT_EQ(Line.value("size_bytes"), QJsonValue(static_cast<qint64>(std::filesystem::file_size(Path)))) << Path;
+        EXPECT_EQ(Line.value("duration_seconds"), QJsonValue(LengthSeconds(Line.value("length").toString().toStdString())))
+            << Path;
         EXPECT_TRUE(Line.value("sample_rate").isDouble() && Line.value("channels").isDouble() &&
                     Line.value("bits_per_sample").isDouble());
         ExpectAgreesWithPeer(Path, Described(Line));
@@ -202,6 +207,23 @@ TEST(CliInfo, EveryTestFileAnswersWithOneJsonLine)
     EXPECT_GE(Valid, 30);
 }
 
+// A path where there is no file has no size at all, as text or as a number,
+// while an empty file has 0 bytes.
+TEST(CliInfo, AMissingFileHasNoSize)
+{
+    TTempDir Dir;
+    WriteBytes(Dir.File("empty.flac"), {});
+    const std::vector<QJsonObject> Lines = InfoJson(Dir, {"gone.flac", "empty.flac"}, 1);
+    ASSERT_EQ(Lines.size(), 2u);
+    ExpectNotValid(Lines[0]);
+    EXPECT_EQ(Lines[0].value("size"), QJsonValue(QString()));
+    EXPECT_TRUE(Lines[0].value("size_bytes").isNull());
+    ExpectNotValid(Lines[1]);
+    EXPECT_EQ(Lines[1].value("size_bytes"), QJsonValue(0));
+    const TCliResult Text = Cli(Dir, "info gone.flac");
+    EXPECT_NE(Text.Out.find("\nSize:\n"), std::string::npos) << Text.Out;
+}
+
 TEST(CliInfo, TextBlocksGiveEveryColumnByItsCaption)
 {
     TTempDir Dir;
@@ -280,7 +302,7 @@ TEST(CliGuide, CommandLineTxtDescribesWhatHelpLists)
         Expected << QStringLiteral("^") + M.captured(1) + QStringLiteral("\n---");
     for (const QRegularExpressionMatch& M : QRegularExpression(QStringLiteral("(?<![\\w-])(--?[a-zA-Z][a-zA-Z-]*)")).globalMatch(Usage))
         if (M.captured(1) != QLatin1String("--help"))
-            Expected << QStringLiteral("^\\s+(-\\w, )?") + QRegularExpression::escape(M.captured(1)) + QStringLiteral("[ ,]");
+            Expected << QStringLiteral("^\\s+(-\\w, )?") + QRegularExpression::escape(M.captured(1)) + QStringLiteral("[ ,=]");
     ASSERT_GE(Expected.size(), 14) << Usage.toStdString();
     for (const QString& Pattern : Expected)
         EXPECT_TRUE(Guide.contains(QRegularExpression(Pattern, QRegularExpression::MultilineOption))) << Pattern.toStdString();

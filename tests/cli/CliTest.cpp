@@ -218,6 +218,34 @@ TEST(Cli, BadInputFailsClearlyWhileTheOtherFilesConvert)
     EXPECT_NE(Ok.Out.find("Task End\n\n"), std::string::npos) << Ok.Out;
 }
 
+// What scripts lean on: the version, a run that prints only its failures, and
+// "--" before a file whose name starts with a dash.
+TEST(Cli, QuietRunsVersionAndFilesNamedLikeOptions)
+{
+    TTempDir Dir;
+    Shell("flac -s -f -o " + Quote(Dir.File("-x.flac")) + " " + Quote(FixturesDir() + "/tone-8000-8-1.wav"));
+    WriteBytes(Dir.File("damaged.flac"), std::vector<uint8_t>(60, 'x'));
+    const TCliResult Quiet = Cli(Dir, "convert -q -o out -- -x.flac damaged.flac missing.flac", "errors.txt");
+    EXPECT_EQ(Quiet.Status, 1);
+    EXPECT_EQ(Quiet.Out, "");
+    EXPECT_GT(ReadBytes(Dir.File("out/-x.wav")).size(), 44u);
+    const std::string Errors = Text(Dir.File("errors.txt"));
+    EXPECT_EQ(std::count(Errors.begin(), Errors.end(), '\n'), 2) << Errors;
+    EXPECT_NE(Errors.find("kelvaro-cli: missing.flac: no such file or folder\n"), std::string::npos) << Errors;
+    EXPECT_NE(Errors.find("kelvaro-cli: damaged.flac: "), std::string::npos) << Errors;
+
+    const TCliResult Info = Cli(Dir, "info -- -x.flac");
+    EXPECT_EQ(Info.Status, 0) << Info.Out;
+    EXPECT_NE(Info.Out.find("-x.flac"), std::string::npos) << Info.Out;
+    // After "--", "--help" is a file like any other.
+    EXPECT_EQ(Cli(Dir, "convert -o out -- --help").Status, 1);
+    ExpectBadUsage(Dir, {"convert -o out -x.flac", "play -x.flac", "watch --in . --out out --log . --loud"});
+
+    const TCliResult Version = Cli(Dir, "--version");
+    EXPECT_EQ(Version.Status, 0);
+    EXPECT_EQ(Version.Out.rfind("kelvaro-cli ", 0), 0u) << Version.Out;
+}
+
 TEST(Cli, FilesThatCannotBeReadFailAsTheirUserSeesThem)
 {
     TTempDir Dir;

@@ -135,6 +135,7 @@ void TParallelBatch::StartEntry(int Index, int Slot)
     Item.Slot = Slot;
     FSlots[static_cast<size_t>(Slot)].Entry = Index;
     ++FRunning;
+    emit ItemStarted(Index);
     FSlots[static_cast<size_t>(Slot)].Conversion->Start(Request(Item.Item));
 }
 

@@ -58,6 +58,7 @@ public:
 
 signals:
     void LogLine(const QString& Line);
+    void ItemStarted(int Index);
     void ItemFinished(int Index, app::TConversionResult Result);
     // Every item has ended, or a stopped run's conversions have.
     void Finished(bool Stopped);

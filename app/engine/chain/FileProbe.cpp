@@ -91,6 +91,7 @@ void MarkInvalid(TProbeResult& Result, const QString& Error)
     Invalid.Row.Path = Result.Row.Path;
     Invalid.Row.SizeBytes = Result.Row.SizeBytes;
     Invalid.Row.ProbeError = Error;
+    Invalid.SizeBytes = Result.SizeBytes;
     Result = std::move(Invalid);
 }
 
@@ -105,7 +106,9 @@ TProbeResult ProbeFile(const QString& Path)
     }
     const QFileInfo Info(Path);
     Result.Row.Path = Path;
-    Result.Row.SizeBytes = Info.isFile() ? Info.size() : 0;
+    if (Info.isFile())
+        Result.SizeBytes = Info.size();
+    Result.Row.SizeBytes = Result.SizeBytes.value_or(0);
     // Opening a pipe blocks until someone writes to it, and a folder or a device
     // holds no audio file: neither is opened.
     if (Info.exists() && !Info.isFile()) {

@@ -5,6 +5,7 @@
 
 #include <QJsonObject>
 #include <QString>
+#include <optional>
 
 namespace app {
 
@@ -13,6 +14,9 @@ namespace app {
 // estimates), and the file's tags.
 struct TProbeResult {
     TFileListModel::TRow Row;
+    // The file's size in bytes; unset for what is not a regular file, which the
+    // row sizes as 0 bytes.
+    std::optional<qint64> SizeBytes;
     // {kind: {property: value}} for the tag objects the decoder filled.
     QJsonObject Tags;
 };

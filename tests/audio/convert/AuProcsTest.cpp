@@ -6,6 +6,7 @@
 #include <cfenv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -101,6 +102,31 @@ TEST(SampleRoutines, ProductsAreFormedInExtendedPrecision)
     // (0.5 + 2^-24) x 2147483647 = 1073741951.49999994...: a double would see
     // the tie 1073741951.5 and round it to 1073741952.
     EXPECT_EQ(To32({0.5f + 0x1p-24f}), std::vector<int64_t>{1073741951});
+}
+
+TEST(SampleRoutines, SixteenAndTwentyFourBitsRoundTheExtendedProduct)
+{
+    // Seeded floats of magnitude below 1, of every exponent down to the
+    // subnormals, both signs, with every 16-bit sample's float among them (its
+    // ties included).
+    std::vector<float> Values;
+    uint32_t Seed = 99;
+    for (int I = 0; I < 200000; ++I) {
+        Seed = Seed * 1664525u + 1013904223u;
+        const uint32_t Bits = (Seed & 0x807fffffu) | ((126u - (Seed >> 8) % 127u) << 23);
+        float V;
+        std::memcpy(&V, &Bits, sizeof V);
+        Values.push_back(V);
+    }
+    for (int32_t S = -32768; S < 32768; ++S)
+        Values.push_back(static_cast<float>(S) * 0x1p-15f);
+    std::vector<int64_t> Nearest16, Floor24;
+    for (const float V : Values) {
+        Nearest16.push_back(static_cast<int64_t>(std::rint(static_cast<long double>(V) * 32767.0L)));
+        Floor24.push_back(static_cast<int64_t>(std::floor(static_cast<long double>(V) * 8388607.0L)));
+    }
+    EXPECT_TRUE(To16(Values) == Nearest16);
+    EXPECT_TRUE(To24(Values) == Floor24);
 }
 
 TEST(SampleRoutines, ClampWritesBackAndRoundingModeIsRestored)

@@ -45,18 +45,20 @@ std::vector<int16_t> Expected16(const std::vector<int16_t>& In, int Channels, si
     std::vector<uint8_t> Bytes = Le16(In);
     SamplesToFloat(Bytes.data(), 2, All.data(), All.size());
     TLowPassCascade Filter;
-    Filter.Start(DesignChebyshevLowPass(Cutoff), static_cast<uint32_t>(Channels), 20000);
+    Filter.Start(DesignChebyshevLowPass(Cutoff), static_cast<uint32_t>(Channels));
     std::vector<float> Out;
     for (size_t Start = 0; Start < Frames; Start += BlockFrames) {
         const size_t Count = std::min(BlockFrames, Frames - Start);
         const std::vector<size_t> Sources = Expand(Count);
-        for (size_t C = 0; C < Ch; ++C)
-            for (size_t J = 0; J < Sources.size(); ++J)
-                Filter.NewInputs(static_cast<uint32_t>(C))[J] = All[(Start + Sources[J]) * Ch + C];
-        Filter.Run(static_cast<uint32_t>(Sources.size()));
+        std::vector<float> Block;
+        for (size_t J = 0; J < Sources.size(); ++J)
+            Block.insert(Block.end(), All.begin() + std::ptrdiff_t((Start + Sources[J]) * Ch),
+                         All.begin() + std::ptrdiff_t((Start + Sources[J] + 1) * Ch));
+        std::vector<float> Filtered(Block.size());
+        Filter.Run(Block.data(), Filtered.data(), static_cast<uint32_t>(Sources.size()));
         for (size_t J : Pick(Sources.size()))
-            for (size_t C = 0; C < Ch; ++C)
-                Out.push_back(Filter.Outputs(static_cast<uint32_t>(C))[J]);
+            Out.insert(Out.end(), Filtered.begin() + std::ptrdiff_t(J * Ch),
+                       Filtered.begin() + std::ptrdiff_t((J + 1) * Ch));
     }
     std::vector<uint8_t> OutBytes(Out.size() * 2);
     FloatToSamples(Out.data(), 2, OutBytes.data(), Out.size());
@@ -283,9 +285,14 @@ TEST(FastResampler, RefusesWhatItCannotResample)
         uint32_t OutRate;
         const char* Named;
     };
+    // Absurd rates, from a damaged file or settings file, are refused before
+    // any buffer is sized by them.
     for (const TCase& Case : {TCase{44100, 12, 2, 22050, "12 bits"}, TCase{44100, 16, 9, 22050, "9 channels"},
                               TCase{44100, 16, 2, 4, "4 Hz"},
-                              TCase{44100, 16, 2, 0, "0 Hz"}, TCase{3, 16, 2, 8000, "3 Hz"}}) {
+                              TCase{44100, 16, 2, 0, "0 Hz"}, TCase{3, 16, 2, 8000, "3 Hz"},
+                              TCase{44100, 16, 2, 2147483647, "2147483647 Hz"},
+                              TCase{2147483647, 32, 8, 48000, "2147483647 Hz"},
+                              TCase{8000, 16, 2, 1310725, "1310725 Hz"}}) {
         TSyntheticInput Odd(Case.InRate, Case.Bits, Case.Channels, 1200);
         Resampler.SetInput(&Odd);
         Resampler.SetOutSampleRate(Case.OutRate);
@@ -298,6 +305,15 @@ TEST(FastResampler, RefusesWhatItCannotResample)
         Resampler.Flush();
         Resampler.SetInput(nullptr);
     }
+    // A fifth of a second of up to 1.3 MHz makes a block.
+    for (const auto& [InRate, OutRate] : {std::pair{1310720, 8000}, std::pair{16000, 1280000}}) {
+        TSyntheticInput Fast(InRate, 16, 1, 4000);
+        Resampler.SetInput(&Fast);
+        Resampler.SetOutSampleRate(static_cast<uint32_t>(OutRate));
+        EXPECT_EQ(InitFailure(Resampler), "") << InRate << " -> " << OutRate;
+        Resampler.Flush();
+    }
+    Resampler.SetInput(nullptr);
 }
 
 namespace {
