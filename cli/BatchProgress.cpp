@@ -62,7 +62,7 @@ void TBatchProgress::ReadDurations()
     while (FSeconds.size() < static_cast<size_t>(FInputs.size()) && Budget.elapsed() < ReadBudget) {
         // A file that cannot be read weighs nothing in the estimate.
         const app::TProbeResult Probe = app::ProbeFile(FInputs[static_cast<qsizetype>(FSeconds.size())]);
-        FSeconds.push_back(Probe.Valid ? Probe.Duration : 0);
+        FSeconds.push_back(Probe.Row.Valid ? Probe.Row.Duration : 0);
         FTotalSeconds += FSeconds.back();
     }
 }

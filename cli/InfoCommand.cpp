@@ -25,9 +25,9 @@ QByteArray TextBlock(const app::TProbeResult& Probe)
         Labels << TModel::ColumnCaption(Column) + QLatin1Char(':');
         Values << TModel::ColumnText(Probe.Row, Column);
     }
-    if (!Probe.Valid) {
+    if (!Probe.Row.Valid) {
         Labels << QStringLiteral("Error:");
-        Values << Probe.Error;
+        Values << Probe.Row.ProbeError;
     }
     qsizetype Width = 0;
     for (const QString& Label : Labels)
@@ -42,19 +42,19 @@ QByteArray JsonLine(const QString& File, const app::TProbeResult& Probe)
 {
     QJsonObject Line{
         {QStringLiteral("file"), File},
-        {QStringLiteral("valid"), Probe.Valid},
-        {QStringLiteral("size"), Probe.Row.SubItems[TModel::SubSize]},
+        {QStringLiteral("valid"), Probe.Row.Valid},
+        {QStringLiteral("size"), TModel::ColumnText(Probe.Row, TModel::colSize)},
         {QStringLiteral("size_bytes"), Probe.SizeBytes ? QJsonValue(*Probe.SizeBytes) : QJsonValue()},
-        {QStringLiteral("length"), Probe.Row.SubItems[TModel::SubLength]},
-        {QStringLiteral("duration_seconds"), Probe.Valid ? QJsonValue(Probe.Duration) : QJsonValue()},
-        {QStringLiteral("sample_rate"), Probe.SampleRate},
-        {QStringLiteral("bits_per_sample"), Probe.BitsPerSample},
-        {QStringLiteral("channels"), Probe.Channels},
-        {QStringLiteral("bitrate_kbps"), Probe.BitrateKbps ? QJsonValue(*Probe.BitrateKbps) : QJsonValue()},
+        {QStringLiteral("length"), TModel::ColumnText(Probe.Row, TModel::colLength)},
+        {QStringLiteral("duration_seconds"), Probe.Row.Valid ? QJsonValue(Probe.Row.Duration) : QJsonValue()},
+        {QStringLiteral("sample_rate"), Probe.Row.SampleRate},
+        {QStringLiteral("bits_per_sample"), Probe.Row.BitsPerSample},
+        {QStringLiteral("channels"), Probe.Row.Channels},
+        {QStringLiteral("bitrate_kbps"), Probe.Row.BitrateKbps ? QJsonValue(*Probe.Row.BitrateKbps) : QJsonValue()},
         {QStringLiteral("tags"), Probe.Tags},
     };
-    if (!Probe.Valid)
-        Line.insert(QStringLiteral("error"), Probe.Error);
+    if (!Probe.Row.Valid)
+        Line.insert(QStringLiteral("error"), Probe.Row.ProbeError);
     return QJsonDocument(Line).toJson(QJsonDocument::Compact) + '\n';
 }
 
@@ -68,8 +68,8 @@ int RunInfo(const TInfoOptions& Options)
         app::TProbeResult Probe = app::ProbeFile(File);
         // The list sizes what it cannot read as 0 bytes; a description says nothing.
         if (!Probe.SizeBytes)
-            Probe.Row.SubItems[TModel::SubSize].clear();
-        if (!Probe.Valid)
+            Probe.Row.SizeBytes = -1;
+        if (!Probe.Row.Valid)
             Status = 1;
         QByteArray Out = Options.Json ? JsonLine(File, Probe) : TextBlock(Probe);
         if (!Options.Json && !First)

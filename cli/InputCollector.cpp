@@ -2,15 +2,13 @@
 #include "InputCollector.h"
 
 #include "Console.h"
-#include "app/engine/chain/DecoderSet.h"
 
-#include <QDir>
 #include <QFileInfo>
 
 namespace cli {
 
 TInputCollector::TInputCollector(const QStringList& Extensions, bool Recursive)
-    : FExtensions(Extensions), FRecursive(Recursive)
+    : FScan(Extensions, Recursive, false)
 {
 }
 
@@ -18,44 +16,16 @@ void TInputCollector::Add(const QString& Input)
 {
     const QFileInfo Info(Input);
     if (Info.isDir()) {
-        if (AddFolder(Input, QString()) == 0 && Info.isReadable())
+        const int Found = FScan.Scan(Input, FItems, [this](const QString& Folder) {
+            Refuse(Folder, QStringLiteral("the folder cannot be read"));
+        });
+        if (Found == 0 && Info.isReadable())
             Complain(Input + QStringLiteral(": no audio files of a kind this program reads"));
     } else if (Info.isFile()) {
-        AddFile(Input, QString());
+        FItems.append({Input, QString()});
     } else {
         Refuse(Input, QStringLiteral("no such file or folder"));
     }
-}
-
-int TInputCollector::AddFolder(const QString& Folder, const QString& Relative)
-{
-    const QFileInfo Info(Folder);
-    QDir Dir(Folder);
-    if (!Info.isReadable() || !Dir.isReadable()) {
-        Refuse(Folder, QStringLiteral("the folder cannot be read"));
-        return 0;
-    }
-    // A sub-folder that leads back to a folder already walked (a link) adds
-    // nothing; a folder named twice on the command line counts twice.
-    if (!Relative.isEmpty() && FVisited.contains(Info.canonicalFilePath()))
-        return 0;
-    FVisited.insert(Info.canonicalFilePath());
-    int Found = 0;
-    for (const QFileInfo& Entry : Dir.entryInfoList(QDir::Files | QDir::Readable, QDir::Name)) {
-        if (FExtensions.contains(app::FileExtension(Entry.fileName()))) {
-            AddFile(Entry.filePath(), Relative);
-            ++Found;
-        }
-    }
-    if (FRecursive)
-        for (const QFileInfo& Sub : Dir.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name))
-            Found += AddFolder(Sub.filePath(), Relative + Sub.fileName() + QLatin1Char('/'));
-    return Found;
-}
-
-void TInputCollector::AddFile(const QString& Path, const QString& Relative)
-{
-    FItems.append({Path, Relative});
 }
 
 void TInputCollector::Refuse(const QString& Input, const QString& Reason)

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "app/engine/batch/FolderScan.h"
 #include "app/engine/batch/ParallelBatch.h"
 
 #include <QList>
-#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -30,15 +30,10 @@ public:
     const QList<TRefusal>& Refusals() const { return FRefusals; }
 
 private:
-    // Returns the number of files found in Folder and below.
-    int AddFolder(const QString& Folder, const QString& Relative);
-    void AddFile(const QString& Path, const QString& Relative);
     void Refuse(const QString& Input, const QString& Reason);
 
-    QStringList FExtensions;
-    bool FRecursive;
+    app::TFolderScan FScan;
     QList<app::TParallelBatch::TItem> FItems;
-    QSet<QString> FVisited; // folders already walked, so that a link cycle ends
     QList<TRefusal> FRefusals;
 };
 

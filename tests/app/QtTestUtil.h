@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QLocale>
 #include <functional>
 
 namespace autest {
@@ -23,5 +24,17 @@ inline bool RunUntil(const std::function<bool()>& Done, int TimeoutMs = 20000)
     }
     return true;
 }
+
+// The program's default locale for as long as it lives.
+class TDefaultLocale {
+public:
+    explicit TDefaultLocale(const QLocale& Locale) { QLocale::setDefault(Locale); }
+    ~TDefaultLocale() { QLocale::setDefault(FSaved); }
+    TDefaultLocale(const TDefaultLocale&) = delete;
+    TDefaultLocale& operator=(const TDefaultLocale&) = delete;
+
+private:
+    QLocale FSaved;
+};
 
 } // namespace autest

@@ -12,8 +12,6 @@
 namespace app {
 namespace {
 
-constexpr const char* StatusConverting = "Converter...";
-
 QString Lang(int Index) { return LangStrings()[static_cast<size_t>(Index)]; }
 
 } // namespace
@@ -52,10 +50,8 @@ bool TBatchDriver::StartRun(const QString& OutputFolder)
     emit LogLine(QStringLiteral("Task Begin"));
     emit ControlsEnabled(false);
     for (int Row = 0; Row < FFiles.Count(); ++Row) {
-        FFiles.SetSubItem(Row, TFileListModel::SubInformation, QString());
-        FFiles.SetSubItem(Row, TFileListModel::SubStatus, QString());
-        FFiles.SetImageIndex(Row, TFileListModel::imgPending);
-        if (!QFileInfo(FFiles.Row(Row).SubItems[TFileListModel::SubPath]).isFile()) {
+        FFiles.SetState(Row, TFileListModel::rsPending);
+        if (!QFileInfo(FFiles.Row(Row).Path).isFile()) {
             FChain.Release(this);
             emit StartRefused(Lang(StrMissingFile));
             emit ConvertButtonShown(true);
@@ -98,7 +94,7 @@ void TBatchDriver::TimerStep()
     if (FConversion.Busy() || !FTimer.isActive())
         return;
     for (int Row = 0; Row < FFiles.Count(); ++Row) {
-        if (FFiles.Row(Row).SubItems[TFileListModel::SubStatus].isEmpty()) {
+        if (FFiles.Row(Row).State == TFileListModel::rsPending) {
             StartRow(Row);
             return;
         }
@@ -108,7 +104,7 @@ void TBatchDriver::TimerStep()
 
 void TBatchDriver::StartRow(int Row)
 {
-    const QString Input = FFiles.Row(Row).SubItems[TFileListModel::SubPath];
+    const QString Input = FFiles.Row(Row).Path;
     emit LogLine(LoadLine(Input));
     FCurrentItem = Row;
     TConversionRequest Request;
@@ -118,10 +114,9 @@ void TBatchDriver::StartRow(int Row)
     Request.IfExists = IfExistsChoice(FSettings.IfExists());
     FConversion.Start(Request);
     const QString Output = FConversion.OutputPath();
-    FFiles.SetSubItem(Row, TFileListModel::SubStatus, QString::fromLatin1(StatusConverting));
-    FFiles.SetSubItem(Row, TFileListModel::SubOutput, Output);
-    FFiles.SetSubItem(Row, TFileListModel::SubInformation, QStringLiteral("Save to: ") + QFileInfo(Output).fileName());
-    emit StatusText(0, QStringLiteral("Converting: ") + FFiles.Row(Row).Caption);
+    FFiles.SetOutput(Row, Output);
+    FFiles.SetState(Row, TFileListModel::rsConverting);
+    emit StatusText(0, QStringLiteral("Converting: ") + FFiles.Row(Row).Caption());
 }
 
 void TBatchDriver::FinishRow(TConversionResult Result, const QString& Message)
@@ -130,19 +125,17 @@ void TBatchDriver::FinishRow(TConversionResult Result, const QString& Message)
     const QString Output = FConversion.OutputPath();
     ++FCounts[Result];
     if (Result == crFailed || Result == crStopped)
-        FFailedNames << FFiles.Row(Row).Caption;
+        FFailedNames << FFiles.Row(Row).Caption();
+    FFiles.SetOutput(Row, Output);
     // The row's result reads as text too: its reason stays with it.
-    if (Result != crConverted)
-        FFiles.SetErrorText(Row, Message);
-    FFiles.SetImageIndex(Row, Result == crConverted  ? TFileListModel::imgSucceeded
-                              : Result == crSkipped ? TFileListModel::imgSkipped
-                                                    : TFileListModel::imgFailed);
-    FFiles.SetSubItem(Row, TFileListModel::SubOutput, Output);
-    FFiles.SetSubItem(Row, TFileListModel::SubInformation, QStringLiteral("Save to: ") + QFileInfo(Output).fileName());
+    FFiles.SetState(Row, Result == crConverted  ? TFileListModel::rsConverted
+                         : Result == crSkipped ? TFileListModel::rsSkipped
+                                               : TFileListModel::rsFailed,
+                    Message);
     for (const QString& Line : ResultLines(QFileInfo(Output).fileName(), Result, Message))
         emit LogLine(Line);
     if (Result == crConverted) {
-        const QString Replaced = FLedger.Record(FFiles.Row(Row).SubItems[TFileListModel::SubPath], Output);
+        const QString Replaced = FLedger.Record(FFiles.Row(Row).Path, Output);
         if (!Replaced.isEmpty())
             emit LogLine(Replaced);
     }
@@ -174,7 +167,7 @@ void TBatchDriver::FinishRun()
     if (!FStopRequested)
         emit ConvertButtonShown(true);
     const int Rows = FFiles.Count();
-    const QString LastOutput = Rows > 0 ? FFiles.Row(Rows - 1).SubItems[TFileListModel::SubOutput] : QString();
+    const QString LastOutput = Rows > 0 ? FFiles.Row(Rows - 1).Output : QString();
     emit RunFinished(FCounts[crConverted] == Rows ? Lang(StrOpenOutput) : SummaryMessage(), LastOutput);
 }
 

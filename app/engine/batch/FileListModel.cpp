@@ -3,7 +3,9 @@
 
 #include "app/engine/chain/FileProbe.h"
 
+#include <QCollator>
 #include <QFileInfo>
+#include <QLocale>
 #include <QSet>
 #include <algorithm>
 
@@ -14,118 +16,159 @@ const char* const ColumnCaptions[] = {"Name",   "Information",     "Size",
                                       "Full file name", "Length", "Sample Rate(Hz)",
                                       "Bit Per Sample(Bit)", "Channels", "BitRate(kbps)"};
 
-// "m:ss" as (minutes, seconds); what does not parse counts as 0.
-std::pair<int, int> LengthValue(const QString& Text)
+QString LengthText(int Seconds)
 {
-    const qsizetype Colon = Text.indexOf(QLatin1Char(':'));
-    return {Text.left(Colon).toInt(), Colon < 0 ? 0 : Text.mid(Colon + 1).toInt()};
+    Seconds = std::max(Seconds, 0);
+    return QStringLiteral("%1:%2").arg(Seconds / 60).arg(Seconds % 60, 2, 10, QLatin1Char('0'));
 }
 
-template <typename T> int Order(const T& A, const T& B)
+QString ChannelsText(int Channels)
 {
-    return A < B ? -1 : (B < A ? 1 : 0);
+    return Channels == 1 ? QStringLiteral("Mono") : Channels == 2 ? QStringLiteral("Stereo") : QString();
 }
+
+QString Key(const QString& Path) { return Path.toLower(); }
 
 } // namespace
 
+QString TFileListModel::TRow::Caption() const
+{
+    return QFileInfo(Path).fileName();
+}
+
 void TFileListModel::AddFile(const QString& Path)
 {
-    const int At = Count();
-    beginInsertRows(QModelIndex(), At, At);
     TRow Row;
-    Row.Caption = QFileInfo(Path).fileName();
-    Row.SubItems[SubPath] = Path;
-    FRows.push_back(std::move(Row));
+    Row.Path = Path;
+    std::vector<TRow> Rows;
+    Rows.push_back(std::move(Row));
+    AddRows(std::move(Rows));
+}
+
+int TFileListModel::AddRows(std::vector<TRow> Rows, bool KeepRepeats)
+{
+    if (!KeepRepeats)
+        DropRepeats();
+    std::vector<TRow> Fresh;
+    QSet<QString> Taken;
+    for (TRow& Row : Rows) {
+        const QString RowKey = Key(Row.Path);
+        if (!KeepRepeats && (FPathCounts.contains(RowKey) || Taken.contains(RowKey)))
+            continue;
+        Taken.insert(RowKey);
+        Fresh.push_back(std::move(Row));
+    }
+    if (Fresh.empty())
+        return 0;
+    const int Added = static_cast<int>(Fresh.size());
+    beginInsertRows(QModelIndex(), Count(), Count() + Added - 1);
+    for (TRow& Row : Fresh) {
+        ++FPathCounts[Key(Row.Path)];
+        FRows.push_back(std::move(Row));
+    }
     endInsertRows();
+    return Added;
+}
+
+void TFileListModel::DropRepeats()
+{
+    if (FPathCounts.size() == Count())
+        return;
+    QSet<QString> Seen;
+    for (int Index = 0; Index < Count();) {
+        const QString RowKey = Key(Row(Index).Path);
+        if (Seen.contains(RowKey)) {
+            RemoveRow(Index);
+        } else {
+            Seen.insert(RowKey);
+            ++Index;
+        }
+    }
 }
 
 void TFileListModel::Clear()
 {
     beginResetModel();
     FRows.clear();
+    FPathCounts.clear();
     endResetModel();
 }
 
-void TFileListModel::SetSubItem(int Index, int SubItem, const QString& Text)
-{
-    FRows.at(static_cast<size_t>(Index)).SubItems.at(static_cast<size_t>(SubItem)) = Text;
-    if (SubItem + 1 < VisibleColumns)
-        emit dataChanged(index(Index, SubItem + 1), index(Index, SubItem + 1));
-}
-
-void TFileListModel::SetImageIndex(int Index, int Image)
+void TFileListModel::SetState(int Index, TRowState State, const QString& Message)
 {
     TRow& Row = FRows.at(static_cast<size_t>(Index));
-    Row.ImageIndex = Image;
-    if (Image == imgPending)
-        Row.ErrorText.clear();
-    emit dataChanged(index(Index, 0), index(Index, 0));
+    Row.State = State;
+    Row.StateMessage = State == rsPending ? QString() : Message;
+    emit dataChanged(index(Index, colName), index(Index, colInformation));
 }
 
-void TFileListModel::SetErrorText(int Index, const QString& Text)
+void TFileListModel::SetOutput(int Index, const QString& Output)
 {
-    FRows.at(static_cast<size_t>(Index)).ErrorText = Text;
-    emit dataChanged(index(Index, 0), index(Index, 0));
-}
-
-void TFileListModel::AddRows(std::vector<TRow> Rows)
-{
-    if (Rows.empty())
-        return;
-    beginInsertRows(QModelIndex(), Count(), Count() + static_cast<int>(Rows.size()) - 1);
-    std::move(Rows.begin(), Rows.end(), std::back_inserter(FRows));
-    endInsertRows();
+    FRows.at(static_cast<size_t>(Index)).Output = Output;
+    emit dataChanged(index(Index, colInformation), index(Index, colInformation));
 }
 
 void TFileListModel::RemoveRow(int Index)
 {
     beginRemoveRows(QModelIndex(), Index, Index);
+    const auto Held = FPathCounts.find(Key(Row(Index).Path));
+    if (--*Held == 0)
+        FPathCounts.erase(Held);
     FRows.erase(FRows.begin() + Index);
     endRemoveRows();
 }
 
-void TFileListModel::RemoveDuplicates()
-{
-    // Walking forward with the paths seen so far deletes the same rows as
-    // comparing each row, from the last, with every row before it.
-    QSet<QString> Seen;
-    for (int Index = 0; Index < Count();) {
-        const QString Key = Row(Index).SubItems[SubPath].toLower();
-        if (Seen.contains(Key)) {
-            RemoveRow(Index);
-        } else {
-            Seen.insert(Key);
-            ++Index;
-        }
-    }
-}
-
-int TFileListModel::Compare(const TRow& A, const TRow& B, int Column)
+QVariant TFileListModel::SortValue(const TRow& Row, int Column)
 {
     switch (Column) {
-    case 0:
-        return Order(A.Caption, B.Caption);
-    case 1:
-        return Order(A.SubItems[SubInformation], B.SubItems[SubInformation]);
-    case 2:
-        return Order(DigitsValue(A.SubItems[SubSize]), DigitsValue(B.SubItems[SubSize]));
-    case 3:
-        return Order(A.SubItems[SubPath], B.SubItems[SubPath]);
-    case 4:
-        return Order(LengthValue(A.SubItems[SubLength]), LengthValue(B.SubItems[SubLength]));
+    case colName:
+    case colInformation:
+    case colPath:
+        return ColumnText(Row, Column);
+    case colSize:
+        return Row.SizeBytes;
     default:
-        return 0;
+        break;
+    }
+    if (!Row.Valid)
+        return -1;
+    switch (Column) {
+    case colLength:
+        return Row.Duration;
+    case colSampleRate:
+        return Row.SampleRate;
+    case colBitsPerSample:
+        return Row.BitsPerSample;
+    case colChannels:
+        return Row.Channels;
+    case colBitrate:
+        return Row.BitrateKbps.value_or(-1);
+    default:
+        return {};
     }
 }
 
 void TFileListModel::Sort(int Column, bool Ascending)
 {
+    QCollator Collator{QLocale()};
+    Collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::vector<QVariant> Values(FRows.size());
+    for (size_t I = 0; I < FRows.size(); ++I)
+        Values[I] = SortValue(FRows[I], Column);
+    const auto Compare = [&](const QVariant& A, const QVariant& B) {
+        if (A.typeId() == QMetaType::QString)
+            return Collator.compare(A.toString(), B.toString());
+        const qint64 Left = A.toLongLong();
+        const qint64 Right = B.toLongLong();
+        return Left < Right ? -1 : (Right < Left ? 1 : 0);
+    };
+
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     std::vector<int> Source(FRows.size());
     for (size_t I = 0; I < Source.size(); ++I)
         Source[I] = static_cast<int>(I);
     std::stable_sort(Source.begin(), Source.end(), [&](int A, int B) {
-        const int Result = Compare(FRows[static_cast<size_t>(A)], FRows[static_cast<size_t>(B)], Column);
+        const int Result = Compare(Values[static_cast<size_t>(A)], Values[static_cast<size_t>(B)]);
         return Ascending ? Result < 0 : Result > 0;
     });
     std::vector<TRow> Sorted;
@@ -167,6 +210,20 @@ int TFileListModel::columnCount(const QModelIndex& Parent) const
     return Parent.isValid() ? 0 : VisibleColumns;
 }
 
+int TFileListModel::ImageIndex(const TRow& Row)
+{
+    switch (Row.State) {
+    case rsConverted:
+        return imgSucceeded;
+    case rsFailed:
+        return imgFailed;
+    case rsSkipped:
+        return imgSkipped;
+    default:
+        return imgPending;
+    }
+}
+
 QVariant TFileListModel::data(const QModelIndex& Index, int Role) const
 {
     if (!Index.isValid() || Index.row() >= Count())
@@ -174,17 +231,19 @@ QVariant TFileListModel::data(const QModelIndex& Index, int Role) const
     const TRow& R = Row(Index.row());
     if (Role == Qt::DisplayRole)
         return ColumnText(R, Index.column());
-    if (Index.column() != 0)
+    if (Role == SortRole)
+        return SortValue(R, Index.column());
+    if (Index.column() != colName)
         return {};
     if (Role == ImageIndexRole)
-        return R.ImageIndex;
+        return ImageIndex(R);
     if (Role == Qt::ToolTipRole || Role == Qt::AccessibleDescriptionRole) {
-        if (R.ImageIndex == imgSucceeded)
+        if (R.State == rsConverted)
             return QStringLiteral("Succeeded");
-        if (R.ImageIndex == imgFailed)
-            return QStringLiteral("Failed: ") + R.ErrorText;
-        if (R.ImageIndex == imgSkipped)
-            return QStringLiteral("Skipped: ") + R.ErrorText;
+        if (R.State == rsFailed)
+            return QStringLiteral("Failed: ") + R.StateMessage;
+        if (R.State == rsSkipped)
+            return QStringLiteral("Skipped: ") + R.StateMessage;
     }
     return {};
 }
@@ -196,7 +255,34 @@ QString TFileListModel::ColumnCaption(int Column)
 
 QString TFileListModel::ColumnText(const TRow& Row, int Column)
 {
-    return Column == 0 ? Row.Caption : Row.SubItems.at(static_cast<size_t>(Column - 1));
+    switch (Column) {
+    case colName:
+        return Row.Caption();
+    case colInformation:
+        return Row.State == rsPending ? QString() : QStringLiteral("Save to: ") + QFileInfo(Row.Output).fileName();
+    case colSize:
+        return Row.SizeBytes < 0 ? QString() : FormatSizeKB(Row.SizeBytes);
+    case colPath:
+        return Row.Path;
+    default:
+        break;
+    }
+    if (!Row.Valid)
+        return {};
+    switch (Column) {
+    case colLength:
+        return LengthText(Row.Duration);
+    case colSampleRate:
+        return QString::number(Row.SampleRate);
+    case colBitsPerSample:
+        return QString::number(Row.BitsPerSample);
+    case colChannels:
+        return ChannelsText(Row.Channels);
+    case colBitrate:
+        return Row.BitrateKbps ? QString::number(*Row.BitrateKbps) : QString();
+    default:
+        return {};
+    }
 }
 
 QVariant TFileListModel::headerData(int Section, Qt::Orientation Orientation, int Role) const

@@ -2,71 +2,78 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QHash>
 #include <QString>
 #include <array>
+#include <optional>
 #include <vector>
 
 namespace app {
 
-// The batch list: one row a file, a caption and ten sub-items as the list view
-// lays them out, and an image index (0 pending, 1 failed, 2 succeeded).
-// Sub-item 2 is the input path, 8 the output path, 9 the row's status.
-// The Name cell reads a row's result as text (tool tip and accessible
-// description: "Succeeded", or "Failed: " and the error). User-interface thread
-// only.
+// The batch list: one row a file, holding what probing found and where its
+// conversion stands as values. The view's nine columns, their images and the
+// Name cell's result text (tool tip and accessible description: "Succeeded",
+// or "Failed: " and the error) are made from those values in data() only.
+// A path is listed once: rows whose path, compared without case, the list
+// holds already are refused, except by an imported list, which keeps its
+// repeats until the next addition. User-interface thread only.
 class TFileListModel : public QAbstractTableModel {
     Q_OBJECT
 
 public:
-    static constexpr int SubItemCount = 10;
-    static constexpr int SubInformation = 0;
-    static constexpr int SubSize = 1;
-    static constexpr int SubPath = 2;
-    static constexpr int SubLength = 3;
-    static constexpr int SubSampleRate = 4;
-    static constexpr int SubBitsPerSample = 5;
-    static constexpr int SubChannels = 6;
-    static constexpr int SubBitrate = 7;
-    static constexpr int SubOutput = 8;
-    static constexpr int SubStatus = 9;
+    enum TColumn { colName, colInformation, colSize, colPath, colLength, colSampleRate, colBitsPerSample,
+                   colChannels, colBitrate };
     static constexpr int VisibleColumns = 9;
     // Header images: the sort column's arrow, or none.
     enum TImage { imgNone = -1, imgPending = 0, imgFailed = 1, imgSucceeded = 2, imgSortDescending = 3,
                   imgSortAscending = 4, imgSkipped = 5 };
+    // A row's place in the batch run; a row converting still shows as pending.
+    enum TRowState { rsPending, rsConverting, rsConverted, rsFailed, rsSkipped };
     // The image index of a row (column 0) or of a column header, for the view
     // that turns it into a picture.
     static constexpr int ImageIndexRole = Qt::UserRole + 1;
+    // What a column sorts by: the name, information and path as text, the
+    // others as numbers (size in bytes, length in seconds, -1 for no value).
+    static constexpr int SortRole = Qt::UserRole + 2;
 
     struct TRow {
-        QString Caption;
-        std::array<QString, SubItemCount> SubItems;
-        int ImageIndex = imgPending;
-        // Why the row's last conversion failed or was skipped; emptied when the
-        // row is pending again.
-        QString ErrorText;
+        QString Path;
+        qint64 SizeBytes = -1; // -1: never looked at
+        // False when the file was not probed or no decoder reads it; the format
+        // values are then 0 and ProbeError says why (empty when not probed).
+        bool Valid = false;
+        QString ProbeError;
+        int Duration = 0; // whole seconds
+        int SampleRate = 0;
+        int BitsPerSample = 0;
+        int Channels = 0;
+        std::optional<int> BitrateKbps;
+        TRowState State = rsPending;
+        // Why the row's last conversion failed or was skipped.
+        QString StateMessage;
+        QString Output;
+
+        QString Caption() const;
     };
 
     using QAbstractTableModel::QAbstractTableModel;
 
-    // Appends a row for Path: its file name as caption, Path as sub-item 2.
+    // Appends a row for Path, nothing probed, unless the list holds Path.
     void AddFile(const QString& Path);
+    // Appends the rows whose paths neither the list nor an earlier one of Rows
+    // holds, in one insertion, and drops the later of any repeats the list held;
+    // returns how many it appended. With KeepRepeats it appends every row.
+    int AddRows(std::vector<TRow> Rows, bool KeepRepeats = false);
     void Clear();
     int Count() const { return static_cast<int>(FRows.size()); }
     const TRow& Row(int Index) const { return FRows.at(static_cast<size_t>(Index)); }
-    void SetSubItem(int Index, int SubItem, const QString& Text);
-    // Pending clears the row's error text.
-    void SetImageIndex(int Index, int Image);
-    void SetErrorText(int Index, const QString& Text);
-
-    // Appends Rows in one insertion.
-    void AddRows(std::vector<TRow> Rows);
+    // Pending forgets the message of the last conversion.
+    void SetState(int Index, TRowState State, const QString& Message = QString());
+    void SetOutput(int Index, const QString& Output);
     void RemoveRow(int Index);
-    // Deletes every row whose path, compared without case, an earlier row has.
-    void RemoveDuplicates();
-    // Reorders the rows by Column: the caption, the information and the path as
-    // exact strings, the size by its digits, the length as minutes then seconds;
-    // the other columns compare equal. Rows keep their selection (persistent
-    // indexes follow them).
+    // Reorders the rows by Column's SortRole value: text in the user's locale
+    // without case, numbers as numbers. Equal rows keep their order, and rows
+    // keep their selection (persistent indexes follow them).
     void Sort(int Column, bool Ascending);
     // Every header image to imgNone, then Column's to Image.
     void SetHeaderImage(int Column, int Image);
@@ -74,20 +81,23 @@ public:
 
     // The header text of visible column Column (0 to 8); empty for any other.
     static QString ColumnCaption(int Column);
-    // What Row shows in visible column Column (0 to 8): its caption, then its
-    // sub-items 0 to 7.
+    // What Row shows in visible column Column (0 to 8).
     static QString ColumnText(const TRow& Row, int Column);
+    static int ImageIndex(const TRow& Row);
 
-    // The nine visible columns: the caption, then sub-items 0 to 7.
     int rowCount(const QModelIndex& Parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& Parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& Index, int Role = Qt::DisplayRole) const override;
     QVariant headerData(int Section, Qt::Orientation Orientation, int Role = Qt::DisplayRole) const override;
 
 private:
-    static int Compare(const TRow& A, const TRow& B, int Column);
+    static QVariant SortValue(const TRow& Row, int Column);
+    // Deletes every row whose path an earlier row has.
+    void DropRepeats();
 
     std::vector<TRow> FRows;
+    // How many rows hold each path, in lower case.
+    QHash<QString, int> FPathCounts;
     std::array<int, VisibleColumns> FHeaderImages{imgNone, imgNone, imgNone, imgNone, imgNone,
                                                    imgNone, imgNone, imgNone, imgNone};
 };

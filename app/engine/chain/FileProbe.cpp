@@ -12,11 +12,9 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QScopeGuard>
-#include <algorithm>
 #include <cstdint>
 #include <exception>
 #include <stdexcept>
-#include <limits>
 
 namespace app {
 namespace {
@@ -52,31 +50,21 @@ std::optional<int> Bitrate(au::TAuFileIn& Decoder)
     return std::nullopt;
 }
 
-QString LengthText(int Seconds)
-{
-    Seconds = std::max(Seconds, 0);
-    return QStringLiteral("%1:%2").arg(Seconds / 60).arg(Seconds % 60, 2, 10, QLatin1Char('0'));
-}
-
-QString ChannelsText(int Channels)
-{
-    return Channels == 1 ? QStringLiteral("Mono") : Channels == 2 ? QStringLiteral("Stereo") : QString();
-}
-
 // Asks Decoder, opened on Path, for everything the row shows. Throws what the
 // decoder throws, and its own texts for a file it silently refused.
 void QueryFormat(au::TAuFileIn& Decoder, const QString& Path, TProbeResult& Result)
 {
     Decoder.SetFileName(Path.toStdString());
-    Result.Duration = Decoder.Duration();
-    Result.SampleRate = Decoder.SampleRate();
-    Result.BitsPerSample = Decoder.BitsPerSample();
-    Result.Channels = Decoder.Channels();
-    Result.BitrateKbps = Bitrate(Decoder);
+    TFileListModel::TRow& Row = Result.Row;
+    Row.Duration = Decoder.Duration();
+    Row.SampleRate = Decoder.SampleRate();
+    Row.BitsPerSample = Decoder.BitsPerSample();
+    Row.Channels = Decoder.Channels();
+    Row.BitrateKbps = Bitrate(Decoder);
     if (!Decoder.Valid())
         throw std::runtime_error(MsgNotReadable);
     // Init would refuse such a file; the row must not promise a conversion.
-    if (Result.SampleRate <= 0 || Result.BitsPerSample <= 0 || Result.Channels <= 0)
+    if (Row.SampleRate <= 0 || Row.BitsPerSample <= 0 || Row.Channels <= 0)
         throw std::runtime_error(MsgNoFormat);
     Result.Tags = TagsJson(Decoder);
 }
@@ -96,25 +84,14 @@ void DecodeFirstBlock(au::TAuFileIn& Decoder)
         throw std::runtime_error(MsgNoAudio);
 }
 
-void FillFormatCells(TProbeResult& Result)
-{
-    using M = TFileListModel;
-    auto& Cells = Result.Row.SubItems;
-    Cells[M::SubLength] = LengthText(Result.Duration);
-    Cells[M::SubSampleRate] = QString::number(Result.SampleRate);
-    Cells[M::SubBitsPerSample] = QString::number(Result.BitsPerSample);
-    Cells[M::SubChannels] = ChannelsText(Result.Channels);
-    if (Result.BitrateKbps)
-        Cells[M::SubBitrate] = QString::number(*Result.BitrateKbps);
-}
-
-// Keeps the caption, size and path; every format value goes back to nothing.
+// Keeps the size and path; every format value goes back to nothing.
 void MarkInvalid(TProbeResult& Result, const QString& Error)
 {
     TProbeResult Invalid;
-    Invalid.Row = std::move(Result.Row);
+    Invalid.Row.Path = Result.Row.Path;
+    Invalid.Row.SizeBytes = Result.Row.SizeBytes;
+    Invalid.Row.ProbeError = Error;
     Invalid.SizeBytes = Result.SizeBytes;
-    Invalid.Error = Error;
     Result = std::move(Invalid);
 }
 
@@ -124,15 +101,14 @@ TProbeResult ProbeFile(const QString& Path)
 {
     TProbeResult Result;
     if (LowerTrim(Path).isEmpty()) {
-        Result.Error = QString::fromLatin1(MsgNoFileName);
+        Result.Row.ProbeError = QString::fromLatin1(MsgNoFileName);
         return Result;
     }
     const QFileInfo Info(Path);
-    Result.Row.Caption = Info.fileName();
+    Result.Row.Path = Path;
     if (Info.isFile())
         Result.SizeBytes = Info.size();
-    Result.Row.SubItems[TFileListModel::SubSize] = FormatSizeKB(Result.SizeBytes.value_or(0));
-    Result.Row.SubItems[TFileListModel::SubPath] = Path;
+    Result.Row.SizeBytes = Result.SizeBytes.value_or(0);
     // Opening a pipe blocks until someone writes to it, and a folder or a device
     // holds no audio file: neither is opened.
     if (Info.exists() && !Info.isFile()) {
@@ -148,8 +124,7 @@ TProbeResult ProbeFile(const QString& Path)
         }
         QueryFormat(*Decoder, Path, Result);
         DecodeFirstBlock(*Decoder);
-        Result.Valid = true;
-        FillFormatCells(Result);
+        Result.Row.Valid = true;
     } catch (const std::exception& E) {
         MarkInvalid(Result, QString::fromUtf8(E.what()));
     } catch (...) {
@@ -165,22 +140,6 @@ QString FormatSizeKB(qint64 Bytes)
     QLocale Locale;
     Locale.setNumberOptions(Locale.numberOptions() & ~QLocale::OmitGroupSeparator);
     return Locale.toString(Kilobytes) + QStringLiteral(" KB");
-}
-
-qint64 DigitsValue(const QString& Text)
-{
-    constexpr qint64 Max = std::numeric_limits<qint64>::max();
-    qint64 Value = 0;
-    for (const QChar C : Text) {
-        if (!C.isDigit())
-            continue;
-        const int Digit = C.digitValue();
-        // Text that long is no size; it sorts last instead of wrapping.
-        if (Value > (Max - Digit) / 10)
-            return Max;
-        Value = Value * 10 + Digit;
-    }
-    return Value;
 }
 
 } // namespace app

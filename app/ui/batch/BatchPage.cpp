@@ -27,8 +27,9 @@ TBatchPage::TBatchPage(TComponents& Components, TDialogs& Dialogs, TShell& Shell
 {
     setObjectName(QStringLiteral("tsConvert"));
     FPreview = new TPreviewControl(Components, *FView->selectionModel(), *FStatus, this);
-    FRun = new TRunControl(Components, Dialogs, Shell, *FStatus, *FLog, this);
-    FListActions = new TFileListActions(Components, Dialogs, Shell, *FView, *FPreview, *FStatus, FRun->Convert(), this);
+    FRun = new TRunControl(Components.Batch, Components.Settings, Dialogs, Shell, *FStatus, *FLog, this);
+    FListActions = new TFileListActions(Components.Files, Components.Batch, Dialogs, Shell, *FView, *FPreview, *FStatus,
+                                        FRun->Convert(), this);
 
     FOption = new QPushButton(QStringLiteral("Option"), this);
     FOption->setObjectName(QStringLiteral("btnOption"));

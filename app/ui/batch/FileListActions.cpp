@@ -2,12 +2,13 @@
 #include "FileListActions.h"
 
 #include "BatchStatusBar.h"
-#include "app/ui/window/Components.h"
+#include "app/engine/batch/BatchDriver.h"
 #include "app/ui/desktop/Dialogs.h"
 #include "FileAdder.h"
 #include "FileListView.h"
 #include "PreviewControl.h"
 #include "app/ui/desktop/Shell.h"
+#include "app/engine/batch/FolderScan.h"
 #include "app/engine/batch/ListFile.h"
 #include "app/engine/chain/DecoderSet.h"
 #include "app/engine/settings/Language.h"
@@ -15,7 +16,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -27,22 +27,23 @@ namespace {
 constexpr int StrAddFolder = 11;
 constexpr int StrNoListFile = 26;
 constexpr int PanelStatus = 0;
+const QString WmaExtension = QStringLiteral(".wma");
 const QString WmaFilter = QStringLiteral("WMA FILE(*.wma)");
 const QString TextFilter = QStringLiteral("TEXT FILE(*.txt)");
 
 bool IsWma(const QString& Path)
 {
-    return FileExtension(Path) == QStringLiteral(".wma");
+    return FileExtension(Path) == WmaExtension;
 }
 
-// The ".wma" files of Folder, not of its subfolders, in name order.
+// The ".wma" files of Folder, hidden ones too, not of its subfolders.
 QStringList ScanFolder(const QString& Folder)
 {
+    QList<TParallelBatch::TItem> Found;
+    TFolderScan({WmaExtension}, false, true).Scan(Folder, Found);
     QStringList Files;
-    const QDir Dir(Folder);
-    for (const QFileInfo& Entry : Dir.entryInfoList(QDir::Files | QDir::Hidden, QDir::Name))
-        if (IsWma(Entry.fileName()))
-            Files << AddTrailingBackslash(Folder) + Entry.fileName();
+    for (const TParallelBatch::TItem& File : Found)
+        Files << File.Input;
     return Files;
 }
 
@@ -57,11 +58,11 @@ public:
 
 } // namespace
 
-TFileListActions::TFileListActions(TComponents& Components, TDialogs& Dialogs, TShell& Shell, TFileListView& View,
-                                   TPreviewControl& Preview, TBatchStatusBar& Status, QAction* Convert,
-                                   QWidget* Window)
-    : QObject(Window), FComponents(Components), FDialogs(Dialogs), FShell(Shell), FView(View), FPreview(Preview),
-      FStatus(Status), FConvert(Convert), FWindow(Window), FAdder(new TFileAdder(Components.Files, Window)),
+TFileListActions::TFileListActions(TFileListModel& Files, const TBatchDriver& Batch, TDialogs& Dialogs, TShell& Shell,
+                                   TFileListView& View, TPreviewControl& Preview, TBatchStatusBar& Status,
+                                   QAction* Convert, QWidget* Window)
+    : QObject(Window), FFiles(Files), FBatch(Batch), FDialogs(Dialogs), FShell(Shell), FView(View), FPreview(Preview),
+      FStatus(Status), FConvert(Convert), FWindow(Window), FAdder(new TFileAdder(Files, Window)),
       FAdd(NewAction("&Add", "actAdd", &TFileListActions::OnAdd)),
       FAddFolder(NewAction("Add &Folder", "actAddFolder", &TFileListActions::OnAddFolder)),
       FRemove(NewAction("&Remove", "actRemove", &TFileListActions::OnRemove)),
@@ -139,7 +140,7 @@ void TFileListActions::BuildFilesMenu()
 void TFileListActions::OnFilesPopup()
 {
     const bool Selected = FView.selectionModel()->hasSelection();
-    const bool HasRows = FComponents.Files.Count() > 0;
+    const bool HasRows = FFiles.Count() > 0;
     for (const auto& [Entry, Source] : FMenuItems) {
         if (FNeedSelection.contains(Entry))
             Entry->setEnabled(Selected);
@@ -161,7 +162,7 @@ QStringList TFileListActions::WmaFiles(const QStringList& Paths)
 
 void TFileListActions::UpdateListActions()
 {
-    const bool HasRows = FComponents.Files.Count() > 0;
+    const bool HasRows = FFiles.Count() > 0;
     for (QAction* Action : {FRemoveSucceeded, FRemoveFailed, FExportList, FConvert, FRemove, FClear})
         Action->setEnabled(HasRows);
     FView.SetEmptyPanelVisible(!HasRows);
@@ -172,11 +173,10 @@ void TFileListActions::OnAdd()
     FView.SetEmptyPanelVisible(false);
     const QStringList Chosen = FDialogs.OpenFiles(FWindow, WmaFilter, true);
     if (Chosen.isEmpty()) {
-        FView.SetEmptyPanelVisible(FComponents.Files.Count() == 0);
+        FView.SetEmptyPanelVisible(FFiles.Count() == 0);
         return;
     }
     FAdder->AddFiles(WmaFiles(Chosen));
-    FComponents.Files.RemoveDuplicates();
     UpdateListActions();
 }
 
@@ -185,17 +185,16 @@ void TFileListActions::OnAddFolder()
     FView.SetEmptyPanelVisible(false);
     const QString Folder = FDialogs.BrowseForFolder(FWindow, LangStrings()[StrAddFolder], QString());
     if (!Folder.isEmpty()) {
-        FComponents.Files.Clear();
+        FFiles.Clear();
         FAdder->AddFiles(ScanFolder(Folder));
     }
-    FComponents.Files.RemoveDuplicates();
     UpdateListActions();
 }
 
 void TFileListActions::AddDroppedFiles(const QStringList& Paths)
 {
     // The driver walks the rows while it converts; they must not move under it.
-    if (FComponents.Batch.Running())
+    if (FBatch.Running())
         return;
     QStringList Files;
     for (const QString& Path : Paths)
@@ -205,7 +204,6 @@ void TFileListActions::AddDroppedFiles(const QStringList& Paths)
         return;
     TWaitCursor Wait;
     FAdder->AddFiles(Files);
-    FComponents.Files.RemoveDuplicates();
     UpdateListActions();
 }
 
@@ -227,16 +225,17 @@ void TFileListActions::OnImportList()
     for (const QString& Line : Lines)
         if (QFileInfo(Line).isFile() && IsWma(Line))
             Files << Line;
-    FComponents.Files.Clear();
-    FAdder->AddFiles(Files);
+    FFiles.Clear();
+    // A list file may name a path twice on purpose; both rows stay.
+    FAdder->AddFiles(Files, true);
     UpdateListActions();
 }
 
 void TFileListActions::OnExportList()
 {
     QStringList Paths;
-    for (int Row = 0; Row < FComponents.Files.Count(); ++Row)
-        Paths << FComponents.Files.Row(Row).SubItems[TFileListModel::SubPath];
+    for (int Row = 0; Row < FFiles.Count(); ++Row)
+        Paths << FFiles.Row(Row).Path;
     const QString Name = FDialogs.SaveFile(FWindow, TextFilter, QStringLiteral("txt"));
     if (Name.isEmpty())
         return;
@@ -250,7 +249,6 @@ void TFileListActions::OnExportList()
 void TFileListActions::OnExample()
 {
     FAdder->AddFiles({ExeFolderFile(QStringLiteral("Example.wma"))});
-    FComponents.Files.RemoveDuplicates();
     UpdateListActions();
 }
 
@@ -261,22 +259,22 @@ void TFileListActions::OnRemove()
         return;
     // Exactly the selected rows go, last first, also when the selection has gaps.
     for (auto Row = Rows.crbegin(); Row != Rows.crend(); ++Row) {
-        if (FPreview.Plays(FComponents.Files.Row(*Row).SubItems[TFileListModel::SubPath]))
+        if (FPreview.Plays(FFiles.Row(*Row).Path))
             FPreview.StopForRemoval();
-        FComponents.Files.RemoveRow(*Row);
+        FFiles.RemoveRow(*Row);
     }
-    if (FComponents.Files.Count() == 0)
+    if (FFiles.Count() == 0)
         FStatus.SetPanelText(PanelStatus, QString());
     UpdateListActions();
 }
 
 void TFileListActions::OnClear()
 {
-    if (FComponents.Files.Count() == 0)
+    if (FFiles.Count() == 0)
         return;
     FPreview.StopForRemoval();
-    FComponents.Files.ClearHeaderImages();
-    FComponents.Files.Clear();
+    FFiles.ClearHeaderImages();
+    FFiles.Clear();
     FStatus.SetPanelText(PanelStatus, QString());
     UpdateListActions();
 }
@@ -286,25 +284,25 @@ void TFileListActions::OnSelectAll()
     FView.selectAll();
 }
 
-void TFileListActions::RemoveWithImage(int Image)
+void TFileListActions::RemoveInState(TFileListModel::TRowState State)
 {
-    for (int Row = FComponents.Files.Count() - 1; Row >= 0; --Row) {
-        if (FComponents.Files.Row(Row).ImageIndex != Image)
+    for (int Row = FFiles.Count() - 1; Row >= 0; --Row) {
+        if (FFiles.Row(Row).State != State)
             continue;
         FPreview.StopForRemoval();
-        FComponents.Files.RemoveRow(Row);
+        FFiles.RemoveRow(Row);
     }
     UpdateListActions();
 }
 
 void TFileListActions::OnRemoveFailed()
 {
-    RemoveWithImage(TFileListModel::imgFailed);
+    RemoveInState(TFileListModel::rsFailed);
 }
 
 void TFileListActions::OnRemoveSucceeded()
 {
-    RemoveWithImage(TFileListModel::imgSucceeded);
+    RemoveInState(TFileListModel::rsConverted);
 }
 
 void TFileListActions::OnOpenFolder()
@@ -312,15 +310,15 @@ void TFileListActions::OnOpenFolder()
     const QList<int> Rows = FView.SelectedRows();
     if (Rows.isEmpty())
         return;
-    FShell.ShowItem(QFileInfo(FComponents.Files.Row(Rows.front()).SubItems[TFileListModel::SubPath]).path());
+    FShell.ShowItem(QFileInfo(FFiles.Row(Rows.front()).Path).path());
 }
 
 void TFileListActions::OnColumnClick(int Column)
 {
-    FComponents.Files.SetHeaderImage(Column, FSortAscending ? TFileListModel::imgSortDescending
+    FFiles.SetHeaderImage(Column, FSortAscending ? TFileListModel::imgSortDescending
                                                             : TFileListModel::imgSortAscending);
     FSortAscending = !FSortAscending;
-    FComponents.Files.Sort(Column, FSortAscending);
+    FFiles.Sort(Column, FSortAscending);
 }
 
 } // namespace app

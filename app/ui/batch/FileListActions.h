@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "app/engine/batch/FileListModel.h"
+
 #include <QObject>
 #include <QStringList>
 #include <utility>
@@ -12,7 +14,7 @@ class QWidget;
 
 namespace app {
 
-struct TComponents;
+class TBatchDriver;
 class TBatchStatusBar;
 class TDialogs;
 class TFileAdder;
@@ -29,8 +31,9 @@ class TFileListActions final : public QObject {
     Q_OBJECT
 
 public:
-    TFileListActions(TComponents& Components, TDialogs& Dialogs, TShell& Shell, TFileListView& View,
-                     TPreviewControl& Preview, TBatchStatusBar& Status, QAction* Convert, QWidget* Window);
+    TFileListActions(TFileListModel& Files, const TBatchDriver& Batch, TDialogs& Dialogs, TShell& Shell,
+                     TFileListView& View, TPreviewControl& Preview, TBatchStatusBar& Status, QAction* Convert,
+                     QWidget* Window);
     ~TFileListActions() override;
 
     QAction* Add() const { return FAdd; }
@@ -67,12 +70,13 @@ private:
     void OnRemoveSucceeded();
     void OnOpenFolder();
     void OnColumnClick(int Column);
-    void RemoveWithImage(int Image);
+    void RemoveInState(TFileListModel::TRowState State);
     void BuildFilesMenu();
     void OnFilesPopup();
     static QStringList WmaFiles(const QStringList& Paths);
 
-    TComponents& FComponents;
+    TFileListModel& FFiles;
+    const TBatchDriver& FBatch;
     TDialogs& FDialogs;
     TShell& FShell;
     TFileListView& FView;

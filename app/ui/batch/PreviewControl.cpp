@@ -128,7 +128,7 @@ void TPreviewControl::PlayItem()
     Output.Stop(false);
     FStopRequested = false;
     FDecoder = nullptr;
-    const QString Path = FComponents.Files.Row(FPreviewItem).SubItems[TFileListModel::SubPath];
+    const QString Path = FComponents.Files.Row(FPreviewItem).Path;
     au::TAuFileIn* Decoder = FComponents.PreviewDecoders.ForFile(Path);
     if (Decoder != nullptr) {
         Output.SetInput(Decoder);

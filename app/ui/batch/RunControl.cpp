@@ -3,7 +3,7 @@
 
 #include "ActionButton.h"
 #include "BatchStatusBar.h"
-#include "app/ui/window/Components.h"
+#include "app/engine/batch/BatchDriver.h"
 #include "app/ui/desktop/Dialogs.h"
 #include "LogPanel.h"
 #include "app/ui/desktop/Shell.h"
@@ -21,9 +21,9 @@ constexpr int StrOutputFolder = 12;
 
 } // namespace
 
-TRunControl::TRunControl(TComponents& Components, TDialogs& Dialogs, TShell& Shell, TBatchStatusBar& Status,
-                         TLogPanel& Log, QWidget* Window)
-    : QObject(Window), FComponents(Components), FDialogs(Dialogs), FShell(Shell), FStatus(Status), FLog(Log),
+TRunControl::TRunControl(TBatchDriver& Batch, TcdSettings& Settings, TDialogs& Dialogs, TShell& Shell,
+                         TBatchStatusBar& Status, TLogPanel& Log, QWidget* Window)
+    : QObject(Window), FBatch(Batch), FSettings(Settings), FDialogs(Dialogs), FShell(Shell), FStatus(Status), FLog(Log),
       FWindow(Window), FConvert(new QAction(QStringLiteral("Convert To Wav"), this)),
       FStopConvert(new QAction(QStringLiteral("Stop Convert"), this)),
       FConvertButton(new TActionButton(FConvert, QStringLiteral("btnConvert"), Window)),
@@ -34,7 +34,7 @@ TRunControl::TRunControl(TComponents& Components, TDialogs& Dialogs, TShell& She
     FStopConvertButton->hide();
     connect(FConvert, &QAction::triggered, this, &TRunControl::OnConvert);
 
-    TBatchDriver& Driver = FComponents.Batch;
+    TBatchDriver& Driver = FBatch;
     connect(FStopConvert, &QAction::triggered, &Driver, &TBatchDriver::RequestStop);
     connect(&Driver, &TBatchDriver::LogLine, &FLog, &TLogPanel::Append);
     connect(&Driver, &TBatchDriver::StatusText, &FStatus, &TBatchStatusBar::SetPanelText);
@@ -74,12 +74,12 @@ void TRunControl::ShowConvertButton(bool Shown)
 void TRunControl::OnConvert()
 {
     // Asked before the folder browser, which would be wasted on a refusal.
-    if (!FComponents.Batch.CanStart()) {
+    if (!FBatch.CanStart()) {
         FDialogs.Message(FWindow, QMessageBox::Warning, QString::fromLatin1(TBatchDriver::MsgChainInUse),
                          QMessageBox::Ok);
         return;
     }
-    QString Start = FComponents.Settings.SavePath();
+    QString Start = FSettings.SavePath();
     if (!QFileInfo(Start).isDir())
         Start.clear();
     const QString Folder = FDialogs.BrowseForFolder(FWindow, LangStrings()[StrOutputFolder], Start);
@@ -88,7 +88,7 @@ void TRunControl::OnConvert()
     // The hourglass from here to the end of the run, not over the folder browser.
     SetBusyCursor(true);
     FLog.ShowLog(true);
-    FComponents.Batch.StartRun(Folder);
+    FBatch.StartRun(Folder);
 }
 
 void TRunControl::OnRunFinished(const QString& Message, const QString& LastOutput)

@@ -9,7 +9,8 @@ class QWidget;
 
 namespace app {
 
-struct TComponents;
+class TBatchDriver;
+class TcdSettings;
 class TBatchStatusBar;
 class TDialogs;
 class TLogPanel;
@@ -25,8 +26,8 @@ class TRunControl final : public QObject {
     Q_OBJECT
 
 public:
-    TRunControl(TComponents& Components, TDialogs& Dialogs, TShell& Shell, TBatchStatusBar& Status, TLogPanel& Log,
-                QWidget* Window);
+    TRunControl(TBatchDriver& Batch, TcdSettings& Settings, TDialogs& Dialogs, TShell& Shell, TBatchStatusBar& Status,
+                TLogPanel& Log, QWidget* Window);
     ~TRunControl() override;
 
     QAction* Convert() const { return FConvert; }
@@ -41,7 +42,8 @@ private:
     void ShowConvertButton(bool Shown);
     void SetBusyCursor(bool Busy);
 
-    TComponents& FComponents;
+    TBatchDriver& FBatch;
+    TcdSettings& FSettings;
     TDialogs& FDialogs;
     TShell& FShell;
     TBatchStatusBar& FStatus;

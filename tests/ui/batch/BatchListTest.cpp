@@ -12,6 +12,7 @@
 #include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
+#include <tuple>
 
 using namespace uitest;
 using app::TFileListModel;
@@ -165,20 +166,21 @@ TEST_F(BatchPageTest, AnEmptyFileReadsOneKilobyteAndNoFormat)
 // sort sees values no short test file has.
 class BatchSortTest : public BatchPageTest {
 protected:
-    void Row(const QString& Name, const QString& Size, const QString& Length)
+    // Kilobytes as the Size cell reads them, Seconds as the length.
+    void Row(const QString& Name, qint64 Kilobytes, int Seconds)
     {
         TFileListModel::TRow Row;
-        Row.Caption = Name;
-        Row.SubItems[TFileListModel::SubSize] = Size;
-        Row.SubItems[TFileListModel::SubPath] = "/music/" + Name;
-        Row.SubItems[TFileListModel::SubLength] = Length;
+        Row.Path = "/music/" + Name;
+        Row.SizeBytes = (Kilobytes - 1) * 1024;
+        Row.Valid = true;
+        Row.Duration = Seconds;
         std::vector<TFileListModel::TRow> Rows;
         Rows.push_back(Row);
         Files().AddRows(std::move(Rows));
         Actions().UpdateListActions();
     }
     // Rows of a name, a size and a length.
-    void Rows(std::initializer_list<std::array<const char*, 3>> List)
+    void Rows(std::initializer_list<std::tuple<const char*, qint64, int>> List)
     {
         for (const auto& [Name, Size, Length] : List)
             Row(Name, Size, Length);
@@ -192,7 +194,7 @@ protected:
 
 TEST_F(BatchSortTest, LengthsSortAsMinutesThenSeconds)
 {
-    Rows({{"b", "2,048 KB", "75:10"}, {"a", "999 KB", "9:59"}, {"c", "10 KB", "0:05"}});
+    Rows({{"b", 2048, 4510}, {"a", 999, 599}, {"c", 10, 5}});
     ClickHeader(4);
     EXPECT_EQ(Captions(), (QStringList{"c", "a", "b"}));
     EXPECT_EQ(HeaderImage(4), TFileListModel::imgSortAscending);
@@ -206,25 +208,25 @@ TEST_F(BatchSortTest, LengthsSortAsMinutesThenSeconds)
 
 TEST_F(BatchSortTest, SizesSortByTheirDigitsAndTheDirectionIsShared)
 {
-    Rows({{"b", "2,048 KB", "1:00"}, {"a", "999 KB", "1:00"}, {"C", "10 KB", "1:00"}});
+    Rows({{"b", 2048, 60}, {"a", 999, 60}, {"C", 10, 60}});
     ClickHeader(2);
     EXPECT_EQ(Captions(), (QStringList{"C", "a", "b"}));
-    // Another column flips the direction too; captions compare exactly, so "C" < "a".
+    // Another column flips the direction too; captions compare without case.
     ClickHeader(0);
-    EXPECT_EQ(Captions(), (QStringList{"b", "a", "C"}));
+    EXPECT_EQ(Captions(), (QStringList{"C", "b", "a"}));
     EXPECT_EQ(HeaderImage(2), TFileListModel::imgNone);
     EXPECT_EQ(HeaderImage(0), TFileListModel::imgSortDescending);
     // The selection goes with its row.
     Select({0});
     ClickHeader(0);
-    EXPECT_EQ(Captions(), (QStringList{"C", "a", "b"}));
+    EXPECT_EQ(Captions(), (QStringList{"a", "b", "C"}));
     EXPECT_EQ(Page->FileList().SelectedRows(), QList<int>{2});
 }
 
 TEST_F(BatchSortTest, RemoveDeletesExactlyTheSelectedRows)
 {
     for (const char* Name : {"r0", "r1", "r2", "r3", "r4", "r5", "r6"})
-        Row(Name, "1 KB", "0:01");
+        Row(Name, 1, 1);
     Select({2, 5});
     Actions().Remove()->trigger();
     EXPECT_EQ(Captions(), (QStringList{"r0", "r1", "r3", "r4", "r6"}));
@@ -239,11 +241,11 @@ TEST_F(BatchSortTest, RemoveDeletesExactlyTheSelectedRows)
 TEST_F(BatchSortTest, FailedAndSucceededRowsGoByTheirImage)
 {
     for (const char* Name : {"ok1", "bad1", "new", "ok2", "bad2"})
-        Row(Name, "1 KB", "0:01");
-    Files().SetImageIndex(0, TFileListModel::imgSucceeded);
-    Files().SetImageIndex(3, TFileListModel::imgSucceeded);
-    Files().SetImageIndex(1, TFileListModel::imgFailed);
-    Files().SetImageIndex(4, TFileListModel::imgFailed);
+        Row(Name, 1, 1);
+    Files().SetState(0, TFileListModel::rsConverted);
+    Files().SetState(3, TFileListModel::rsConverted);
+    Files().SetState(1, TFileListModel::rsFailed);
+    Files().SetState(4, TFileListModel::rsFailed);
     Actions().RemoveFailedItems()->trigger();
     EXPECT_EQ(Captions(), (QStringList{"ok1", "new", "ok2"}));
     Actions().RemoveSucceededItems()->trigger();
@@ -278,8 +280,8 @@ TEST_F(BatchSortTest, ThePopupEnablesByTheSelectionAndTheRows)
         return On;
     };
     EXPECT_EQ(Enabled(), (QStringList{"&Add", "Add &Folder"}));
-    Row("a", "1 KB", "0:01");
-    Row("b", "1 KB", "0:01");
+    Row("a", 1, 1);
+    Row("b", 1, 1);
     EXPECT_EQ(Enabled(), (QStringList{"&Add", "Add &Folder", "Select All", "&Clear", "R&emove Failed Items",
                                       "Re&move Succeeded Items"}));
     // Select All selects every row; then everything is on, and the Remove
@@ -292,7 +294,7 @@ TEST_F(BatchSortTest, ThePopupEnablesByTheSelectionAndTheRows)
 
 TEST_F(BatchSortTest, OpenFolderShowsTheFirstSelectedRowsFolder)
 {
-    Row("a", "1 KB", "0:01");
+    Row("a", 1, 1);
     Actions().OpenFolder()->trigger();
     EXPECT_TRUE(Shell.ShownItems.isEmpty());
     Select({0});

@@ -99,14 +99,14 @@ protected:
     {
         QStringList List;
         for (int Row = 0; Row < Files().Count(); ++Row)
-            List << Files().Row(Row).SubItems[app::TFileListModel::SubPath];
+            List << Files().Row(Row).Path;
         return List;
     }
     QStringList Captions()
     {
         QStringList List;
         for (int Row = 0; Row < Files().Count(); ++Row)
-            List << Files().Row(Row).Caption;
+            List << Files().Row(Row).Caption();
         return List;
     }
     void Select(std::initializer_list<int> Rows)

@@ -56,12 +56,12 @@ protected:
 TEST_F(BatchRunTest, CancellingTheFolderBrowserChangesNothing)
 {
     AddProbed({Wma("a.wma")});
-    Files().SetImageIndex(0, TFileListModel::imgSucceeded);
+    Files().SetState(0, TFileListModel::rsConverted);
     Page->Run().Convert()->trigger();
     EXPECT_EQ(Dialogs.FolderTitles, QStringList{app::LangStrings()[12]});
     EXPECT_EQ(Page->Log().Lines(), QStringList{""});
     EXPECT_FALSE(Child("pnlLog")->isVisible());
-    EXPECT_EQ(Files().Row(0).ImageIndex, TFileListModel::imgSucceeded);
+    EXPECT_EQ(Files().Row(0).State, TFileListModel::rsConverted);
     EXPECT_EQ(Status().PanelText(0), "");
     EXPECT_FALSE(Page->Converting());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
@@ -86,7 +86,7 @@ TEST_F(BatchRunTest, AWatchingHotDirectoryRefusesTheRun)
     Page->Run().Convert()->trigger();
     EXPECT_EQ(Dialogs.FolderTitles.size(), 1);
     EXPECT_TRUE(autest::RunUntil([&] { return !Page->Converting(); }));
-    EXPECT_EQ(Files().Row(0).ImageIndex, TFileListModel::imgSucceeded);
+    EXPECT_EQ(Files().Row(0).State, TFileListModel::rsConverted);
 }
 
 TEST_F(BatchRunTest, AListedFileThatIsGoneRefusesTheRun)
@@ -199,13 +199,13 @@ TEST_F(BatchRunTest, AWholeRunWritesWhatTheCommandLineToolWrites)
     const auto* Icons = static_cast<const app::TFileListIcons*>(Page->FileList().model());
     for (int Row = 0; Row < Files().Count(); ++Row) {
         const bool Failed = Row == 3;
-        EXPECT_EQ(Files().Row(Row).ImageIndex, Failed ? TFileListModel::imgFailed : TFileListModel::imgSucceeded);
+        EXPECT_EQ(Files().Row(Row).State, Failed ? TFileListModel::rsFailed : TFileListModel::rsConverted);
         const QIcon Shown = Page->FileList().model()->index(Row, 0).data(Qt::DecorationRole).value<QIcon>();
         EXPECT_EQ(Shown.cacheKey(), Icons->Icon(Failed ? 1 : 2).cacheKey());
         const QString Text = Failed ? "Failed: " + Error : QString("Succeeded");
         EXPECT_EQ(Cell(Row, 0, Qt::ToolTipRole), Text);
         EXPECT_EQ(Cell(Row, 0, Qt::AccessibleDescriptionRole), Text);
-        EXPECT_EQ(Cell(Row, 1), "Save to: " + QFileInfo(Files().Row(Row).SubItems[TFileListModel::SubOutput]).fileName());
+        EXPECT_EQ(Cell(Row, 1), "Save to: " + QFileInfo(Files().Row(Row).Output).fileName());
     }
 
     // The end: not every row converted, so the question says what happened;
@@ -226,7 +226,7 @@ TEST_F(BatchRunTest, AWholeRunWritesWhatTheCommandLineToolWrites)
     EXPECT_EQ(Settings.SavePath(), Out());
 
     // A second run starts the rows afresh: pending rows say nothing.
-    Files().SetImageIndex(3, TFileListModel::imgPending);
+    Files().SetState(3, TFileListModel::rsPending);
     EXPECT_TRUE(Cell(3, 0, Qt::ToolTipRole).isEmpty());
 }
 
@@ -237,8 +237,8 @@ TEST_F(BatchRunTest, TwoRowsWithOneOutputNameBothShowTheirResult)
     ASSERT_TRUE(Finished());
     EXPECT_EQ(Cell(0, 0, Qt::ToolTipRole), "Succeeded");
     EXPECT_EQ(Cell(1, 0, Qt::ToolTipRole), "Succeeded");
-    EXPECT_EQ(Files().Row(0).SubItems[TFileListModel::SubOutput], Out() + "/same.wav");
-    EXPECT_EQ(Files().Row(1).SubItems[TFileListModel::SubOutput], Out() + "/same.wav");
+    EXPECT_EQ(Files().Row(0).Output, Out() + "/same.wav");
+    EXPECT_EQ(Files().Row(1).Output, Out() + "/same.wav");
     EXPECT_TRUE(Shell.ShownItems.isEmpty());
     EXPECT_TRUE(Shell.OpenedFolders.isEmpty());
 }
@@ -300,7 +300,7 @@ TEST_F(BatchRunTest, AFailingRunLeavesTheWavFilesAlreadyThereAsTheyWere)
     Convert(QMessageBox::Cancel);
     ASSERT_TRUE(Finished());
     for (int Row = 0; Row < Files().Count(); ++Row)
-        EXPECT_EQ(Files().Row(Row).ImageIndex, TFileListModel::imgFailed) << Row;
+        EXPECT_EQ(Files().Row(Row).State, TFileListModel::rsFailed) << Row;
     EXPECT_EQ(QDir(Out()).entryList(QDir::Files | QDir::Hidden, QDir::Name), Names);
     for (const QString& Name : Names) {
         QFile File(Out() + "/" + Name);

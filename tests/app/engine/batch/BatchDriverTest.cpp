@@ -88,11 +88,10 @@ TEST_F(BatchDriverTest, ARunOfTwoGoodFilesLogsEachLoadAndResult)
     EXPECT_EQ(PlainLog(), (QStringList{"Task Begin", "[T]Load: " + A + " [Success]", "[T]Convert to: a.wav [Success]",
                                        "[T]Load: " + B + " [Success]", "[T]Convert to: b.wav [Success]", "Task End",
                                        ""}));
-    EXPECT_EQ(List.Row(0).ImageIndex, TFileListModel::imgSucceeded);
-    EXPECT_EQ(List.Row(1).ImageIndex, TFileListModel::imgSucceeded);
-    EXPECT_EQ(List.Row(1).SubItems[TFileListModel::SubStatus], "Converter...");
-    EXPECT_EQ(List.Row(1).SubItems[TFileListModel::SubInformation], "Save to: b.wav");
-    EXPECT_EQ(List.Row(1).SubItems[TFileListModel::SubOutput], Out() + "/b.wav");
+    EXPECT_EQ(List.Row(0).State, TFileListModel::rsConverted);
+    EXPECT_EQ(List.Row(1).State, TFileListModel::rsConverted);
+    EXPECT_EQ(List.index(1, TFileListModel::colInformation).data().toString(), "Save to: b.wav");
+    EXPECT_EQ(List.Row(1).Output, Out() + "/b.wav");
     EXPECT_EQ(Finished, QStringList{Out() + "/b.wav"});
     EXPECT_EQ(Settings.SavePath(), Out());
     EXPECT_TRUE(ControlsOn);
@@ -125,8 +124,8 @@ TEST_F(BatchDriverTest, ARowWithoutADecoderFailsAndTheNextOneConverts)
                                        "[T]Convert to: notes.wav [Failed]", "No decoder reads files of this kind.",
                                        "[T]Load: " + Good + " [Success]", "[T]Convert to: good.wav [Success]",
                                        "Task End", ""}));
-    EXPECT_EQ(List.Row(0).ImageIndex, TFileListModel::imgFailed);
-    EXPECT_EQ(List.Row(1).ImageIndex, TFileListModel::imgSucceeded);
+    EXPECT_EQ(List.Row(0).State, TFileListModel::rsFailed);
+    EXPECT_EQ(List.Row(1).State, TFileListModel::rsConverted);
 }
 
 TEST_F(BatchDriverTest, ADamagedFileFailsWithTheDecodersText)
@@ -138,7 +137,7 @@ TEST_F(BatchDriverTest, ADamagedFileFailsWithTheDecodersText)
     ASSERT_GE(Log.size(), 4);
     EXPECT_TRUE(Log[2].endsWith("Convert to: bad.wav [Failed]"));
     EXPECT_FALSE(Log[3].isEmpty());
-    EXPECT_EQ(List.Row(0).ImageIndex, TFileListModel::imgFailed);
+    EXPECT_EQ(List.Row(0).State, TFileListModel::rsFailed);
 }
 
 TEST_F(BatchDriverTest, StopEndsTheRunAfterTheCurrentFile)
@@ -152,11 +151,11 @@ TEST_F(BatchDriverTest, StopEndsTheRunAfterTheCurrentFile)
     RunUntil([] { return false; }, 700); // a timer tick that must start nothing more
     EXPECT_EQ(PlainLog().mid(0, 4),
               (QStringList{"Task Begin", LangStrings()[TBatchDriver::StrStopped],
-                           "[T]Load: " + List.Row(0).SubItems[TFileListModel::SubPath] + " [Success]",
+                           "[T]Load: " + List.Row(0).Path + " [Success]",
                            "[T]Convert to: a.wav [Success]"}));
     EXPECT_EQ(Log.size(), 4);
     EXPECT_TRUE(Finished.isEmpty());
-    EXPECT_EQ(List.Row(1).ImageIndex, TFileListModel::imgPending);
+    EXPECT_EQ(List.Row(1).State, TFileListModel::rsPending);
     EXPECT_FALSE(Driver.Running());
     EXPECT_EQ(Status, ""); // no "Converting: a.flac" left behind
 }
@@ -191,12 +190,12 @@ TEST_F(BatchDriverTest, TwoRowsWithOneOutputBothShowTheirResult)
     const QString Other = QString::fromStdString(Dir.File("sub"));
     QDir().mkpath(Other);
     const QString Second = Other + "/same.flac";
-    QFile::copy(List.Row(0).SubItems[TFileListModel::SubPath], Second);
+    QFile::copy(List.Row(0).Path, Second);
     List.AddFile(Second);
     ASSERT_TRUE(RunAll());
-    EXPECT_EQ(List.Row(0).ImageIndex, TFileListModel::imgSucceeded);
-    EXPECT_EQ(List.Row(1).ImageIndex, TFileListModel::imgSucceeded);
-    EXPECT_EQ(List.Row(0).SubItems[TFileListModel::SubOutput], List.Row(1).SubItems[TFileListModel::SubOutput]);
+    EXPECT_EQ(List.Row(0).State, TFileListModel::rsConverted);
+    EXPECT_EQ(List.Row(1).State, TFileListModel::rsConverted);
+    EXPECT_EQ(List.Row(0).Output, List.Row(1).Output);
 }
 
 TEST_F(BatchDriverTest, AnEmptyListFinishesAtOnce)

@@ -2,6 +2,7 @@
 #include "audio/decoders/StandInTestUtil.h"
 #include "support/PeerProbe.h"
 #include "support/TestUtil.h"
+#include "app/QtTestUtil.h"
 
 #include "app/engine/chain/FileProbe.h"
 
@@ -14,7 +15,6 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
-#include <limits>
 
 using namespace app;
 using namespace autest;
@@ -27,17 +27,7 @@ QString Q(const std::string& Text) { return QString::fromStdString(Text); }
 
 std::string Extension(const std::string& File) { return File.substr(File.rfind('.')); }
 
-// The program's default locale for as long as it lives.
-class TDefaultLocale {
-public:
-    explicit TDefaultLocale(const QLocale& Locale) { QLocale::setDefault(Locale); }
-    ~TDefaultLocale() { QLocale::setDefault(FSaved); }
-    TDefaultLocale(const TDefaultLocale&) = delete;
-    TDefaultLocale& operator=(const TDefaultLocale&) = delete;
-
-private:
-    QLocale FSaved;
-};
+QString Cell(const TProbeResult& R, int Column) { return TModel::ColumnText(R.Row, Column); }
 
 int OpenDescriptors() { return static_cast<int>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {})); }
 
@@ -47,25 +37,25 @@ int OpenDescriptors() { return static_cast<int>(std::distance(std::filesystem::d
 void ExpectWellFormed(const TProbeResult& R, const std::string& File)
 {
     SCOPED_TRACE(File);
-    const auto& Cells = R.Row.SubItems;
-    EXPECT_EQ(R.Row.Caption, Q(File.substr(File.rfind('/') + 1)));
-    EXPECT_TRUE(Cells[TModel::SubSize].endsWith(QStringLiteral(" KB")));
-    EXPECT_EQ(Cells[TModel::SubPath], Q(File));
-    for (const int Empty : {TModel::SubInformation, TModel::SubOutput, TModel::SubStatus})
-        EXPECT_TRUE(Cells[static_cast<size_t>(Empty)].isEmpty());
-    if (R.Valid) {
-        EXPECT_TRUE(R.Error.isEmpty());
-        EXPECT_GE(LengthSeconds(Cells[TModel::SubLength].toStdString()), 0) << Cells[TModel::SubLength].toStdString();
-        EXPECT_GT(R.SampleRate, 0);
-        EXPECT_GT(R.BitsPerSample, 0);
-        EXPECT_GT(R.Channels, 0);
+    EXPECT_EQ(Cell(R, TModel::colName), Q(File.substr(File.rfind('/') + 1)));
+    EXPECT_TRUE(Cell(R, TModel::colSize).endsWith(QStringLiteral(" KB")));
+    EXPECT_EQ(Cell(R, TModel::colPath), Q(File));
+    EXPECT_TRUE(Cell(R, TModel::colInformation).isEmpty());
+    EXPECT_TRUE(R.Row.Output.isEmpty());
+    EXPECT_EQ(R.Row.State, TModel::rsPending);
+    if (R.Row.Valid) {
+        EXPECT_TRUE(R.Row.ProbeError.isEmpty());
+        EXPECT_GE(LengthSeconds(Cell(R, TModel::colLength).toStdString()), 0) << Cell(R, TModel::colLength).toStdString();
+        EXPECT_GT(R.Row.SampleRate, 0);
+        EXPECT_GT(R.Row.BitsPerSample, 0);
+        EXPECT_GT(R.Row.Channels, 0);
         return;
     }
-    EXPECT_FALSE(R.Error.isEmpty());
-    for (int Sub = TModel::SubLength; Sub <= TModel::SubBitrate; ++Sub)
-        EXPECT_TRUE(Cells[static_cast<size_t>(Sub)].isEmpty()) << Sub;
-    EXPECT_EQ(R.Duration + R.SampleRate + R.BitsPerSample + R.Channels, 0);
-    EXPECT_FALSE(R.BitrateKbps.has_value());
+    EXPECT_FALSE(R.Row.ProbeError.isEmpty());
+    for (int Column = TModel::colLength; Column <= TModel::colBitrate; ++Column)
+        EXPECT_TRUE(Cell(R, Column).isEmpty()) << Column;
+    EXPECT_EQ(R.Row.Duration + R.Row.SampleRate + R.Row.BitsPerSample + R.Row.Channels, 0);
+    EXPECT_FALSE(R.Row.BitrateKbps.has_value());
     EXPECT_TRUE(R.Tags.isEmpty());
 }
 
@@ -77,18 +67,17 @@ TEST(FileProbe, CellsOfEveryKindAgreeWithFFprobe)
     for (const std::string& File : MakeOneOfEachKind(Dir)) {
         SCOPED_TRACE(File);
         const TProbeResult R = ProbeFile(Q(File));
-        ASSERT_TRUE(R.Valid) << R.Error.toStdString();
+        ASSERT_TRUE(R.Row.Valid) << R.Row.ProbeError.toStdString();
         ExpectWellFormed(R, File);
-        const auto& Cells = R.Row.SubItems;
-        ExpectAgreesWithPeer(File, {Cells[TModel::SubLength].toStdString(), R.SampleRate, R.BitsPerSample,
-                                    R.Channels, R.BitrateKbps});
+        ExpectAgreesWithPeer(File, {Cell(R, TModel::colLength).toStdString(), R.Row.SampleRate, R.Row.BitsPerSample,
+                                    R.Row.Channels, R.Row.BitrateKbps});
         // Every test file is below 1000 KB, so no thousands separator.
-        EXPECT_EQ(Cells[TModel::SubSize], QStringLiteral("%1 KB").arg(std::filesystem::file_size(File) / 1024 + 1));
-        EXPECT_EQ(Cells[TModel::SubSampleRate], QString::number(R.SampleRate));
-        EXPECT_EQ(Cells[TModel::SubBitsPerSample], QString::number(R.BitsPerSample));
-        EXPECT_EQ(Cells[TModel::SubChannels], R.Channels == 1 ? QStringLiteral("Mono") : QStringLiteral("Stereo"));
-        EXPECT_EQ(Cells[TModel::SubBitrate], R.BitrateKbps ? QString::number(*R.BitrateKbps) : QString());
-        EXPECT_EQ(LengthSeconds(Cells[TModel::SubLength].toStdString()), R.Duration);
+        EXPECT_EQ(Cell(R, TModel::colSize), QStringLiteral("%1 KB").arg(std::filesystem::file_size(File) / 1024 + 1));
+        EXPECT_EQ(Cell(R, TModel::colSampleRate), QString::number(R.Row.SampleRate));
+        EXPECT_EQ(Cell(R, TModel::colBitsPerSample), QString::number(R.Row.BitsPerSample));
+        EXPECT_EQ(Cell(R, TModel::colChannels), R.Row.Channels == 1 ? QStringLiteral("Mono") : QStringLiteral("Stereo"));
+        EXPECT_EQ(Cell(R, TModel::colBitrate), R.Row.BitrateKbps ? QString::number(*R.Row.BitrateKbps) : QString());
+        EXPECT_EQ(LengthSeconds(Cell(R, TModel::colLength).toStdString()), R.Row.Duration);
     }
 }
 
@@ -102,21 +91,21 @@ TEST(FileProbe, LengthsAndChannelsAsTheListShowsThem)
               " -sample_fmt s16 -c:a flac " + Quote(File));
         const int Peer = static_cast<int>(std::lround(PeerFacts(File).Duration));
         const TProbeResult R = ProbeFile(Q(File));
-        EXPECT_EQ(R.Row.SubItems[TModel::SubLength],
+        EXPECT_EQ(Cell(R, TModel::colLength),
                   QString::asprintf("%d:%02d", Peer / 60, Peer % 60));
-        EXPECT_EQ(R.Duration, Peer);
+        EXPECT_EQ(R.Row.Duration, Peer);
     }
-    EXPECT_EQ(ProbeFile(Q(Dir.File("4510.flac"))).Row.SubItems[TModel::SubLength], QStringLiteral("75:10"));
+    EXPECT_EQ(Cell(ProbeFile(Q(Dir.File("4510.flac"))), TModel::colLength), QStringLiteral("75:10"));
 
     // Six channels: no channels text, and the bit rate stays in its own cell.
     const std::string Six = Dir.File("six.ogg");
     Shell("ffmpeg -v error -y -i " + Quote(FixturesDir() + "/tone-44100-16-2.wav") + " -ac 6 -c:a libvorbis " +
           Quote(Six));
     const TProbeResult R = ProbeFile(Q(Six));
-    ASSERT_TRUE(R.Valid) << R.Error.toStdString();
-    EXPECT_EQ(R.Channels, 6);
-    EXPECT_TRUE(R.Row.SubItems[TModel::SubChannels].isEmpty());
-    EXPECT_EQ(R.Row.SubItems[TModel::SubBitrate],
+    ASSERT_TRUE(R.Row.Valid) << R.Row.ProbeError.toStdString();
+    EXPECT_EQ(R.Row.Channels, 6);
+    EXPECT_TRUE(Cell(R, TModel::colChannels).isEmpty());
+    EXPECT_EQ(Cell(R, TModel::colBitrate),
               QString::number(static_cast<int>(std::nearbyint(PeerFacts(Six).StreamBitrate / 1000.0))));
 }
 
@@ -140,26 +129,6 @@ TEST(FileProbe, SizeTextRoundsUpToWholeKilobytesWithTheLocalesSeparator)
     }
 }
 
-TEST(FileProbe, DigitsValueReadsBackEverySizeTextForSorting)
-{
-    EXPECT_EQ(DigitsValue(QStringLiteral("1,501 KB")), 1501);
-    EXPECT_EQ(DigitsValue(QStringLiteral("KB")), 0);
-    EXPECT_EQ(DigitsValue(QString()), 0);
-    EXPECT_EQ(DigitsValue(QStringLiteral("a1b2 c3")), 123);
-    // Too many digits for a number sort last rather than wrap.
-    EXPECT_EQ(DigitsValue(QString(40, QLatin1Char('9'))), std::numeric_limits<qint64>::max());
-
-    // Whatever the locale writes, the sort reads the size back: separators of
-    // every kind, and digits that are not ASCII.
-    for (const QLocale& Locale : {QLocale(QLocale::English, QLocale::UnitedStates), QLocale(QLocale::French, QLocale::France),
-                                  QLocale(QLocale::German, QLocale::Switzerland), QLocale(QLocale::Arabic, QLocale::Egypt),
-                                  QLocale(QLocale::Hindi, QLocale::India)}) {
-        const TDefaultLocale Default(Locale);
-        for (const qint64 Bytes : {qint64{0}, qint64{1536000}, qint64{5} << 40})
-            EXPECT_EQ(DigitsValue(FormatSizeKB(Bytes)), Bytes / 1024 + 1) << Locale.name().toStdString();
-    }
-}
-
 TEST(FileProbe, FilesThatCannotBeReadStillGiveWellFormedRows)
 {
     TTempDir Dir;
@@ -169,20 +138,20 @@ TEST(FileProbe, FilesThatCannotBeReadStillGiveWellFormedRows)
     const std::string Words = "This is a text file, not audio.\n";
     WriteBytes(Text, std::vector<uint8_t>(Words.begin(), Words.end()));
     const TProbeResult TextRow = ProbeFile(Q(Text));
-    EXPECT_FALSE(TextRow.Valid);
+    EXPECT_FALSE(TextRow.Row.Valid);
     ExpectWellFormed(TextRow, Text);
-    EXPECT_EQ(TextRow.Row.SubItems[TModel::SubSize], QStringLiteral("1 KB"));
+    EXPECT_EQ(Cell(TextRow, TModel::colSize), QStringLiteral("1 KB"));
 
     const std::string Missing = Dir.File("gone.flac");
     const TProbeResult MissingRow = ProbeFile(Q(Missing));
-    EXPECT_FALSE(MissingRow.Valid);
+    EXPECT_FALSE(MissingRow.Row.Valid);
     ExpectWellFormed(MissingRow, Missing);
-    EXPECT_EQ(MissingRow.Error, QString::fromUtf8(std::strerror(ENOENT)));
-    EXPECT_EQ(MissingRow.Row.SubItems[TModel::SubSize], QStringLiteral("1 KB"));
+    EXPECT_EQ(MissingRow.Row.ProbeError, QString::fromUtf8(std::strerror(ENOENT)));
+    EXPECT_EQ(Cell(MissingRow, TModel::colSize), QStringLiteral("1 KB"));
 
     const std::string Wav = FixturesDir() + "/tone-22050-16-1.wav";
     const TProbeResult WavRow = ProbeFile(Q(Wav));
-    EXPECT_FALSE(WavRow.Valid) << "no decoder reads .wav";
+    EXPECT_FALSE(WavRow.Row.Valid) << "no decoder reads .wav";
     ExpectWellFormed(WavRow, Wav);
 
     // A pipe would block whoever opens it; a folder holds no audio.
@@ -192,13 +161,13 @@ TEST(FileProbe, FilesThatCannotBeReadStillGiveWellFormedRows)
     ASSERT_EQ(mkdir(Folder.c_str(), 0700), 0);
     for (const std::string& NotAFile : {Pipe, Folder}) {
         const TProbeResult R = ProbeFile(Q(NotAFile));
-        EXPECT_FALSE(R.Valid) << NotAFile;
+        EXPECT_FALSE(R.Row.Valid) << NotAFile;
         ExpectWellFormed(R, NotAFile);
     }
 
     const TProbeResult EmptyPath = ProbeFile(QStringLiteral(" "));
-    EXPECT_FALSE(EmptyPath.Valid);
-    EXPECT_TRUE(EmptyPath.Row.Caption.isEmpty());
+    EXPECT_FALSE(EmptyPath.Row.Valid);
+    EXPECT_TRUE(Cell(EmptyPath, TModel::colName).isEmpty());
 
     // Damaged copies of every kind: bytes changed at random, and cut short.
     int Invalid = 0;
@@ -209,7 +178,7 @@ TEST(FileProbe, FilesThatCannotBeReadStillGiveWellFormedRows)
             WriteBytes(File, Bytes);
             const TProbeResult R = ProbeFile(Q(File));
             ExpectWellFormed(R, File);
-            Invalid += R.Valid ? 0 : 1;
+            Invalid += R.Row.Valid ? 0 : 1;
         }
     }
     EXPECT_GE(Invalid, 6 * 3) << "at least the files cut inside their headers cannot be valid";
@@ -240,9 +209,9 @@ TEST(FileProbe, AHeaderOverAudioThatDoesNotDecodeIsNotValid)
         RunCommand("ffmpeg -v quiet -y -i " + Quote(File) + " -f s16le " + Quote(Raw));
         ASSERT_EQ(std::filesystem::exists(Raw) ? std::filesystem::file_size(Raw) : 0, 0u) << File;
         const TProbeResult R = ProbeFile(Q(File));
-        EXPECT_FALSE(R.Valid) << File;
+        EXPECT_FALSE(R.Row.Valid) << File;
         ExpectWellFormed(R, File);
     }
-    EXPECT_TRUE(ProbeFile(Q(FixturesDir() + "/wild/lossless.wma")).Valid);
+    EXPECT_TRUE(ProbeFile(Q(FixturesDir() + "/wild/lossless.wma")).Row.Valid);
     EXPECT_EQ(OpenDescriptors(), DescriptorsBefore);
 }
