@@ -22,6 +22,9 @@ public:
 
     std::deque<QMessageBox::StandardButton> MessageAnswers;
     std::deque<QString> FolderAnswers;
+    // The state of the sub-folder check box a folder answer leaves; unchecked
+    // when the queue is empty.
+    std::deque<bool> SubFolderAnswers;
     std::deque<QStringList> OpenAnswers;
     std::deque<QString> SaveAnswers;
 
@@ -42,6 +45,11 @@ public:
         FolderTitles << Title;
         FolderStarts << Start;
         return Take(FolderAnswers, QString());
+    }
+    QString BrowseForFolderTree(QWidget* Owner, const QString& Title, const QString& Start, bool& SubFolders) override
+    {
+        SubFolders = Take(SubFolderAnswers, false);
+        return BrowseForFolder(Owner, Title, Start);
     }
     QStringList OpenFiles(QWidget*, const QString& Filter, bool) override
     {

@@ -3,32 +3,52 @@
 
 #include "ActionButton.h"
 #include "BatchStatusBar.h"
-#include "app/ui/window/Components.h"
-#include "FileAdder.h"
 #include "FileListActions.h"
 #include "FileListIcons.h"
 #include "FileListView.h"
 #include "LogPanel.h"
 #include "PreviewControl.h"
 #include "RunControl.h"
+#include "app/engine/batch/BatchDriver.h"
+#include "app/engine/batch/FileLoader.h"
 
 #include <QAction>
 #include <QHBoxLayout>
 #include <QMenu>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QPushButton>
 #include <QSplitter>
 #include <QVBoxLayout>
 
 namespace app {
+namespace {
 
-TBatchPage::TBatchPage(TComponents& Components, TDialogs& Dialogs, TShell& Shell, QWidget* Parent)
-    : QWidget(Parent), FComponents(Components), FStatus(new TBatchStatusBar(this)), FLog(new TLogPanel(this)),
-      FView(new TFileListView(new TFileListIcons(&Components.Files, this), this))
+QStringList LocalFiles(const QMimeData* Data)
+{
+    QStringList Paths;
+    if (Data == nullptr)
+        return Paths;
+    const QList<QUrl> Urls = Data->urls();
+    for (const QUrl& Url : Urls)
+        if (Url.isLocalFile())
+            Paths << Url.toLocalFile();
+    return Paths;
+}
+
+} // namespace
+
+TBatchPage::TBatchPage(TFileListModel& Files, TFileLoader& Loader, TBatchDriver& Batch, TcdSettings& Settings,
+                       TDecoderSet& PreviewDecoders, au::TDXAudioOut& Preview, TDialogs& Dialogs, TShell& Shell,
+                       QWidget* Parent)
+    : QWidget(Parent), FLoader(Loader), FBatch(Batch), FStatus(new TBatchStatusBar(this)),
+      FLog(new TLogPanel(this)), FView(new TFileListView(new TFileListIcons(&Files, this), this))
 {
     setObjectName(QStringLiteral("tsConvert"));
-    FPreview = new TPreviewControl(Components, *FView->selectionModel(), *FStatus, this);
-    FRun = new TRunControl(Components.Batch, Components.Settings, Dialogs, Shell, *FStatus, *FLog, this);
-    FListActions = new TFileListActions(Components.Files, Components.Batch, Dialogs, Shell, *FView, *FPreview, *FStatus,
+    setAcceptDrops(true);
+    FPreview = new TPreviewControl(Files, Batch, PreviewDecoders, Preview, *FView->selectionModel(), *FStatus, this);
+    FRun = new TRunControl(Batch, Settings, Dialogs, Shell, *FStatus, *FLog, this);
+    FListActions = new TFileListActions(Files, Loader, Batch, Dialogs, Shell, *FView, *FPreview, *FStatus,
                                         FRun->Convert(), this);
 
     FOption = new QPushButton(QStringLiteral("Option"), this);
@@ -57,7 +77,9 @@ TBatchPage::TBatchPage(TComponents& Components, TDialogs& Dialogs, TShell& Shell
     connect(FOption, &QPushButton::clicked, this, &TBatchPage::OptionRequested);
     connect(FHotDir, &QPushButton::clicked, this, &TBatchPage::HotDirModeRequested);
     connect(FView, &QAbstractItemView::doubleClicked, FPreview->Play(), &QAction::trigger);
-    connect(&Components.Batch, &TBatchDriver::ControlsEnabled, this, &TBatchPage::EnableBatchControls);
+    connect(&Batch, &TBatchDriver::ControlsEnabled, this, &TBatchPage::EnableBatchControls);
+    connect(&Loader, &TFileLoader::Started, this, [this] { EnableAdding(false); });
+    connect(&Loader, &TFileLoader::Finished, this, [this] { EnableAdding(true); });
     FListActions->UpdateListActions();
     SetTabOrder();
 }
@@ -122,20 +144,44 @@ void TBatchPage::EnableBatchControls(bool Enabled)
         FListActions->UpdateListActions();
 }
 
+void TBatchPage::EnableAdding(bool Enabled)
+{
+    for (QAction* Action : {FListActions->Add(), FListActions->AddFolder(), FRun->Convert()})
+        Action->setEnabled(Enabled);
+    FListFile->setEnabled(Enabled);
+    if (Enabled)
+        FListActions->UpdateListActions();
+}
+
 void TBatchPage::AddDroppedFiles(const QStringList& Paths)
 {
     FListActions->AddDroppedFiles(Paths);
 }
 
+void TBatchPage::dragEnterEvent(QDragEnterEvent* Event)
+{
+    if (!LocalFiles(Event->mimeData()).isEmpty())
+        Event->acceptProposedAction();
+}
+
+void TBatchPage::dropEvent(QDropEvent* Event)
+{
+    const QStringList Paths = LocalFiles(Event->mimeData());
+    if (Paths.isEmpty())
+        return;
+    Event->acceptProposedAction();
+    AddDroppedFiles(Paths);
+}
+
 bool TBatchPage::Converting() const
 {
-    return FComponents.Batch.Running();
+    return FBatch.Running();
 }
 
 void TBatchPage::StopForClose()
 {
-    FListActions->Adder().Cancel();
-    FComponents.Batch.StopNow();
+    FLoader.Cancel();
+    FBatch.StopNow();
     FPreview->StopForClose();
 }
 

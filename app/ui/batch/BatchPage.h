@@ -6,11 +6,19 @@
 
 class QPushButton;
 
+namespace au {
+class TDXAudioOut;
+} // namespace au
+
 namespace app {
 
-struct TComponents;
+class TBatchDriver;
 class TBatchStatusBar;
+class TDecoderSet;
 class TDialogs;
+class TFileListModel;
+class TFileLoader;
+class TcdSettings;
 class TFileListActions;
 class TFileListView;
 class TLogPanel;
@@ -21,15 +29,20 @@ class TShell;
 // The batch page (`tsConvert`): the list's buttons, the preview strip, the file
 // list, the log, the run's buttons and the status bar `stat1`, each piece its
 // own class; the page lays them out and switches the run's controls on and off.
-// User-interface thread only.
+// Files dropped on the page join the list. User-interface thread only.
 class TBatchPage : public QWidget {
     Q_OBJECT
 
 public:
-    TBatchPage(TComponents& Components, TDialogs& Dialogs, TShell& Shell, QWidget* Parent = nullptr);
+    // The list, the loader that fills it and the driver that converts it; the
+    // preview plays through its own decoders and output.
+    TBatchPage(TFileListModel& Files, TFileLoader& Loader, TBatchDriver& Batch, TcdSettings& Settings,
+               TDecoderSet& PreviewDecoders, au::TDXAudioOut& Preview, TDialogs& Dialogs, TShell& Shell,
+               QWidget* Parent = nullptr);
     ~TBatchPage() override;
 
-    // Files dropped on the window: the ".wma" files among them are appended.
+    // Files dropped on the page: the files of the kinds the list takes are
+    // appended.
     void AddDroppedFiles(const QStringList& Paths);
     // Whether a conversion run is active.
     bool Converting() const;
@@ -49,7 +62,14 @@ signals:
     void HotDirModeRequested();
     void HelpRequested();
 
+protected:
+    void dragEnterEvent(QDragEnterEvent* Event) override;
+    void dropEvent(QDropEvent* Event) override;
+
 private:
+    // While files come in, nothing may start another load or a run over the
+    // half-filled list.
+    void EnableAdding(bool Enabled);
     // Enables or disables the run's controls (the playback and list buttons,
     // Option, Convert, the list, Hot Directories Mode, the list-file button); on
     // enabling, the list-dependent actions follow the rows.
@@ -58,7 +78,8 @@ private:
     QLayout* BuildButtonBar();
     QLayout* BuildBottomBar();
 
-    TComponents& FComponents;
+    TFileLoader& FLoader;
+    TBatchDriver& FBatch;
     TBatchStatusBar* FStatus;
     TLogPanel* FLog;
     TFileListView* FView;

@@ -1,26 +1,40 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FileAdder.h"
 
+#include "app/engine/batch/FileLoader.h"
 #include "app/engine/settings/AppTitle.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QProgressDialog>
 
 namespace app {
 
-TFileAdder::TFileAdder(TFileListModel& Files, QWidget* Window)
-    : QObject(Window), FLoader(Files), FWindow(Window)
+TFileAdder::TFileAdder(TFileLoader& Loader, QWidget* Window) : QObject(Window), FLoader(Loader), FWindow(Window)
 {
-    connect(&FLoader, &TFileLoader::Progress, this, [this](int Done, int Total) {
-        if (FProgress != nullptr || FClock.elapsed() >= ProgressDelay)
-            ShowProgress(Done, Total);
-    });
+    connect(&FLoader, &TFileLoader::Started, this, &TFileAdder::OnStarted);
+    connect(&FLoader, &TFileLoader::Progress, this, &TFileAdder::OnProgress);
+    connect(&FLoader, &TFileLoader::Finished, this, &TFileAdder::OnFinished);
 }
 
-TFileAdder::~TFileAdder() = default;
-
-void TFileAdder::ShowProgress(int Done, int Total)
+// A page closed mid-load leaves no hourglass behind.
+TFileAdder::~TFileAdder()
 {
+    if (FWaiting)
+        QApplication::restoreOverrideCursor();
+}
+
+void TFileAdder::OnStarted()
+{
+    FClock.start();
+    if (!FWaiting)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    FWaiting = true;
+}
+
+void TFileAdder::OnProgress(int Done, int Total)
+{
+    if (FProgress == nullptr && FClock.elapsed() < ProgressDelay)
+        return;
     if (FProgress == nullptr) {
         FProgress = new QProgressDialog(FWindow);
         FProgress->setObjectName(QStringLiteral("dlgAddProgress"));
@@ -29,28 +43,21 @@ void TFileAdder::ShowProgress(int Done, int Total)
         FProgress->setMinimumDuration(0);
         FProgress->setAutoClose(false);
         FProgress->setAutoReset(false);
-        FProgress->setRange(0, Total);
         connect(FProgress, &QProgressDialog::canceled, &FLoader, &TFileLoader::Cancel);
         FProgress->show();
     }
+    FProgress->setRange(0, Total);
     FProgress->setLabelText(QStringLiteral("Adding files: %1 of %2").arg(Done).arg(Total));
     FProgress->setValue(Done);
 }
 
-void TFileAdder::AddFiles(const QStringList& Paths, bool KeepRepeats)
+void TFileAdder::OnFinished()
 {
-    FClock.start();
-    if (!FLoader.Start(Paths, KeepRepeats))
-        return;
-    while (FLoader.Busy()) {
-        // Until the progress dialog shows, clicks and keys wait for the end of
-        // the addition; the dialog then takes them while the window is blocked.
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents |
-                                        (FProgress != nullptr ? QEventLoop::AllEvents
-                                                              : QEventLoop::ExcludeUserInputEvents));
-    }
     delete FProgress;
     FProgress = nullptr;
+    if (FWaiting)
+        QApplication::restoreOverrideCursor();
+    FWaiting = false;
 }
 
 } // namespace app

@@ -8,15 +8,11 @@
 #include "FileListView.h"
 #include "PreviewControl.h"
 #include "app/ui/desktop/Shell.h"
-#include "app/engine/batch/FolderScan.h"
-#include "app/engine/batch/ListFile.h"
-#include "app/engine/chain/DecoderSet.h"
+#include "app/engine/batch/FileLoader.h"
 #include "app/engine/settings/Language.h"
 #include "app/engine/system/PathUtils.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QMenu>
@@ -28,41 +24,21 @@ constexpr int StrAddFolder = 11;
 constexpr int StrNoListFile = 26;
 constexpr int PanelStatus = 0;
 const QString WmaExtension = QStringLiteral(".wma");
-const QString WmaFilter = QStringLiteral("WMA FILE(*.wma)");
 const QString TextFilter = QStringLiteral("TEXT FILE(*.txt)");
 
-bool IsWma(const QString& Path)
+// "WMA FILE(*.wma)" for ".wma".
+QString KindFilter(const QString& Extension)
 {
-    return FileExtension(Path) == WmaExtension;
+    return QStringLiteral("%1 FILE(*%2)").arg(Extension.mid(1).toUpper(), Extension);
 }
-
-// The ".wma" files of Folder, hidden ones too, not of its subfolders.
-QStringList ScanFolder(const QString& Folder)
-{
-    QList<TParallelBatch::TItem> Found;
-    TFolderScan({WmaExtension}, false, true).Scan(Folder, Found);
-    QStringList Files;
-    for (const TParallelBatch::TItem& File : Found)
-        Files << File.Input;
-    return Files;
-}
-
-// The hourglass for as long as the object lives.
-class TWaitCursor {
-public:
-    TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
-    TWaitCursor(const TWaitCursor&) = delete;
-    TWaitCursor& operator=(const TWaitCursor&) = delete;
-};
 
 } // namespace
 
-TFileListActions::TFileListActions(TFileListModel& Files, const TBatchDriver& Batch, TDialogs& Dialogs, TShell& Shell,
-                                   TFileListView& View, TPreviewControl& Preview, TBatchStatusBar& Status,
-                                   QAction* Convert, QWidget* Window)
-    : QObject(Window), FFiles(Files), FBatch(Batch), FDialogs(Dialogs), FShell(Shell), FView(View), FPreview(Preview),
-      FStatus(Status), FConvert(Convert), FWindow(Window), FAdder(new TFileAdder(Files, Window)),
+TFileListActions::TFileListActions(TFileListModel& Files, TFileLoader& Loader, const TBatchDriver& Batch,
+                                   TDialogs& Dialogs, TShell& Shell, TFileListView& View, TPreviewControl& Preview,
+                                   TBatchStatusBar& Status, QAction* Convert, QWidget* Window)
+    : QObject(Window), FFiles(Files), FLoader(Loader), FBatch(Batch), FDialogs(Dialogs), FShell(Shell), FView(View),
+      FPreview(Preview), FStatus(Status), FConvert(Convert), FWindow(Window), FAdder(new TFileAdder(Loader, Window)),
       FAdd(NewAction("&Add", "actAdd", &TFileListActions::OnAdd)),
       FAddFolder(NewAction("Add &Folder", "actAddFolder", &TFileListActions::OnAddFolder)),
       FRemove(NewAction("&Remove", "actRemove", &TFileListActions::OnRemove)),
@@ -151,13 +127,18 @@ void TFileListActions::OnFilesPopup()
     }
 }
 
-QStringList TFileListActions::WmaFiles(const QStringList& Paths)
+QString TFileListActions::AddFilter() const
 {
-    QStringList Files;
-    for (const QString& Path : Paths)
-        if (IsWma(Path))
-            Files << Path;
-    return Files;
+    QStringList Patterns{QStringLiteral("*") + WmaExtension};
+    QStringList Filters{KindFilter(WmaExtension)};
+    for (const QString& Kind : FLoader.Kinds()) {
+        if (Kind == WmaExtension)
+            continue;
+        Patterns << QStringLiteral("*") + Kind;
+        Filters << KindFilter(Kind);
+    }
+    Filters.prepend(QStringLiteral("Audio files (%1)").arg(Patterns.join(QLatin1Char(' '))));
+    return Filters.join(QStringLiteral(";;"));
 }
 
 void TFileListActions::UpdateListActions()
@@ -171,24 +152,18 @@ void TFileListActions::UpdateListActions()
 void TFileListActions::OnAdd()
 {
     FView.SetEmptyPanelVisible(false);
-    const QStringList Chosen = FDialogs.OpenFiles(FWindow, WmaFilter, true);
-    if (Chosen.isEmpty()) {
+    const QStringList Chosen = FDialogs.OpenFiles(FWindow, AddFilter(), true);
+    if (Chosen.isEmpty() || !FLoader.AddFiles(Chosen))
         FView.SetEmptyPanelVisible(FFiles.Count() == 0);
-        return;
-    }
-    FAdder->AddFiles(WmaFiles(Chosen));
-    UpdateListActions();
 }
 
 void TFileListActions::OnAddFolder()
 {
     FView.SetEmptyPanelVisible(false);
-    const QString Folder = FDialogs.BrowseForFolder(FWindow, LangStrings()[StrAddFolder], QString());
-    if (!Folder.isEmpty()) {
-        FFiles.Clear();
-        FAdder->AddFiles(ScanFolder(Folder));
-    }
-    UpdateListActions();
+    const QString Folder =
+        FDialogs.BrowseForFolderTree(FWindow, LangStrings()[StrAddFolder], QString(), FAddSubFolders);
+    if (Folder.isEmpty() || !FLoader.AddFolder(Folder, FAddSubFolders))
+        FView.SetEmptyPanelVisible(FFiles.Count() == 0);
 }
 
 void TFileListActions::AddDroppedFiles(const QStringList& Paths)
@@ -196,15 +171,7 @@ void TFileListActions::AddDroppedFiles(const QStringList& Paths)
     // The driver walks the rows while it converts; they must not move under it.
     if (FBatch.Running())
         return;
-    QStringList Files;
-    for (const QString& Path : Paths)
-        if (QFileInfo(Path).isFile() && IsWma(Path))
-            Files << Path;
-    if (Files.isEmpty())
-        return;
-    TWaitCursor Wait;
-    FAdder->AddFiles(Files);
-    UpdateListActions();
+    FLoader.AddFiles(Paths);
 }
 
 void TFileListActions::OnImportList()
@@ -212,35 +179,17 @@ void TFileListActions::OnImportList()
     const QStringList Chosen = FDialogs.OpenFiles(FWindow, TextFilter, false);
     if (Chosen.isEmpty())
         return;
-    QFile List(Chosen.constFirst());
-    if (!List.exists()) {
+    if (!FLoader.ImportList(Chosen.constFirst()))
         FDialogs.Message(FWindow, QMessageBox::Warning, LangStrings()[StrNoListFile], QMessageBox::Ok);
-        return;
-    }
-    // The hourglass while the list is read and probed, not over the dialogs.
-    TWaitCursor Wait;
-    QStringList Lines;
-    ReadListFile(Chosen.constFirst(), Lines);
-    QStringList Files;
-    for (const QString& Line : Lines)
-        if (QFileInfo(Line).isFile() && IsWma(Line))
-            Files << Line;
-    FFiles.Clear();
-    // A list file may name a path twice on purpose; both rows stay.
-    FAdder->AddFiles(Files, true);
-    UpdateListActions();
 }
 
 void TFileListActions::OnExportList()
 {
-    QStringList Paths;
-    for (int Row = 0; Row < FFiles.Count(); ++Row)
-        Paths << FFiles.Row(Row).Path;
     const QString Name = FDialogs.SaveFile(FWindow, TextFilter, QStringLiteral("txt"));
     if (Name.isEmpty())
         return;
     QString Error;
-    if (!WriteListFile(Name, Paths, Error))
+    if (!FLoader.ExportList(Name, Error))
         FDialogs.Message(FWindow, QMessageBox::Critical,
                          QStringLiteral("Cannot create file \"%1\". %2").arg(Name, Error),
                          QMessageBox::Ok);
@@ -248,8 +197,7 @@ void TFileListActions::OnExportList()
 
 void TFileListActions::OnExample()
 {
-    FAdder->AddFiles({ExeFolderFile(QStringLiteral("Example.wma"))});
-    UpdateListActions();
+    FLoader.Start({ExeFolderFile(QStringLiteral("Example.wma"))});
 }
 
 void TFileListActions::OnRemove()

@@ -19,21 +19,23 @@ class TBatchStatusBar;
 class TDialogs;
 class TFileAdder;
 class TFileListView;
+class TFileLoader;
 class TPreviewControl;
 class TShell;
 
 // What the user does to the batch list: add files, a folder, dropped files, a
 // list file or the example; remove the selected, all, the failed or the
 // succeeded rows; export the list; open a row's folder; sort by a column; and
-// the list's popup menu `pmFiles` and the list-file menu `poplistfile`. Only
-// ".wma" files come in. User-interface thread only.
+// the list's popup menu `pmFiles` and the list-file menu `poplistfile`. Files
+// come in through the loader, of the kinds it takes; the list-dependent
+// actions follow the rows once a load has finished. User-interface thread only.
 class TFileListActions final : public QObject {
     Q_OBJECT
 
 public:
-    TFileListActions(TFileListModel& Files, const TBatchDriver& Batch, TDialogs& Dialogs, TShell& Shell,
-                     TFileListView& View, TPreviewControl& Preview, TBatchStatusBar& Status, QAction* Convert,
-                     QWidget* Window);
+    TFileListActions(TFileListModel& Files, TFileLoader& Loader, const TBatchDriver& Batch, TDialogs& Dialogs,
+                     TShell& Shell, TFileListView& View, TPreviewControl& Preview, TBatchStatusBar& Status,
+                     QAction* Convert, QWidget* Window);
     ~TFileListActions() override;
 
     QAction* Add() const { return FAdd; }
@@ -48,9 +50,9 @@ public:
     QAction* ExportList() const { return FExportList; }
     QMenu* ListFileMenu() const { return FListFileMenu; }
     QMenu* FilesMenu() const { return FFilesMenu; }
-    TFileAdder& Adder() const { return *FAdder; }
 
-    // Appends the existing ".wma" files among Paths.
+    // Appends the existing files of the loader's kinds among Paths, unless
+    // the list is busy converting or loading.
     void AddDroppedFiles(const QStringList& Paths);
     // Enables what needs rows by whether there are any, and shows the
     // empty-list panel when there are none.
@@ -73,9 +75,11 @@ private:
     void RemoveInState(TFileListModel::TRowState State);
     void BuildFilesMenu();
     void OnFilesPopup();
-    static QStringList WmaFiles(const QStringList& Paths);
+    // "Audio files" with every kind, then WMA, then one filter a kind.
+    QString AddFilter() const;
 
     TFileListModel& FFiles;
+    TFileLoader& FLoader;
     const TBatchDriver& FBatch;
     TDialogs& FDialogs;
     TShell& FShell;
@@ -103,6 +107,7 @@ private:
     QList<QAction*> FNeedSelection;
     QList<QAction*> FNeedRows;
     bool FSortAscending = false;
+    bool FAddSubFolders = false; // the last choice of Add Folder's check box
 };
 
 } // namespace app

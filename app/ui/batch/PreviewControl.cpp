@@ -3,7 +3,10 @@
 
 #include "ActionButton.h"
 #include "BatchStatusBar.h"
-#include "app/ui/window/Components.h"
+#include "app/engine/batch/BatchDriver.h"
+#include "app/engine/batch/FileListModel.h"
+#include "app/engine/chain/DecoderSet.h"
+#include "audio/playback/DXAudioOut.h"
 #include "app/engine/settings/Language.h"
 
 #include <QAction>
@@ -24,9 +27,11 @@ constexpr int StrCannotPlay = 17;
 
 } // namespace
 
-TPreviewControl::TPreviewControl(TComponents& Components, QItemSelectionModel& Selection, TBatchStatusBar& Status,
+TPreviewControl::TPreviewControl(const TFileListModel& Files, const TBatchDriver& Batch, const TDecoderSet& Decoders,
+                                 au::TDXAudioOut& Preview, QItemSelectionModel& Selection, TBatchStatusBar& Status,
                                  QWidget* Parent)
-    : QWidget(Parent), FComponents(Components), FSelection(Selection), FStatus(Status),
+    : QWidget(Parent), FFiles(Files), FBatch(Batch), FDecoders(Decoders), FOutput(Preview), FSelection(Selection),
+      FStatus(Status),
       FPlay(new QAction(QStringLiteral("Play"), this)), FPause(new QAction(QStringLiteral("Pause"), this)),
       FStop(new QAction(QStringLiteral("Stop"), this)), FBar(new QProgressBar(this))
 {
@@ -54,7 +59,7 @@ TPreviewControl::TPreviewControl(TComponents& Components, QItemSelectionModel& S
     connect(FPause, &QAction::triggered, this, &TPreviewControl::OnPause);
     connect(FStop, &QAction::triggered, this, &TPreviewControl::OnStop);
 
-    au::TDXAudioOut& Output = FComponents.Preview;
+    au::TDXAudioOut& Output = FOutput;
     Output.SetDeviceNumber(0);
     Output.SetFramesInBuffer(24576);
     Output.SetPollingInterval(100);
@@ -76,14 +81,14 @@ TPreviewControl::~TPreviewControl() = default;
 
 bool TPreviewControl::Playing() const
 {
-    return FComponents.Preview.Status() == au::osRunning;
+    return FOutput.Status() == au::osRunning;
 }
 
 bool TPreviewControl::Plays(const QString& Path) const
 {
     if (!Playing())
         return false;
-    const TDecoderSet& Decoders = FComponents.PreviewDecoders;
+    const TDecoderSet& Decoders = FDecoders;
     const QStringList Kinds = Decoders.Extensions();
     return std::any_of(Kinds.begin(), Kinds.end(), [&](const QString& Kind) {
         return QString::fromStdString(Decoders.ForExtension(Kind)->FileName()) == Path;
@@ -95,7 +100,7 @@ void TPreviewControl::StopForRemoval()
     if (!Playing())
         return;
     FStopRequested = true;
-    FComponents.Preview.Stop(true);
+    FOutput.Stop(true);
     FPause->setEnabled(false);
     FStop->setEnabled(false);
 }
@@ -103,7 +108,7 @@ void TPreviewControl::StopForRemoval()
 void TPreviewControl::StopForClose()
 {
     FStopRequested = true;
-    FComponents.Preview.Stop(false);
+    FOutput.Stop(false);
 }
 
 void TPreviewControl::OnPlay()
@@ -124,12 +129,12 @@ void TPreviewControl::OnPlay()
 
 void TPreviewControl::PlayItem()
 {
-    au::TDXAudioOut& Output = FComponents.Preview;
+    au::TDXAudioOut& Output = FOutput;
     Output.Stop(false);
     FStopRequested = false;
     FDecoder = nullptr;
-    const QString Path = FComponents.Files.Row(FPreviewItem).Path;
-    au::TAuFileIn* Decoder = FComponents.PreviewDecoders.ForFile(Path);
+    const QString Path = FFiles.Row(FPreviewItem).Path;
+    au::TAuFileIn* Decoder = FDecoders.ForFile(Path);
     if (Decoder != nullptr) {
         Output.SetInput(Decoder);
         Decoder->SetFileName(Path.toStdString());
@@ -152,9 +157,9 @@ void TPreviewControl::PlayItem()
 
 void TPreviewControl::OnPause()
 {
-    if (!FSelection.hasSelection() || FComponents.Files.Count() == 0)
+    if (!FSelection.hasSelection() || FFiles.Count() == 0)
         return;
-    au::TDXAudioOut& Output = FComponents.Preview;
+    au::TDXAudioOut& Output = FOutput;
     const au::TOutputStatus State = Output.Status();
     // Nothing plays: there is nothing to pause or resume.
     if (State == au::osIdle)
@@ -174,7 +179,7 @@ void TPreviewControl::OnPause()
 void TPreviewControl::OnStop()
 {
     FStopRequested = true;
-    FComponents.Preview.Stop(true);
+    FOutput.Stop(true);
 }
 
 void TPreviewControl::OnDone()
@@ -183,7 +188,7 @@ void TPreviewControl::OnDone()
     FBar->setValue(0);
     // A preview stopped by the user, by a removal or by a conversion run ends
     // there; only a file that played to its end hands over to the next row.
-    const bool Ended = !FStopRequested && !FComponents.Batch.Running();
+    const bool Ended = !FStopRequested && !FBatch.Running();
     FStopRequested = false;
     if (!Ended || FPreviewPaused)
         return;
@@ -194,12 +199,12 @@ void TPreviewControl::OnDone()
 
 void TPreviewControl::OnProgress()
 {
-    FBar->setValue(FComponents.Preview.Progress());
+    FBar->setValue(FOutput.Progress());
 }
 
 void TPreviewControl::Seek(int X)
 {
-    if (FComponents.Preview.Status() != au::osRunning || FDecoder == nullptr || FBar->width() <= 0)
+    if (FOutput.Status() != au::osRunning || FDecoder == nullptr || FBar->width() <= 0)
         return;
     const double Target = static_cast<double>(X) * FBar->maximum() / FBar->width();
     // The default rounding mode takes halves to the even neighbour.

@@ -10,12 +10,15 @@ class QProgressBar;
 
 namespace au {
 class TAuFileIn;
+class TDXAudioOut;
 } // namespace au
 
 namespace app {
 
-struct TComponents;
+class TBatchDriver;
 class TBatchStatusBar;
+class TDecoderSet;
+class TFileListModel;
 
 // The strip `pnlPlay` above the list: "Play", "Pause"/"Resume", "Stop" and the
 // bar `pbPlay` that shows how far the preview got and seeks where it is
@@ -27,7 +30,8 @@ class TPreviewControl final : public QWidget {
     Q_OBJECT
 
 public:
-    TPreviewControl(TComponents& Components, QItemSelectionModel& Selection, TBatchStatusBar& Status,
+    TPreviewControl(const TFileListModel& Files, const TBatchDriver& Batch, const TDecoderSet& Decoders,
+                    au::TDXAudioOut& Preview, QItemSelectionModel& Selection, TBatchStatusBar& Status,
                     QWidget* Parent = nullptr);
     ~TPreviewControl() override;
 
@@ -56,7 +60,10 @@ private:
     void Seek(int X);
     bool eventFilter(QObject* Watched, QEvent* Event) override;
 
-    TComponents& FComponents;
+    const TFileListModel& FFiles;
+    const TBatchDriver& FBatch;
+    const TDecoderSet& FDecoders;
+    au::TDXAudioOut& FOutput;
     QItemSelectionModel& FSelection;
     TBatchStatusBar& FStatus;
     QAction* FPlay;

@@ -3,7 +3,9 @@
 
 #include "app/engine/settings/AppTitle.h"
 
+#include <QCheckBox>
 #include <QFileDialog>
+#include <QGridLayout>
 
 namespace app {
 
@@ -17,6 +19,24 @@ QMessageBox::StandardButton TQtDialogs::Message(QWidget* Owner, QMessageBox::Ico
 QString TQtDialogs::BrowseForFolder(QWidget* Owner, const QString& Title, const QString& Start)
 {
     return QFileDialog::getExistingDirectory(Owner, Title, Start);
+}
+
+QString TQtDialogs::BrowseForFolderTree(QWidget* Owner, const QString& Title, const QString& Start,
+                                        bool& SubFolders)
+{
+    // The desktop's own folder dialog takes no control of ours; Qt's does.
+    QFileDialog Dialog(Owner, Title, Start);
+    Dialog.setFileMode(QFileDialog::Directory);
+    Dialog.setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+    auto* Below = new QCheckBox(QStringLiteral("Include &sub-folders"), &Dialog);
+    Below->setObjectName(QStringLiteral("chkAddSubFolders"));
+    Below->setChecked(SubFolders);
+    if (auto* Grid = qobject_cast<QGridLayout*>(Dialog.layout()))
+        Grid->addWidget(Below, Grid->rowCount(), 0, 1, Grid->columnCount());
+    if (Dialog.exec() != QDialog::Accepted || Dialog.selectedFiles().isEmpty())
+        return {};
+    SubFolders = Below->isChecked();
+    return Dialog.selectedFiles().constFirst();
 }
 
 QStringList TQtDialogs::OpenFiles(QWidget* Owner, const QString& Filter, bool Many)

@@ -21,6 +21,10 @@ public:
                                                 QMessageBox::StandardButtons Buttons = QMessageBox::Ok) = 0;
     // A folder browser titled Title, opened at Start; empty when cancelled.
     virtual QString BrowseForFolder(QWidget* Owner, const QString& Title, const QString& Start) = 0;
+    // A folder browser as BrowseForFolder with the check box "Include
+    // &sub-folders", which shows SubFolders and takes the user's choice back.
+    virtual QString BrowseForFolderTree(QWidget* Owner, const QString& Title, const QString& Start,
+                                        bool& SubFolders) = 0;
     // An open dialog for one or many existing files (Filter in Qt's form,
     // "WMA FILE(*.wma)"); empty when cancelled.
     virtual QStringList OpenFiles(QWidget* Owner, const QString& Filter, bool Many) = 0;
@@ -35,6 +39,7 @@ public:
     QMessageBox::StandardButton Message(QWidget* Owner, QMessageBox::Icon Icon, const QString& Text,
                                         QMessageBox::StandardButtons Buttons) override;
     QString BrowseForFolder(QWidget* Owner, const QString& Title, const QString& Start) override;
+    QString BrowseForFolderTree(QWidget* Owner, const QString& Title, const QString& Start, bool& SubFolders) override;
     QStringList OpenFiles(QWidget* Owner, const QString& Filter, bool Many) override;
     QString SaveFile(QWidget* Owner, const QString& Filter, const QString& DefaultSuffix) override;
 };

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "HotDirPage.h"
 
-#include "app/ui/window/Components.h"
 #include "app/ui/desktop/Dialogs.h"
 #include "app/ui/desktop/Shell.h"
+#include "app/engine/hotdir/HotDirectory.h"
 #include "app/engine/settings/CdSettings.h"
 #include "app/engine/settings/Language.h"
 #include "app/engine/system/PathUtils.h"
@@ -74,8 +74,9 @@ QStringList LastLines(const QString& FileName, int Count)
 
 } // namespace
 
-THotDirPage::THotDirPage(TComponents& Components, TDialogs& Dialogs, TShell& Shell, QWidget* Parent)
-    : QWidget(Parent), FComponents(Components), FDialogs(Dialogs), FShell(Shell)
+THotDirPage::THotDirPage(THotDirectory& HotDir, TcdSettings& Settings, TDialogs& Dialogs, TShell& Shell,
+                         QWidget* Parent)
+    : QWidget(Parent), FHotDir(HotDir), FSettings(Settings), FDialogs(Dialogs), FShell(Shell)
 {
     setObjectName(QStringLiteral("tsHotDirectory"));
 
@@ -149,7 +150,7 @@ THotDirPage::THotDirPage(TComponents& Components, TDialogs& Dialogs, TShell& She
     connect(FEnd, &QPushButton::clicked, this, &THotDirPage::btnsbtendClick);
     connect(FMinimize, &QPushButton::clicked, this, &THotDirPage::btnminClick);
     connect(About, &QPushButton::clicked, this, &THotDirPage::HelpRequested);
-    connect(&FComponents.HotDir, &THotDirectory::LogLine, FActivity, &QPlainTextEdit::appendPlainText);
+    connect(&FHotDir, &THotDirectory::LogLine, FActivity, &QPlainTextEdit::appendPlainText);
 
     LoadHotDirFields();
     SetHotDirRunning(false);
@@ -176,18 +177,18 @@ QLineEdit* THotDirPage::AddFolderRow(QGridLayout* Grid, int Row, const char* Nam
 
 bool THotDirPage::Running() const
 {
-    return FComponents.HotDir.Watching() || FComponents.HotDir.Busy();
+    return FHotDir.Watching() || FHotDir.Busy();
 }
 
 void THotDirPage::StopForClose()
 {
-    FComponents.HotDir.StopNow();
+    FHotDir.StopNow();
     SetHotDirRunning(false);
 }
 
 void THotDirPage::LoadHotDirFields()
 {
-    const TcdSettings& Settings = FComponents.Settings;
+    const TcdSettings& Settings = FSettings;
     FLogDir->setText(Settings.LogDir());
     FInDir->setText(Settings.Indir());
     FOutDir->setText(Settings.OutDir());
@@ -196,7 +197,7 @@ void THotDirPage::LoadHotDirFields()
 
 void THotDirPage::StoreHotDirFields()
 {
-    TcdSettings& Settings = FComponents.Settings;
+    TcdSettings& Settings = FSettings;
     if (!FInDir->text().isEmpty())
         Settings.SetIndir(FInDir->text());
     if (!FOutDir->text().isEmpty())
@@ -220,7 +221,7 @@ void THotDirPage::SetHotDirRunning(bool Running)
 void THotDirPage::ShowDayLogTail()
 {
     FActivity->setPlainText(
-        LastLines(DayLogFile(FComponents.Settings.LogDir()), ActivityLines).join(QLatin1Char('\n')));
+        LastLines(DayLogFile(FSettings.LogDir()), ActivityLines).join(QLatin1Char('\n')));
     FActivity->moveCursor(QTextCursor::End);
 }
 
@@ -238,7 +239,7 @@ void THotDirPage::btnsbtrunClick()
     FRun->setEnabled(false);
     FReturn->setEnabled(false);
     try {
-        FComponents.HotDir.Start(FInDir->text(), FOutDir->text(), FLogDir->text(), FSubDir->isChecked());
+        FHotDir.Start(FInDir->text(), FOutDir->text(), FLogDir->text(), FSubDir->isChecked());
     } catch (const std::exception& Error) {
         // The folder cannot be watched (gone since the check, unreadable, out
         // of watches): say why and leave the page as it was, ready to retry.
@@ -255,7 +256,7 @@ void THotDirPage::btnsbtrunClick()
 void THotDirPage::btnsbtendClick()
 {
     FReturn->setEnabled(true);
-    FComponents.HotDir.Stop();
+    FHotDir.Stop();
     SetHotDirRunning(false);
 }
 
@@ -290,7 +291,7 @@ void THotDirPage::actSelectLogdirExecute()
 
 void THotDirPage::btnviewlogClick()
 {
-    const QString LogDir = FComponents.Settings.LogDir();
+    const QString LogDir = FSettings.LogDir();
     const QString LogFile = DayLogFile(LogDir);
     if (QFile::exists(LogFile))
         FShell.ShowItem(LogFile);

@@ -11,9 +11,10 @@ class QPushButton;
 
 namespace app {
 
-struct TComponents;
 class TDialogs;
+class THotDirectory;
 class TShell;
+class TcdSettings;
 
 // The hot directory page (`tsHotDirectory`): the three folders, the start and
 // stop of watching, and what the mode has done. User-interface thread only.
@@ -21,8 +22,9 @@ class THotDirPage : public QWidget {
     Q_OBJECT
 
 public:
-    // Fills the fields from the settings.
-    THotDirPage(TComponents& Components, TDialogs& Dialogs, TShell& Shell, QWidget* Parent = nullptr);
+    // Fills the fields from the settings, which the page keeps up to date.
+    THotDirPage(THotDirectory& HotDir, TcdSettings& Settings, TDialogs& Dialogs, TShell& Shell,
+                QWidget* Parent = nullptr);
     ~THotDirPage() override;
 
     // Whether the folder is being watched or files are still converting.
@@ -57,7 +59,8 @@ private:
     void actSelectLogdirExecute();
     void btnviewlogClick();
 
-    TComponents& FComponents;
+    THotDirectory& FHotDir;
+    TcdSettings& FSettings;
     TDialogs& FDialogs;
     TShell& FShell;
     QLineEdit* FInDir;

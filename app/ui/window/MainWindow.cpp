@@ -5,7 +5,7 @@
 #include "app/ui/desktop/Dialogs.h"
 #include "app/ui/hotdir/HotDirPage.h"
 #include "app/ui/language/LanguageApply.h"
-#include "ModePage.h"
+#include "app/ui/mode/ModePage.h"
 #include "app/ui/option/OptionDialog.h"
 #include "app/ui/desktop/Shell.h"
 #include "app/engine/settings/AppTitle.h"
@@ -14,35 +14,21 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QIcon>
-#include <QMimeData>
 #include <QScreen>
 #include <QStackedWidget>
 #include <QTimer>
 
 namespace app {
-namespace {
-
-QStringList LocalFiles(const QMimeData* Data)
-{
-    QStringList Paths;
-    if (Data == nullptr)
-        return Paths;
-    const QList<QUrl> Urls = Data->urls();
-    for (const QUrl& Url : Urls)
-        if (Url.isLocalFile())
-            Paths << Url.toLocalFile();
-    return Paths;
-}
-
-} // namespace
 
 Tfrmsondrix::Tfrmsondrix(TcdSettings& Settings, const QString& LanguageFile, TDialogs& Dialogs, TShell& Shell,
                          bool TrayAvailable)
-    : FSettings(Settings), FLanguageFile(LanguageFile), FShell(Shell), FDialogs(Dialogs), FComponents(Settings),
-      FPages(new QStackedWidget(this)), FMode(new TModePage(FPages)),
-      FBatch(new TBatchPage(FComponents, Dialogs, Shell, FPages)),
-      FHotDir(new THotDirPage(FComponents, Dialogs, Shell, FPages)), FTray(this, TrayAvailable)
+    : FSettings(Settings), FLanguageFile(LanguageFile), FShell(Shell), FDialogs(Dialogs), FLoader(FFiles),
+      FBatchRun(FFiles, Settings, FChain), FHotDirectory(Settings, FChain), FPages(new QStackedWidget(this)),
+      FMode(new TModePage(FPages)),
+      FBatch(new TBatchPage(FFiles, FLoader, FBatchRun, Settings, FPreviewDecoders, FPreview, Dialogs, Shell, FPages)),
+      FHotDir(new THotDirPage(FHotDirectory, Settings, Dialogs, Shell, FPages)), FTray(this, TrayAvailable)
 {
+    FBatchRun.SetPreview(&FPreview);
     setObjectName(QStringLiteral("frmsondrix"));
     setWindowIcon(QIcon(QStringLiteral(":/kelvaro/org.trevalin.Kelvaro.svg")));
     FPages->setObjectName(QStringLiteral("pgcMain"));
@@ -59,7 +45,7 @@ Tfrmsondrix::Tfrmsondrix(TcdSettings& Settings, const QString& LanguageFile, TDi
     FormCreate();
 }
 
-// The pages refer to the components, which as members go before the widget's
+// The pages refer to the engine objects, which as members go before the widget's
 // children would: the pages go first.
 Tfrmsondrix::~Tfrmsondrix()
 {
@@ -74,7 +60,6 @@ void Tfrmsondrix::FormCreate()
     setWindowTitle(Title);
     FPageMode = 0;
     ShowPage(FMode);
-    setAcceptDrops(true);
 }
 
 void Tfrmsondrix::Connect()
@@ -162,7 +147,7 @@ void Tfrmsondrix::CloseWithoutAsking()
 
 void Tfrmsondrix::closeEvent(QCloseEvent* Event)
 {
-    if (!FAsked && (FBatch->Converting() || FComponents.HotDir.Busy()) &&
+    if (!FAsked && (FBatch->Converting() || FHotDirectory.Busy()) &&
         FDialogs.Message(this, QMessageBox::Question, QString::fromLatin1(MsgStopAndQuit),
                          QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
         Event->ignore();
@@ -184,21 +169,6 @@ void Tfrmsondrix::changeEvent(QEvent* Event)
     QMainWindow::changeEvent(Event);
     if (Event->type() == QEvent::WindowStateChange && isMinimized() && FTray.Available())
         QTimer::singleShot(0, &FTray, &TTray::Minimize);
-}
-
-void Tfrmsondrix::dragEnterEvent(QDragEnterEvent* Event)
-{
-    if (!LocalFiles(Event->mimeData()).isEmpty())
-        Event->acceptProposedAction();
-}
-
-void Tfrmsondrix::dropEvent(QDropEvent* Event)
-{
-    const QStringList Paths = LocalFiles(Event->mimeData());
-    if (Paths.isEmpty())
-        return;
-    Event->acceptProposedAction();
-    FBatch->AddDroppedFiles(Paths);
 }
 
 } // namespace app

@@ -1,8 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "Components.h"
 #include "Tray.h"
+#include "app/engine/batch/BatchDriver.h"
+#include "app/engine/batch/FileListModel.h"
+#include "app/engine/batch/FileLoader.h"
+#include "app/engine/chain/ConversionChain.h"
+#include "app/engine/chain/DecoderSet.h"
+#include "app/engine/hotdir/HotDirectory.h"
+#include "audio/playback/DXAudioOut.h"
 
 #include <QMainWindow>
 
@@ -19,8 +25,9 @@ class TcdSettings;
 
 // The main window (objectName "frmsondrix"): the mode page, the batch page and
 // the hot directory page in a stack (never tabs), the engine objects they
-// show, and the notification-area icon. Closing it stops running work first
-// and ends the program. User-interface thread only.
+// show, and the notification-area icon. The window builds the engine objects
+// and hands each page those it shows. Closing it stops running work first and
+// ends the program. User-interface thread only.
 class Tfrmsondrix : public QMainWindow {
     Q_OBJECT
 
@@ -61,8 +68,6 @@ protected:
     void showEvent(QShowEvent* Event) override;
     void closeEvent(QCloseEvent* Event) override;
     void changeEvent(QEvent* Event) override;
-    void dragEnterEvent(QDragEnterEvent* Event) override;
-    void dropEvent(QDropEvent* Event) override;
 
 private:
     void FormCreate();
@@ -72,7 +77,17 @@ private:
     QString FLanguageFile;
     TShell& FShell;
     TDialogs& FDialogs;
-    TComponents FComponents;
+    // The engine. Members are destroyed in reverse order: the preview output
+    // (declared last) stops before the decoders it pulls from, the loader
+    // before the list it fills, and the batch run's and the hot directory's
+    // conversions before the chain they pull through.
+    TConversionChain FChain;
+    TFileListModel FFiles;
+    TFileLoader FLoader;
+    TBatchDriver FBatchRun;
+    THotDirectory FHotDirectory;
+    TDecoderSet FPreviewDecoders;
+    au::TDXAudioOut FPreview;
     QStackedWidget* FPages;
     TModePage* FMode;
     TBatchPage* FBatch;

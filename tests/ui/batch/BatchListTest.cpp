@@ -2,8 +2,6 @@
 // The batch list as the user fills, orders and empties it.
 #include "BatchPageFixture.h"
 
-#include "app/ui/batch/FileAdder.h"
-
 #include <QHeaderView>
 #include <QApplication>
 #include <QLabel>
@@ -23,7 +21,9 @@ TEST_F(BatchPageTest, AnAddedFileShowsWhatItsProbeFound)
     const QString A = Wma("a.wma");
     AddByDialog({A});
     ASSERT_EQ(Files().Count(), 1);
-    EXPECT_EQ(Dialogs.OpenFilters, QStringList{"WMA FILE(*.wma)"});
+    EXPECT_EQ(Dialogs.OpenFilters,
+              QStringList{"Audio files (*.wma *.mp3 *.flac *.ape *.ogg *.tta);;WMA FILE(*.wma);;MP3 FILE(*.mp3);;"
+                          "FLAC FILE(*.flac);;APE FILE(*.ape);;OGG FILE(*.ogg);;TTA FILE(*.tta)"});
     // What ffprobe reads from the same file.
     std::string Probe;
     autest::RunCommand("ffprobe -v error -show_entries stream=sample_rate,channels -of csv=p=0 '" + A.toStdString() +
@@ -75,70 +75,87 @@ TEST_F(BatchPageTest, TheExampleLinkAddsTheExampleBesideTheProgram)
     QLabel* Link = Child<QLabel>("lblexample");
     ASSERT_NE(Link, nullptr);
     emit Link->linkActivated(QStringLiteral("example"));
+    WaitLoaded();
     emit Link->linkActivated(QStringLiteral("example"));
+    WaitLoaded();
     EXPECT_EQ(Paths(), QStringList{app::ExeFolderFile("Example.wma")});
     EXPECT_FALSE(Cell(0, 5).isEmpty());
 }
 
-TEST_F(BatchPageTest, OnlyExistingWmaFilesComeIn)
+TEST_F(BatchPageTest, ExistingFilesOfTheSixKindsComeInAndNothingElse)
 {
     const QString A = Wma("a.wma"), Upper = Wma("LOUD.WMA");
     const QString Mp3 = Make("song.mp3", "ffmpeg -v error -y -i %1 -c:a libmp3lame %2");
+    const QString Flac = Make("d.flac", "flac -s -f -o %2 %1");
+    const QString Ogg = Make("e.ogg", "oggenc -Q -o %2 %1");
+    const QString Tta = Make("g.tta", "ffmpeg -v error -y -i %1 -c:a tta %2");
+    const QString Ape = Path("f.ape");
+    QFile::copy(QString::fromStdString(autest::FixturesDir() + "/tone-44100-16-2.ape"), Ape);
+    const QString Wav = Path("tone.wav");
+    QFile::copy(QString::fromStdString(autest::FixturesDir() + "/tone-44100-16-2.wav"), Wav);
     QDir().mkpath(Path("folder.wma"));
-    // A dropped folder, an .mp3 and a missing file add nothing.
-    Page->AddDroppedFiles({Path("folder.wma"), Mp3, Path("gone.wma")});
+    // A dropped folder, a missing file and a kind no decoder reads add nothing.
+    Drop({Path("folder.wma"), Path("gone.wma"), Wav});
     EXPECT_EQ(Files().Count(), 0);
-    // The Add dialog's .mp3 is skipped; the upper-case extension passes.
-    AddByDialog({A, Mp3, Upper});
-    EXPECT_EQ(Paths(), (QStringList{A, Upper}));
+    EXPECT_TRUE(Child("pnlempty")->isVisible());
+    Drop({Mp3, Flac, Ape, Ogg, Tta});
+    // The Add dialog's .wav is skipped; the upper-case extension passes.
+    AddByDialog({A, Wav, Upper});
+    EXPECT_EQ(Paths(), (QStringList{Mp3, Flac, Ape, Ogg, Tta, A, Upper}));
+    for (int Row = 0; Row < Files().Count(); ++Row)
+        EXPECT_TRUE(Files().Row(Row).Valid) << Paths()[Row].toStdString();
 }
 
 TEST_F(BatchPageTest, TheSameFileByAddAndByDropLeavesOneRow)
 {
     const QString A = Wma("a.wma"), B = Wma("b.wma");
     AddByDialog({A});
-    Page->AddDroppedFiles({B, A, B});
+    Drop({B, A, B});
     EXPECT_EQ(Paths(), (QStringList{A, B}));
 }
 
-TEST_F(BatchPageTest, AddFolderReplacesTheListWithTheFoldersOwnWmaFiles)
+TEST_F(BatchPageTest, AddFolderAppendsTheFoldersFilesAndOnRequestItsSubFolders)
 {
     const QString Old = Wma("old.wma");
     AddByDialog({Old});
     const QString One = Wma("music/one.wma"), Two = Wma("music/two.WMA"), Three = Wma("music/.three.wma");
-    Wma("music/deeper/four.wma");
-    Make("music/five.mp3", "ffmpeg -v error -y -i %1 -c:a libmp3lame %2");
+    const QString Four = Wma("music/deeper/four.wma");
+    const QString Five = Make("music/five.mp3", "ffmpeg -v error -y -i %1 -c:a libmp3lame %2");
+    Make("music/notes.wav", "ffmpeg -v error -y -i %1 %2");
     Dialogs.FolderAnswers.push_back(Path("music"));
     Actions().AddFolder()->trigger();
+    WaitLoaded();
     EXPECT_EQ(Dialogs.FolderTitles, QStringList{app::LangStrings()[11]});
-    QStringList Got = Paths();
-    Got.sort();
-    QStringList Expected{One, Two, Three};
-    Expected.sort();
-    EXPECT_EQ(Got, Expected);
+    // The old row stays first; the folder's own files follow in name order.
+    EXPECT_EQ(Paths(), (QStringList{Old, Three, Five, One, Two}));
+    // Again with its sub-folders: only what was not listed yet comes in.
+    Dialogs.FolderAnswers.push_back(Path("music"));
+    Dialogs.SubFolderAnswers.push_back(true);
+    Actions().AddFolder()->trigger();
+    WaitLoaded();
+    EXPECT_EQ(Paths(), (QStringList{Old, Three, Five, One, Two, Four}));
     // Cancelling the folder browser keeps the list.
     Actions().AddFolder()->trigger();
-    EXPECT_EQ(Files().Count(), 3);
+    WaitLoaded();
+    EXPECT_EQ(Files().Count(), 6);
 }
 
-TEST_F(BatchPageTest, ExportAndImportKeepTheListsOrderAndItsRepeatedLines)
+// What a list file holds is the loader's; the page asks for the files.
+TEST_F(BatchPageTest, ExportAndImportGoThroughTextFiles)
 {
     const QString A = Wma("a.wma"), B = Wma("b.wma");
     AddByDialog({B, A});
     Dialogs.SaveAnswers.push_back(Path("list.txt"));
     Actions().ExportList()->trigger();
     EXPECT_EQ(Dialogs.SaveFilters, QStringList{"TEXT FILE(*.txt)"});
-    const std::vector<uint8_t> Bytes = autest::ReadBytes(Path("list.txt").toStdString());
-    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(Bytes.data()), static_cast<int>(Bytes.size())),
-              (B + "\r\n" + A + "\r\n").toUtf8());
-
-    // A list with a repeated path, a missing file, another kind and a blank line.
-    const QString Mp3 = Make("c.mp3", "ffmpeg -v error -y -i %1 -c:a libmp3lame %2");
-    const QByteArray Text = (A + "\r\n" + Path("gone.wma") + "\r\n" + A + "\r\n" + Mp3 + "\r\n\r\n" + B).toUtf8();
-    autest::WriteBytes(Path("import.txt").toStdString(), std::vector<uint8_t>(Text.begin(), Text.end()));
-    Dialogs.OpenAnswers.push_back({Path("import.txt")});
+    Actions().Clear()->trigger();
+    AddByDialog({A});
+    Dialogs.OpenAnswers.push_back({Path("list.txt")});
     Actions().ImportList()->trigger();
-    EXPECT_EQ(Paths(), (QStringList{A, A, B}));
+    WaitLoaded();
+    EXPECT_EQ(Dialogs.OpenFilters.last(), "TEXT FILE(*.txt)");
+    // In place of the rows there were, in the file's order.
+    EXPECT_EQ(Paths(), (QStringList{B, A}));
 }
 
 TEST_F(BatchPageTest, ImportingAMissingListFileWarnsAndChangesNothing)
@@ -147,6 +164,7 @@ TEST_F(BatchPageTest, ImportingAMissingListFileWarnsAndChangesNothing)
     AddByDialog({A});
     Dialogs.OpenAnswers.push_back({Path("nothing.txt")});
     Actions().ImportList()->trigger();
+    WaitLoaded();
     ASSERT_EQ(Dialogs.Messages.size(), 1u);
     EXPECT_EQ(Dialogs.Messages[0].Icon, QMessageBox::Warning);
     EXPECT_EQ(Dialogs.Messages[0].Text, app::LangStrings()[26]);
@@ -156,7 +174,7 @@ TEST_F(BatchPageTest, ImportingAMissingListFileWarnsAndChangesNothing)
 TEST_F(BatchPageTest, AnEmptyFileReadsOneKilobyteAndNoFormat)
 {
     autest::WriteBytes(Path("empty.wma").toStdString(), {});
-    Page->AddDroppedFiles({Path("empty.wma")});
+    Drop({Path("empty.wma")});
     ASSERT_EQ(Files().Count(), 1);
     EXPECT_EQ(Cell(0, 2), "1 KB");
     EXPECT_EQ(Cell(0, 5), "");
@@ -314,6 +332,7 @@ TEST_F(BatchPageTest, AddingManyFilesShowsTheirCountAndCancelKeepsWhatCameIn)
     }
     QString Label;
     int Repaints = 0;
+    bool Locked = true;
     QTimer Watch;
     QObject::connect(&Watch, &QTimer::timeout, [&] {
         ++Repaints;
@@ -321,12 +340,16 @@ TEST_F(BatchPageTest, AddingManyFilesShowsTheirCountAndCancelKeepsWhatCameIn)
         if (Progress == nullptr || !Progress->isVisible() || Progress->value() < 1)
             return;
         Label = Progress->labelText();
+        // Neither another load nor a run starts over the half-filled list.
+        for (QAction* Starts : {Actions().Add(), Actions().AddFolder(), Page->Run().Convert()})
+            Locked &= !Starts->isEnabled();
+        Locked &= !Child("btnsbrecentfile")->isEnabled();
         for (QPushButton* Button : Progress->findChildren<QPushButton*>())
             if (Button->text() == "Cancel")
                 Button->click();
     });
     Watch.start(20);
-    Page->AddDroppedFiles(Many);
+    Drop(Many);
     Watch.stop();
     // The window's events ran while the files came in; the dialog counted them.
     EXPECT_GT(Repaints, 10);
@@ -336,5 +359,8 @@ TEST_F(BatchPageTest, AddingManyFilesShowsTheirCountAndCancelKeepsWhatCameIn)
     EXPECT_LT(Count, 3000);
     EXPECT_EQ(Paths(), Many.mid(0, Count));
     EXPECT_EQ(Page->findChild<QProgressDialog*>("dlgAddProgress"), nullptr);
-    EXPECT_FALSE(Actions().Adder().Busy());
+    EXPECT_TRUE(Locked);
+    EXPECT_TRUE(Actions().Add()->isEnabled());
+    EXPECT_TRUE(Page->Run().Convert()->isEnabled());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }

@@ -8,17 +8,22 @@
 #include "app/QtTestUtil.h"
 #include "support/TestUtil.h"
 
+#include "app/engine/batch/BatchDriver.h"
+#include "app/engine/batch/FileLoader.h"
+#include "app/engine/chain/ConversionChain.h"
+#include "app/engine/chain/DecoderSet.h"
+#include "app/engine/hotdir/HotDirectory.h"
 #include "app/engine/settings/CdSettings.h"
 #include "app/engine/settings/Language.h"
 #include "app/engine/system/PathUtils.h"
 #include "app/ui/batch/BatchPage.h"
 #include "app/ui/batch/BatchStatusBar.h"
-#include "app/ui/window/Components.h"
 #include "app/ui/batch/FileListActions.h"
 #include "app/ui/batch/FileListView.h"
 #include "app/ui/batch/LogPanel.h"
 #include "app/ui/batch/PreviewControl.h"
 #include "app/ui/batch/RunControl.h"
+#include "audio/playback/DXAudioOut.h"
 
 #include <QAction>
 #include <QDir>
@@ -42,7 +47,9 @@ protected:
         Settings.SetAutoLoad(false);
         app::LoadLanguageStrings(app::LangStrings(), 450, app::ExeFolderFile(QStringLiteral("English.lng")),
                                  QStringLiteral("Strings"));
-        Page = std::make_unique<app::TBatchPage>(Components, Dialogs, Shell);
+        Batch.SetPreview(&PreviewOutput);
+        Page = std::make_unique<app::TBatchPage>(FilesModel, Loader, Batch, Settings, PreviewDecoders, PreviewOutput,
+                                                 Dialogs, Shell);
         Page->resize(900, 600);
         Page->show();
     }
@@ -85,14 +92,23 @@ protected:
         return Target;
     }
 
+    // Returns once the files being added have their rows.
+    void WaitLoaded() { ASSERT_TRUE(autest::RunUntil([this] { return !Loader.Busy(); })); }
     // Adds Paths through the Add button's dialog.
     void AddByDialog(const QStringList& Paths)
     {
         Dialogs.OpenAnswers.push_back(Paths);
         Actions().Add()->trigger();
+        WaitLoaded();
+    }
+    // Drops Paths on the page.
+    void Drop(const QStringList& Paths)
+    {
+        Page->AddDroppedFiles(Paths);
+        WaitLoaded();
     }
 
-    app::TFileListModel& Files() { return Components.Files; }
+    app::TFileListModel& Files() { return FilesModel; }
     app::TFileListActions& Actions() { return Page->ListActions(); }
     app::TBatchStatusBar& Status() { return Page->StatusBar(); }
     QStringList Paths()
@@ -126,7 +142,15 @@ protected:
 
     autest::TTempDir Dir;
     app::TcdSettings Settings;
-    app::TComponents Components{Settings};
+    // As the window holds them: the output stops before its decoders, the
+    // loader before its list, the runs before their chain.
+    app::TConversionChain Chain;
+    app::TFileListModel FilesModel;
+    app::TFileLoader Loader{FilesModel};
+    app::TBatchDriver Batch{FilesModel, Settings, Chain};
+    app::THotDirectory HotDir{Settings, Chain};
+    app::TDecoderSet PreviewDecoders;
+    au::TDXAudioOut PreviewOutput;
     TFakeDialogs Dialogs;
     TFakeShell Shell;
     std::unique_ptr<app::TBatchPage> Page;

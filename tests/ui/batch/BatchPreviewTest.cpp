@@ -14,7 +14,7 @@ namespace {
 class BatchPreviewTest : public BatchPageTest {
 protected:
     app::TPreviewControl& Preview() { return Page->Preview(); }
-    au::TOutputStatus State() { return Components.Preview.Status(); }
+    au::TOutputStatus State() { return PreviewOutput.Status(); }
     QString Panel() { return Status().PanelText(1); }
     QProgressBar* Bar() { return Preview().Bar(); }
     bool PlaysSoon(const QString& Name)
@@ -48,7 +48,7 @@ protected:
 
 TEST_F(BatchPreviewTest, DoubleClickPlaysARowAndAnotherSwitchesAtOnce)
 {
-    Page->AddDroppedFiles({LongWma("first.wma", 30), LongWma("second.wma", 30)});
+    Drop({LongWma("first.wma", 30), LongWma("second.wma", 30)});
     DoubleClick(0);
     ASSERT_TRUE(PlaysSoon("first.wma"));
     EXPECT_TRUE(Preview().Pause()->isEnabled());
@@ -61,7 +61,7 @@ TEST_F(BatchPreviewTest, DoubleClickPlaysARowAndAnotherSwitchesAtOnce)
 
 TEST_F(BatchPreviewTest, PlayOverThreeSelectedRowsEndsWithTheLastPlaying)
 {
-    Page->AddDroppedFiles({LongWma("a.wma", 30), LongWma("b.wma", 30), LongWma("c.wma", 30)});
+    Drop({LongWma("a.wma", 30), LongWma("b.wma", 30), LongWma("c.wma", 30)});
     Select({0, 1, 2});
     Preview().Play()->trigger();
     ASSERT_TRUE(PlaysSoon("c.wma"));
@@ -75,7 +75,7 @@ TEST_F(BatchPreviewTest, PlayOverThreeSelectedRowsEndsWithTheLastPlaying)
 
 TEST_F(BatchPreviewTest, StopEmptiesThePanelReturnsTheBarAndStartsNoOtherRow)
 {
-    Page->AddDroppedFiles({LongWma("a.wma", 30), LongWma("b.wma", 30)});
+    Drop({LongWma("a.wma", 30), LongWma("b.wma", 30)});
     Select({0});
     Preview().Play()->trigger();
     ASSERT_TRUE(PlaysSoon("a.wma"));
@@ -89,7 +89,7 @@ TEST_F(BatchPreviewTest, StopEmptiesThePanelReturnsTheBarAndStartsNoOtherRow)
 
 TEST_F(BatchPreviewTest, AFileThatEndsHandsOverToTheNextUnlessPauseWasUsed)
 {
-    Page->AddDroppedFiles({LongWma("long.wma", 30), Wma("a.wma"), Wma("b.wma")});
+    Drop({LongWma("long.wma", 30), Wma("a.wma"), Wma("b.wma")});
     Select({1});
     Preview().Play()->trigger();
     ASSERT_TRUE(PlaysSoon("a.wma"));
@@ -119,7 +119,7 @@ TEST_F(BatchPreviewTest, AFileThatEndsHandsOverToTheNextUnlessPauseWasUsed)
 
 TEST_F(BatchPreviewTest, AClickOnTheBarSeeksByItsDistanceFromThePositionOnlyWhilePlaying)
 {
-    Page->AddDroppedFiles({LongWma("long.wma", 60)});
+    Drop({LongWma("long.wma", 60)});
     Bar()->setFixedWidth(200);
     Select({0});
     Preview().Play()->trigger();
@@ -142,7 +142,7 @@ TEST_F(BatchPreviewTest, AClickOnTheBarSeeksByItsDistanceFromThePositionOnlyWhil
 TEST_F(BatchPreviewTest, AFileThatDoesNotDecodeSaysSoAndDoesNotPlay)
 {
     autest::WriteBytes(Path("bad.wma").toStdString(), std::vector<uint8_t>(3000, 0x41));
-    Page->AddDroppedFiles({Path("bad.wma")});
+    Drop({Path("bad.wma")});
     Select({0});
     Preview().Play()->trigger();
     EXPECT_EQ(Panel(), app::LangStrings()[17]);
@@ -154,7 +154,7 @@ TEST_F(BatchPreviewTest, AFileThatDoesNotDecodeSaysSoAndDoesNotPlay)
 
 TEST_F(BatchPreviewTest, RemovingThePlayingRowStopsThePreview)
 {
-    Page->AddDroppedFiles({LongWma("a.wma", 30), LongWma("b.wma", 30)});
+    Drop({LongWma("a.wma", 30), LongWma("b.wma", 30)});
     Select({0});
     Preview().Play()->trigger();
     ASSERT_TRUE(PlaysSoon("a.wma"));
@@ -171,7 +171,7 @@ TEST_F(BatchPreviewTest, RemovingThePlayingRowStopsThePreview)
 
 TEST_F(BatchPreviewTest, AConversionRunStopsThePreview)
 {
-    Page->AddDroppedFiles({LongWma("a.wma", 30), Wma("b.wma")});
+    Drop({LongWma("a.wma", 30), Wma("b.wma")});
     Select({0});
     Preview().Play()->trigger();
     ASSERT_TRUE(PlaysSoon("a.wma"));

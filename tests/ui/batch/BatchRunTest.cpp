@@ -74,7 +74,7 @@ TEST_F(BatchRunTest, AWatchingHotDirectoryRefusesTheRun)
     AddProbed({Wma("a.wma")});
     for (const char* Folder : {"in", "out", "log"})
         QDir().mkpath(Path(Folder));
-    Components.HotDir.Start(Path("in"), Path("out"), Path("log"), false);
+    HotDir.Start(Path("in"), Path("out"), Path("log"), false);
     Dialogs.FolderAnswers.push_back(Out());
     Page->Run().Convert()->trigger();
     ASSERT_EQ(Dialogs.Messages.size(), 1u);
@@ -82,7 +82,7 @@ TEST_F(BatchRunTest, AWatchingHotDirectoryRefusesTheRun)
     EXPECT_TRUE(Dialogs.FolderTitles.isEmpty());
     EXPECT_FALSE(Page->Converting());
 
-    Components.HotDir.Stop();
+    HotDir.Stop();
     Page->Run().Convert()->trigger();
     EXPECT_EQ(Dialogs.FolderTitles.size(), 1);
     EXPECT_TRUE(autest::RunUntil([&] { return !Page->Converting(); }));
@@ -127,7 +127,7 @@ TEST_F(BatchRunTest, AWholeRunWritesWhatTheCommandLineToolWrites)
     const QString Tta = Make("g.tta", "ffmpeg -v error -y -i %1 -c:a tta %2");
     const QString Upper = Wma("B.WMA", "tone-22050-16-1.wav");
     AddProbed({Wma1, Mp3, Flac, Damaged, Ogg, Ape, Tta});
-    Page->AddDroppedFiles({Upper});
+    Drop({Upper});
     ASSERT_EQ(Files().Count(), 8);
 
     Settings.SetMRate("22050");
@@ -145,7 +145,7 @@ TEST_F(BatchRunTest, AWholeRunWritesWhatTheCommandLineToolWrites)
     EXPECT_TRUE(Child("pnlLog")->isVisible());
     EXPECT_EQ(Child<QPushButton>("btnOpenLog")->text(), "Hide log...");
     // Rows do not move under a run: a drop meanwhile adds nothing.
-    Page->AddDroppedFiles({Wma("late.wma")});
+    Drop({Wma("late.wma")});
     EXPECT_EQ(Files().Count(), 8);
     bool SawPercent = false, SawConverting = false;
     ASSERT_TRUE(autest::RunUntil(

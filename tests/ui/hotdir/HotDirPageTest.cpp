@@ -10,7 +10,7 @@
 #include "app/engine/hotdir/HotDirectory.h"
 #include "app/engine/settings/Language.h"
 #include "app/engine/system/PathUtils.h"
-#include "app/ui/window/Components.h"
+#include "app/engine/chain/ConversionChain.h"
 #include "app/ui/hotdir/HotDirPage.h"
 
 #include <QAccessible>
@@ -70,7 +70,7 @@ protected:
     void Open()
     {
         Page.reset();
-        Page = std::make_unique<app::THotDirPage>(Components, Dialogs, Shell);
+        Page = std::make_unique<app::THotDirPage>(HotDir, Settings, Dialogs, Shell);
     }
     // Shown as a window of its own and active, so that focus and mnemonics work.
     void Show()
@@ -105,7 +105,7 @@ protected:
     // way back to the batch page. Stopped: the other way round.
     void ExpectState(bool Watching)
     {
-        EXPECT_EQ(Components.HotDir.Watching(), Watching);
+        EXPECT_EQ(HotDir.Watching(), Watching);
         EXPECT_EQ(Button("btnsbtrun")->isEnabled(), !Watching);
         EXPECT_EQ(Button("btnsbtend")->isEnabled(), Watching);
         EXPECT_EQ(Button("btnmin")->isEnabled(), Watching);
@@ -124,7 +124,8 @@ protected:
     TTempDir Dir;
     const QString Root;
     app::TcdSettings Settings;
-    app::TComponents Components{Settings};
+    app::TConversionChain Chain;
+    app::THotDirectory HotDir{Settings, Chain};
     uitest::TFakeDialogs Dialogs;
     uitest::TFakeShell Shell;
     std::unique_ptr<app::THotDirPage> Page;
@@ -373,7 +374,7 @@ TEST_F(HotDirPage, WatchesARealFolderAndConvertsACopiedFile)
     }
 
     ASSERT_TRUE(QFile::copy(app::ExeFolderFile("Example.wma"), Root + "/in/a/song.wma"));
-    const app::TStringValues& Queue = Components.HotDir.Queue();
+    const app::TStringValues& Queue = HotDir.Queue();
     ASSERT_TRUE(RunUntil([&] { return Queue.Count() == 1 && !Queue.Values(0).isEmpty(); }));
     EXPECT_EQ(Queue.Values(0), "1");
     const QString Wav = Root + "/out/a/song.wav";
@@ -437,8 +438,8 @@ TEST_F(HotDirPage, StopForCloseStopsTheFileInProgressAndLeavesNothingOfIt)
     // loaded machine.
     ASSERT_TRUE(RunUntil([&] { return QDir(Root + "/out").entryList(QDir::Files | QDir::Hidden).size() == 2; }));
     Page->StopForClose();
-    EXPECT_FALSE(Components.HotDir.Watching());
-    EXPECT_FALSE(Components.HotDir.Busy());
+    EXPECT_FALSE(HotDir.Watching());
+    EXPECT_FALSE(HotDir.Busy());
     EXPECT_EQ(QDir(Root + "/out").entryList(QDir::Files | QDir::Hidden), QStringList{"long.wav"});
     EXPECT_EQ(ReadBytes((Root + "/out/long.wav").toStdString()), Older);
     const QStringList Lines = Activity().split('\n');
@@ -449,7 +450,7 @@ TEST_F(HotDirPage, StopForCloseStopsTheFileInProgressAndLeavesNothingOfIt)
     EXPECT_TRUE(Lines.back().startsWith("Finish: [")) << Lines.back().toStdString();
     // Nothing queued starts any more.
     EXPECT_TRUE(QFile::copy(app::ExeFolderFile("Example.wma"), Root + "/in/late.wma"));
-    Components.HotDir.QueueReadyFile(Root + "/in/late.wma");
+    HotDir.QueueReadyFile(Root + "/in/late.wma");
     RunFor(1500);
     EXPECT_FALSE(QFile::exists(Root + "/out/late.wav"));
 }

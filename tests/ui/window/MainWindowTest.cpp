@@ -12,7 +12,7 @@
 #include "support/TestUtil.h"
 #include "app/ui/hotdir/HotDirPage.h"
 #include "app/ui/window/MainWindow.h"
-#include "app/ui/window/ModePage.h"
+#include "app/ui/mode/ModePage.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -75,7 +75,6 @@ TEST_F(MainWindowTest, OpensOnTheModePageWithBatchModeChosen)
     EXPECT_EQ(Window->CurrentPage()->objectName(), QStringLiteral("tsMode"));
     EXPECT_TRUE(Find(*Window, "rbBatch")->isChecked());
     EXPECT_FALSE(Find(*Window, "rbHotDir")->isChecked());
-    EXPECT_TRUE(Window->acceptDrops());
     // The banner is a real picture, shown at half its pixel size.
     const QLabel* Banner = Find<QLabel>(*Window, "imgbanner");
     ASSERT_NE(Banner, nullptr);
@@ -316,7 +315,8 @@ TEST_F(MainWindowTest, ClosingDuringARunAsksFirstAndLeavesNothingOfTheFile)
     ShowActive(*Window);
     app::TBatchPage& Page = *Window->BatchPage();
     Page.AddDroppedFiles({Long});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Page.FileList().model()->rowCount() == 1; }));
+    // Convert waits for the file's row.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Page.Run().Convert()->isEnabled(); }));
     Dialogs.FolderAnswers.push_back(Out);
     Page.Run().Convert()->trigger();
     ASSERT_TRUE(QTest::qWaitFor([&] { return QDir(Out).entryList(QDir::Files | QDir::Hidden).size() == 1; }));
@@ -335,20 +335,38 @@ TEST_F(MainWindowTest, ClosingDuringARunAsksFirstAndLeavesNothingOfTheFile)
     EXPECT_TRUE(QDir(Out).entryList(QDir::Files | QDir::Hidden).isEmpty());
 }
 
-TEST_F(MainWindowTest, OnlyLocalFilesAreDropped)
+// Files dropped where the list shows join it; elsewhere the drop is refused,
+// and the list the user cannot see stays as it was.
+TEST_F(MainWindowTest, OnlyTheBatchPageTakesDroppedLocalFiles)
 {
+    autest::TTempDir Dir;
+    const QString Wma = QString::fromStdString(Dir.File("a.wma"));
+    ASSERT_EQ(autest::RunCommand("ffmpeg -v error -f lavfi -i sine=duration=1 -c:a wmav2 '" + Wma.toStdString() + "'"),
+              0);
     auto Window = Make();
     ShowActive(*Window);
-    auto DragWith = [&](const QList<QUrl>& Urls) {
+    auto Drag = [&](QWidget* Page, const QList<QUrl>& Urls) {
         QMimeData Data;
         Data.setUrls(Urls);
         QDragEnterEvent Enter(QPoint(10, 10), Qt::CopyAction, &Data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(Window.get(), &Enter);
+        QApplication::sendEvent(Page, &Enter);
+        QDropEvent Drop(QPointF(10, 10), Qt::CopyAction, &Data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(Page, &Drop);
         return Enter.isAccepted();
     };
-    EXPECT_TRUE(DragWith({QUrl::fromLocalFile(QStringLiteral("/tmp/a.wma"))}));
-    EXPECT_FALSE(DragWith({QUrl(QStringLiteral("https://example.org/a.wma"))}));
-    EXPECT_FALSE(DragWith({}));
+    const QAbstractItemModel& List = *Window->BatchPage()->FileList().model();
+    Window->actHotDirExecute();
+    EXPECT_FALSE(Drag(Window->HotDirPage(), {QUrl::fromLocalFile(Wma)}));
+    EXPECT_FALSE(Drag(Window->ModePage(), {QUrl::fromLocalFile(Wma)}));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(List.rowCount(), 0);
+
+    Window->actReturntoBatchModeExecute();
+    EXPECT_FALSE(Drag(Window->BatchPage(), {QUrl(QStringLiteral("https://example.org/a.wma"))}));
+    EXPECT_FALSE(Drag(Window->BatchPage(), {}));
+    // Dropped on the list itself, the files reach the page.
+    EXPECT_TRUE(Drag(Window->BatchPage()->FileList().viewport(), {QUrl::fromLocalFile(Wma)}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return List.rowCount() == 1; }));
 }
 
 } // namespace

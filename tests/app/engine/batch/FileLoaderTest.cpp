@@ -60,3 +60,44 @@ TEST(FileLoader, DestroyedWhileLoadingItEndsCleanly)
     QCoreApplication::processEvents();
     EXPECT_EQ(List.Count(), Count);
 }
+
+// A list file brings in the existing files of the kinds the decoders read that
+// it names, in its order and with its repeats, in place of the rows there were;
+// written back, the list names its rows a line each.
+TEST(FileLoader, AListFileReplacesTheRowsAndIsWrittenBack)
+{
+    TTempDir Dir;
+    const QString Fixtures = QString::fromStdString(FixturesDir());
+    const QString Wma = Fixtures + "/wild/lossless.wma", Ape = Fixtures + "/tone-44100-16-2.ape";
+    const QString Wav = Fixtures + "/tone-44100-16-2.wav";
+    TFileListModel List;
+    TFileLoader Loader(List);
+    auto Loaded = [&] { return RunUntil([&] { return !Loader.Busy(); }); };
+    ASSERT_TRUE(Loader.Start({Wav}));
+    ASSERT_TRUE(Loaded());
+
+    // Lines end in CR LF or LF alone; a blank line, a missing file and a kind
+    // no decoder reads add nothing.
+    const QByteArray Text = (Wma + "\r\n" + Dir.File("gone.wma").c_str() + "\r\n" + Wma + "\n" + Wav + "\r\n\r\n" +
+                             Ape)
+                                .toUtf8();
+    const std::string Import = Dir.File("list.txt");
+    WriteBytes(Import, std::vector<uint8_t>(Text.begin(), Text.end()));
+    ASSERT_TRUE(Loader.ImportList(QString::fromStdString(Import)));
+    ASSERT_TRUE(Loaded());
+    ASSERT_EQ(List.Count(), 3);
+    EXPECT_EQ(QStringList({List.Row(0).Path, List.Row(1).Path, List.Row(2).Path}), QStringList({Wma, Wma, Ape}));
+
+    QString Error;
+    const std::string Export = Dir.File("out.txt");
+    ASSERT_TRUE(Loader.ExportList(QString::fromStdString(Export), Error));
+    const std::vector<uint8_t> Written = ReadBytes(Export);
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(Written.data()), static_cast<qsizetype>(Written.size())),
+              (Wma + "\r\n" + Wma + "\r\n" + Ape + "\r\n").toUtf8());
+    EXPECT_FALSE(Loader.ExportList(QString::fromStdString(Dir.File("none/out.txt")), Error));
+    EXPECT_FALSE(Error.isEmpty());
+
+    // A list that cannot be read leaves the rows as they were.
+    EXPECT_FALSE(Loader.ImportList(QString::fromStdString(Dir.File("none.txt"))));
+    EXPECT_EQ(List.Count(), 3);
+}
