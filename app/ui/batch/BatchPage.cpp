@@ -3,6 +3,7 @@
 
 #include "ActionButton.h"
 #include "BatchStatusBar.h"
+#include "FileAdder.h"
 #include "FileListActions.h"
 #include "FileListIcons.h"
 #include "FileListView.h"
@@ -50,6 +51,7 @@ TBatchPage::TBatchPage(TFileListModel& Files, TFileLoader& Loader, TBatchDriver&
     FRun = new TRunControl(Batch, Settings, Dialogs, Shell, *FStatus, *FLog, this);
     FListActions = new TFileListActions(Files, Loader, Batch, Dialogs, Shell, *FView, *FPreview, *FStatus,
                                         FRun->Convert(), this);
+    new TFileAdder(Loader, this); // shows every load's progress over the page, which owns it
 
     FOption = new QPushButton(QStringLiteral("Option"), this);
     FOption->setObjectName(QStringLiteral("btnOption"));

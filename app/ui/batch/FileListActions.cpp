@@ -4,7 +4,6 @@
 #include "BatchStatusBar.h"
 #include "app/engine/batch/BatchDriver.h"
 #include "app/ui/desktop/Dialogs.h"
-#include "FileAdder.h"
 #include "FileListView.h"
 #include "PreviewControl.h"
 #include "app/ui/desktop/Shell.h"
@@ -38,7 +37,7 @@ TFileListActions::TFileListActions(TFileListModel& Files, TFileLoader& Loader, c
                                    TDialogs& Dialogs, TShell& Shell, TFileListView& View, TPreviewControl& Preview,
                                    TBatchStatusBar& Status, QAction* Convert, QWidget* Window)
     : QObject(Window), FFiles(Files), FLoader(Loader), FBatch(Batch), FDialogs(Dialogs), FShell(Shell), FView(View),
-      FPreview(Preview), FStatus(Status), FConvert(Convert), FWindow(Window), FAdder(new TFileAdder(Loader, Window)),
+      FPreview(Preview), FStatus(Status), FConvert(Convert), FWindow(Window),
       FAdd(NewAction("&Add", "actAdd", &TFileListActions::OnAdd)),
       FAddFolder(NewAction("Add &Folder", "actAddFolder", &TFileListActions::OnAddFolder)),
       FRemove(NewAction("&Remove", "actRemove", &TFileListActions::OnRemove)),

@@ -17,7 +17,6 @@ namespace app {
 class TBatchDriver;
 class TBatchStatusBar;
 class TDialogs;
-class TFileAdder;
 class TFileListView;
 class TFileLoader;
 class TPreviewControl;
@@ -88,7 +87,6 @@ private:
     TBatchStatusBar& FStatus;
     QAction* FConvert;
     QWidget* FWindow;
-    TFileAdder* FAdder;
     QAction* FAdd;
     QAction* FAddFolder;
     QAction* FRemove;
