@@ -4,6 +4,7 @@
 #include "ActionButton.h"
 #include "BatchStatusBar.h"
 #include "app/ui/window/Components.h"
+#include "app/engine/settings/CdSettings.h"
 #include "FileAdder.h"
 #include "FileListActions.h"
 #include "FileListIcons.h"
@@ -57,6 +58,13 @@ TBatchPage::TBatchPage(TComponents& Components, TDialogs& Dialogs, TShell& Shell
     connect(FOption, &QPushButton::clicked, this, &TBatchPage::OptionRequested);
     connect(FHotDir, &QPushButton::clicked, this, &TBatchPage::HotDirModeRequested);
     connect(FView, &QAbstractItemView::doubleClicked, FPreview->Play(), &QAction::trigger);
+    FView->SetColumnWidths(Components.Settings.ListColumnWidths());
+    connect(FView, &TFileListView::ColumnWidthsChanged, &Components.Settings, &TcdSettings::SetListColumnWidths);
+    // The file converting stays in sight; the list is the user's to scroll only between runs.
+    connect(&Components.Batch, &TBatchDriver::RunProgress, FView, [this](const TRunSnapshot& Progress) {
+        if (Progress.Row >= 0)
+            FView->scrollTo(FView->model()->index(Progress.Row, 0));
+    });
     connect(&Components.Batch, &TBatchDriver::ControlsEnabled, this, &TBatchPage::EnableBatchControls);
     FListActions->UpdateListActions();
     SetTabOrder();
