@@ -183,7 +183,8 @@ void TFileListView::resizeEvent(QResizeEvent* Event)
 {
     QTreeView::resizeEvent(Event);
     PlaceEmptyPanel();
-    FitColumns();
+    // Once for all the steps of a window being dragged larger.
+    FFit.start();
 }
 
 void TFileListView::moveEvent(QMoveEvent* Event)
