@@ -99,29 +99,6 @@ TEST_F(BatchDriverTest, ARunOfTwoGoodFilesLogsEachLoadAndResult)
     EXPECT_TRUE(QFileInfo(Out() + "/a.wav").size() > 44);
 }
 
-// Rows nobody probed count by file: the run is half done after the first.
-TEST_F(BatchDriverTest, TheRunReportsItsWholeProgressFileByFile)
-{
-    List.AddFile(Flac("a.flac"));
-    List.AddFile(Flac("b.flac"));
-    QList<TRunSnapshot> Shots;
-    QObject::connect(&Driver, &TBatchDriver::RunProgress, [&](const TRunSnapshot& Shot) { Shots << Shot; });
-    ASSERT_TRUE(RunAll());
-    ASSERT_GE(Shots.size(), 4);
-    EXPECT_EQ(Shots.first().File, 1);
-    EXPECT_EQ(Shots.first().Files, 2);
-    EXPECT_EQ(Shots.first().Row, 0);
-    EXPECT_EQ(Shots.last().Percent, 100);
-    QList<int> Percents;
-    for (const TRunSnapshot& Shot : Shots) {
-        EXPECT_GE(Shot.Percent, Percents.isEmpty() ? 0 : Percents.last());
-        Percents << Shot.Percent;
-        if (Shot.Row == 1) {
-            EXPECT_GE(Shot.Percent, 50);
-        }
-    }
-}
-
 TEST_F(BatchDriverTest, AMissingFileRefusesTheRun)
 {
     List.AddFile(Flac("a.flac"));
