@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FileListView.h"
 
-#include "app/engine/batch/FileListModel.h"
-
 #include <QHeaderView>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -130,12 +128,14 @@ int TFileListView::CaptionWidth(int Column) const
 
 void TFileListView::FitColumns()
 {
+    constexpr int NameColumn = TFileListModel::colName;
+    constexpr int InformationColumn = TFileListModel::colInformation;
+    constexpr int PathColumn = TFileListModel::colPath;
     FFit.stop();
     const int Count = std::min(static_cast<int>(FUserWidths.size()), model()->columnCount());
-    std::array<int, 9> Widths{};
+    std::array<int, TFileListModel::VisibleColumns> Widths{};
     const auto Stretches = [this](int Column) {
-        return (Column == TFileListModel::colName || Column == TFileListModel::colPath) &&
-               FUserWidths[static_cast<size_t>(Column)] == 0;
+        return (Column == NameColumn || Column == PathColumn) && FUserWidths[static_cast<size_t>(Column)] == 0;
     };
     // First what every column's content asks for; numbers are never cut.
     int Taken = 0;
@@ -143,26 +143,26 @@ void TFileListView::FitColumns()
         const int User = FUserWidths[static_cast<size_t>(Column)];
         Widths[static_cast<size_t>(Column)] =
             User > 0 ? User : std::max(CaptionWidth(Column), sizeHintForColumn(Column));
-        if (!Stretches(Column) && Column != TFileListModel::colInformation)
+        if (!Stretches(Column) && Column != InformationColumn)
             Taken += Widths[static_cast<size_t>(Column)];
     }
     int Free = viewport()->width() - Taken;
     // "Save to: " and a long name must not squeeze the name itself away.
-    auto& Information = Widths[TFileListModel::colInformation];
-    if (FUserWidths[TFileListModel::colInformation] == 0)
-        Information = std::min(Information, std::max(CaptionWidth(TFileListModel::colInformation), Free / 4));
+    int& Information = Widths[InformationColumn];
+    if (FUserWidths[InformationColumn] == 0)
+        Information = std::min(Information, std::max(CaptionWidth(InformationColumn), Free / 4));
     Free -= Information;
-    auto& Name = Widths[TFileListModel::colName];
-    auto& Path = Widths[TFileListModel::colPath];
-    if (Stretches(TFileListModel::colName) && Stretches(TFileListModel::colPath)) {
+    int& Name = Widths[NameColumn];
+    int& Path = Widths[PathColumn];
+    if (Stretches(NameColumn) && Stretches(PathColumn)) {
         // The name reads whole while the path keeps a third of the room.
-        const int PathFloor = std::min(Path, std::max(CaptionWidth(TFileListModel::colPath), Free / 3));
-        Name = std::clamp(Free - PathFloor, CaptionWidth(TFileListModel::colName), std::max(Name, CaptionWidth(TFileListModel::colName)));
-        Path = std::max(Free - Name, CaptionWidth(TFileListModel::colPath));
-    } else if (Stretches(TFileListModel::colName)) {
-        Name = std::max(Free - Path, CaptionWidth(TFileListModel::colName));
-    } else if (Stretches(TFileListModel::colPath)) {
-        Path = std::max(Free - Name, CaptionWidth(TFileListModel::colPath));
+        const int PathFloor = std::min(Path, std::max(CaptionWidth(PathColumn), Free / 3));
+        Name = std::clamp(Free - PathFloor, CaptionWidth(NameColumn), std::max(Name, CaptionWidth(NameColumn)));
+        Path = std::max(Free - Name, CaptionWidth(PathColumn));
+    } else if (Stretches(NameColumn)) {
+        Name = std::max(Free, CaptionWidth(NameColumn));
+    } else if (Stretches(PathColumn)) {
+        Path = std::max(Free, CaptionWidth(PathColumn));
     }
     FFitting = true;
     for (int Column = 0; Column < Count; ++Column)

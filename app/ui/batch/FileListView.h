@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "app/engine/batch/FileListModel.h"
+
 #include <QTimer>
 #include <QTreeView>
 #include <array>
@@ -56,7 +58,7 @@ private:
     // Fits once after a burst of changes (a folder's rows arrive one by one).
     QTimer FFit;
     bool FFitting = false;
-    std::array<int, 9> FUserWidths{}; // 0: fitted
+    std::array<int, TFileListModel::VisibleColumns> FUserWidths{}; // 0: fitted
 };
 
 } // namespace app

@@ -386,13 +386,16 @@ TEST_F(BatchPageTest, AColumnWidthTheUserSetsIsKeptAcrossARestart)
     {
         app::TcdSettings Restarted;
         Restarted.SetAutoLoad(false);
-        app::TComponents Again{Restarted};
-        app::TBatchPage Reopened(Again, Dialogs, Shell);
-        Reopened.resize(900, 600);
+        app::TComponents Components2{Restarted};
+        app::TBatchPage Reopened(Components2, Dialogs, Shell);
+        Reopened.resize(1200, 600);
         Reopened.show();
         QCoreApplication::processEvents();
-        EXPECT_EQ(Reopened.FileList().columnWidth(TFileListModel::colPath), 345);
-        EXPECT_EQ(Reopened.FileList().ColumnWidths(), "0,0,0,345,0,0,0,0,0");
+        app::TFileListView& Again = Reopened.FileList();
+        EXPECT_EQ(Again.columnWidth(TFileListModel::colPath), 345);
+        EXPECT_EQ(Again.ColumnWidths(), "0,0,0,345,0,0,0,0,0");
+        // The name takes what the path leaves.
+        EXPECT_EQ(Again.header()->length(), Again.viewport()->width());
     }
     QFile::remove(app::TBaseSettings::FilePath());
     // A damaged value fits the columns as an old file without one does.
