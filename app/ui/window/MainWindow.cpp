@@ -58,9 +58,9 @@ Tfrmsondrix::Tfrmsondrix(TcdSettings& Settings, const QString& LanguageFile, TDi
 
 QSize Tfrmsondrix::OpeningSize(const QSize& Available)
 {
-    // The batch list's nine columns with a long name and its path whole want
-    // about 1200 pixels; a smaller screen gets what it has, less the frame the
-    // window manager draws.
+    // The batch list's nine columns with a 40-character name whole and room
+    // for its path want about 1200 pixels; a smaller screen gets what it has,
+    // less the frame the window manager draws.
     const QSize Wanted(1200, 700);
     const QSize Frame(40, 60);
     return Wanted.boundedTo(Available - Frame);
