@@ -22,6 +22,8 @@ TBatchDriver::TBatchDriver(TFileListModel& Files, TcdSettings& Settings, TConver
     connect(&FConversion, &TFileConversion::Progress, this, [this](int Percent) {
         emit ProgressChanged(Percent);
         emit StatusText(4, QString::asprintf("%d%%", Percent));
+        FProgress.SetFilePercent(Percent);
+        EmitRunProgress();
     });
     connect(&FConversion, &TFileConversion::Finished, this, &TBatchDriver::FinishRow);
     FTimer.setInterval(TimerInterval);
@@ -62,6 +64,11 @@ bool TBatchDriver::StartRun(const QString& OutputFolder)
     if (FPreview != nullptr && FPreview->Status() == au::osRunning)
         FPreview->Stop(true);
     FSettings.SetSavePath(FOutputFolder);
+    std::vector<int> Lengths;
+    for (int Row = 0; Row < FFiles.Count(); ++Row)
+        Lengths.push_back(FFiles.Row(Row).Valid ? FFiles.Row(Row).Duration : 0);
+    FProgress.Start(Lengths);
+    FElapsed.start();
     FTimer.start();
     return true;
 }
@@ -107,6 +114,7 @@ void TBatchDriver::StartRow(int Row)
     const QString Input = FFiles.Row(Row).Path;
     emit LogLine(LoadLine(Input));
     FCurrentItem = Row;
+    FProgress.StartFile(Row);
     TConversionRequest Request;
     Request.Input = Input;
     Request.OutputFolder = FOutputFolder;
@@ -117,6 +125,12 @@ void TBatchDriver::StartRow(int Row)
     FFiles.SetOutput(Row, Output);
     FFiles.SetState(Row, TFileListModel::rsConverting);
     emit StatusText(0, QStringLiteral("Converting: ") + FFiles.Row(Row).Caption());
+    EmitRunProgress();
+}
+
+void TBatchDriver::EmitRunProgress()
+{
+    emit RunProgress(FProgress.Snapshot(FElapsed.elapsed()));
 }
 
 void TBatchDriver::FinishRow(TConversionResult Result, const QString& Message)
@@ -141,6 +155,8 @@ void TBatchDriver::FinishRow(TConversionResult Result, const QString& Message)
     }
     emit ProgressHidden();
     emit StatusText(4, QString());
+    FProgress.FinishFile();
+    EmitRunProgress();
     if (FStopRequested)
         EndStoppedRun();
     emit ItemFinished(Row, Result);

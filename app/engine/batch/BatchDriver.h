@@ -2,8 +2,10 @@
 #pragma once
 
 #include "BatchLog.h"
+#include "RunProgress.h"
 #include "app/engine/chain/FileConversion.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -89,12 +91,15 @@ signals:
     // A stopped run ended.
     void RunStopped();
     void ItemFinished(int Row, app::TConversionResult Result);
+    // Where the whole run stands: when a file starts, moves on and ends.
+    void RunProgress(const app::TRunSnapshot& Progress);
 
 private:
     void StartRow(int Row);
     void FinishRow(TConversionResult Result, const QString& Message);
     void EndStoppedRun();
     void FinishRun();
+    void EmitRunProgress();
     QString SummaryMessage() const;
 
     TFileListModel& FFiles;
@@ -102,6 +107,8 @@ private:
     TConversionChain& FChain;
     TFileConversion FConversion;
     TOutputLedger FLedger;
+    TRunProgress FProgress;
+    QElapsedTimer FElapsed;
     au::TAuOutput* FPreview = nullptr;
     QTimer FTimer;
     QString FOutputFolder;

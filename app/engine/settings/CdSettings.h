@@ -22,6 +22,7 @@ class TcdSettings : public TBaseSettings {
     Q_PROPERTY(int MEncoding READ MEncoding WRITE SetMEncoding)
     Q_PROPERTY(QString Applocation READ Applocation WRITE SetApplocation)
     Q_PROPERTY(int IfExists READ IfExists WRITE SetIfExists)
+    Q_PROPERTY(QString ListColumnWidths READ ListColumnWidths WRITE SetListColumnWidths)
 
 public:
     static constexpr const char* SettingsKey = "Software\\Trevalin\\Kelvaro\\Setting";
@@ -60,6 +61,11 @@ public:
     // 2 write under a free numbered name (TIfExists). Other values overwrite.
     int IfExists() const { return FIfExists; }
     void SetIfExists(int Value) { FIfExists = Value; }
+    // The widths in pixels the user gave the batch list's columns, in column
+    // order and separated by commas; 0, a missing or an unreadable entry
+    // leaves that column sized to its content.
+    QString ListColumnWidths() const { return FListColumnWidths; }
+    void SetListColumnWidths(const QString& Value) { FListColumnWidths = Value; }
 
 private:
     QString FLogDir;
@@ -73,6 +79,7 @@ private:
     int FMEncoding = 0;
     QString FApplocation;
     int FIfExists = 0;
+    QString FListColumnWidths;
 };
 
 } // namespace app

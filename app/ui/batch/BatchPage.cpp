@@ -3,6 +3,7 @@
 
 #include "ActionButton.h"
 #include "BatchStatusBar.h"
+#include "app/engine/settings/CdSettings.h"
 #include "FileAdder.h"
 #include "FileListActions.h"
 #include "FileListIcons.h"
@@ -79,6 +80,13 @@ TBatchPage::TBatchPage(TFileListModel& Files, TFileLoader& Loader, TBatchDriver&
     connect(FOption, &QPushButton::clicked, this, &TBatchPage::OptionRequested);
     connect(FHotDir, &QPushButton::clicked, this, &TBatchPage::HotDirModeRequested);
     connect(FView, &QAbstractItemView::doubleClicked, FPreview->Play(), &QAction::trigger);
+    FView->SetColumnWidths(Settings.ListColumnWidths());
+    connect(FView, &TFileListView::ColumnWidthsChanged, &Settings, &TcdSettings::SetListColumnWidths);
+    // The file converting stays in sight; the list is the user's to scroll only between runs.
+    connect(&Batch, &TBatchDriver::RunProgress, FView, [this](const TRunSnapshot& Progress) {
+        if (Progress.Row >= 0)
+            FView->scrollTo(FView->model()->index(Progress.Row, 0));
+    });
     connect(&Batch, &TBatchDriver::ControlsEnabled, this, &TBatchPage::EnableBatchControls);
     connect(&Loader, &TFileLoader::Started, this, [this] { EnableAdding(false); });
     connect(&Loader, &TFileLoader::Finished, this, [this] { EnableAdding(true); });

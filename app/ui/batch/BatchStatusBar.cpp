@@ -4,13 +4,25 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
+#include <algorithm>
 
 namespace app {
 namespace {
 
-// Widths of panels 2 to 4 in average characters; panels 0 and 1 share the
-// rest, two to one.
-constexpr int PanelChars[TBatchStatusBar::PanelCount] = {0, 0, 22, 2, 5};
+// Widths of panels 2 and 4 in average characters; panel 3 fits its text, and
+// panels 0 and 1 share the rest, two to one.
+constexpr int PanelChars[TBatchStatusBar::PanelCount] = {0, 0, 22, 0, 5};
+constexpr int RunPanel = 3;
+constexpr int PanelMargins = 8;
+
+// "m:ss", or "h:mm:ss" from an hour on.
+QString ClockText(qint64 Milliseconds)
+{
+    const qint64 Seconds = Milliseconds / 1000;
+    const QString Text = QStringLiteral("%1:%2").arg(Seconds / 60 % 60, Seconds < 3600 ? 1 : 2, 10, QLatin1Char('0'))
+                             .arg(Seconds % 60, 2, 10, QLatin1Char('0'));
+    return Seconds < 3600 ? Text : QStringLiteral("%1:").arg(Seconds / 3600) + Text;
+}
 
 } // namespace
 
@@ -31,7 +43,8 @@ TBatchStatusBar::TBatchStatusBar(QWidget* Parent)
             addWidget(Label, 2 - Panel);
             continue;
         }
-        Label->setFixedWidth(Char * PanelChars[Panel] + 8);
+        if (Panel != RunPanel)
+            Label->setFixedWidth(Char * PanelChars[Panel] + PanelMargins);
         if (Panel == 2) {
             // The progress bar fills panel 2.
             auto* Place = new QHBoxLayout(Label);
@@ -46,6 +59,7 @@ TBatchStatusBar::TBatchStatusBar(QWidget* Parent)
     FProgress->setRange(0, 100);
     FProgress->setTextVisible(false);
     FProgress->hide();
+    FPanels[RunPanel]->hide();
 }
 
 void TBatchStatusBar::SetPanelText(int Panel, const QString& Text)
@@ -70,6 +84,32 @@ void TBatchStatusBar::ShowProgress(int Percent)
 void TBatchStatusBar::HideProgress()
 {
     FProgress->hide();
+}
+
+void TBatchStatusBar::ShowRunProgress(const TRunSnapshot& Progress)
+{
+    QString Text = QStringLiteral("File %1 of %2, %3% done, %4 elapsed")
+                       .arg(Progress.File)
+                       .arg(Progress.Files)
+                       .arg(Progress.Percent)
+                       .arg(ClockText(Progress.ElapsedMs));
+    if (Progress.RemainingMs >= 0)
+        Text += QStringLiteral(", %1 left").arg(ClockText(Progress.RemainingMs));
+    QLabel* Panel = FPanels[RunPanel];
+    SetPanelText(RunPanel, Text);
+    // Grows with its text but never shrinks during the run, so the panels
+    // beside it do not jitter with every second.
+    Panel->setMinimumWidth(std::max(Panel->minimumWidth(),
+                                    Panel->fontMetrics().horizontalAdvance(Text) + PanelMargins * 2));
+    Panel->show();
+}
+
+void TBatchStatusBar::HideRunProgress()
+{
+    QLabel* Panel = FPanels[RunPanel];
+    Panel->hide();
+    Panel->setMinimumWidth(0);
+    SetPanelText(RunPanel, QString());
 }
 
 } // namespace app

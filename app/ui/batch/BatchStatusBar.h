@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "app/engine/batch/RunProgress.h"
+
 #include <QStatusBar>
 #include <array>
 
@@ -11,8 +13,9 @@ namespace app {
 
 // The batch page's status bar `stat1`: panel 0 the run's status, panel 1 what
 // the preview plays, panel 2 the place of the current file's progress bar
-// (hidden except while a file converts), panel 4 its percentage. Panel 3 has
-// no use. User-interface thread only.
+// (hidden except while a file converts), panel 3 where the whole run stands
+// (shown only while a run goes on), panel 4 the current file's percentage.
+// User-interface thread only.
 class TBatchStatusBar final : public QStatusBar {
     Q_OBJECT
 
@@ -26,6 +29,9 @@ public:
     // Shows the bar at Percent.
     void ShowProgress(int Percent);
     void HideProgress();
+    // "File 3 of 20, 37% done, 0:42 elapsed, 1:10 left" in panel 3.
+    void ShowRunProgress(const TRunSnapshot& Progress);
+    void HideRunProgress();
     QProgressBar* Progress() const { return FProgress; }
 
 private:

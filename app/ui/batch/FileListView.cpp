@@ -9,11 +9,8 @@
 namespace app {
 namespace {
 
-// Column widths in pixels; "Length" has none of its own. A column is never
-// narrower than its caption with room for the sort arrow.
-constexpr int ColumnWidths[] = {150, 150, 70, 180, 0, 100, 100, 100, 100};
-constexpr int SortArrowRoom = 20;
-constexpr int CaptionMargins = 16;
+// Widths beyond this are no one's choice but a damaged settings file's.
+constexpr int WidestColumn = 4000;
 
 } // namespace
 
@@ -39,12 +36,18 @@ TFileListView::TFileListView(QAbstractItemModel* Model, QWidget* Parent)
     header()->setSectionsMovable(false);
     header()->setStretchLastSection(false);
     header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    for (int Column = 0; Column < static_cast<int>(std::size(ColumnWidths)); ++Column)
-        setColumnWidth(Column,
-                       std::max(ColumnWidths[Column],
-                                header()->fontMetrics().horizontalAdvance(
-                                    Model->headerData(Column, Qt::Horizontal).toString()) +
-                                    CaptionMargins + SortArrowRoom));
+    FFit.setSingleShot(true);
+    FFit.setInterval(0);
+    connect(&FFit, &QTimer::timeout, this, &TFileListView::FitColumns);
+    connect(header(), &QHeaderView::sectionResized, this,
+            [this](int Column, int, int NewSize) { OnSectionResized(Column, NewSize); });
+    const auto Refit = [this] { FFit.start(); };
+    connect(Model, &QAbstractItemModel::rowsInserted, this, Refit);
+    connect(Model, &QAbstractItemModel::rowsRemoved, this, Refit);
+    connect(Model, &QAbstractItemModel::modelReset, this, Refit);
+    connect(Model, &QAbstractItemModel::dataChanged, this, Refit);
+    connect(Model, &QAbstractItemModel::headerDataChanged, this, Refit);
+    FitColumns();
     // Both ends of a long name or path say more than its start alone.
     setTextElideMode(Qt::ElideMiddle);
     // The selection stays as visible as with focus.
@@ -96,10 +99,92 @@ QList<int> TFileListView::SelectedRows() const
     return Rows;
 }
 
+QString TFileListView::ColumnWidths() const
+{
+    QStringList Widths;
+    for (int Width : FUserWidths)
+        Widths << QString::number(Width);
+    return Widths.join(QLatin1Char(','));
+}
+
+void TFileListView::SetColumnWidths(const QString& Widths)
+{
+    const QStringList Entries = Widths.split(QLatin1Char(','));
+    for (size_t Column = 0; Column < FUserWidths.size(); ++Column) {
+        bool Number = false;
+        const int Width = Column < static_cast<size_t>(Entries.size())
+                              ? Entries[static_cast<qsizetype>(Column)].trimmed().toInt(&Number)
+                              : 0;
+        FUserWidths[Column] = Number && Width > 0 && Width <= WidestColumn ? Width : 0;
+    }
+    FitColumns();
+}
+
+int TFileListView::CaptionWidth(int Column) const
+{
+    // With the sort arrow where the column has one.
+    return header()->sectionSizeHint(Column);
+}
+
+void TFileListView::FitColumns()
+{
+    constexpr int NameColumn = TFileListModel::colName;
+    constexpr int InformationColumn = TFileListModel::colInformation;
+    constexpr int PathColumn = TFileListModel::colPath;
+    FFit.stop();
+    const int Count = std::min(static_cast<int>(FUserWidths.size()), model()->columnCount());
+    std::array<int, TFileListModel::VisibleColumns> Widths{};
+    const auto Stretches = [this](int Column) {
+        return (Column == NameColumn || Column == PathColumn) && FUserWidths[static_cast<size_t>(Column)] == 0;
+    };
+    // First what every column's content asks for; numbers are never cut.
+    int Taken = 0;
+    for (int Column = 0; Column < Count; ++Column) {
+        const int User = FUserWidths[static_cast<size_t>(Column)];
+        Widths[static_cast<size_t>(Column)] =
+            User > 0 ? User : std::max(CaptionWidth(Column), sizeHintForColumn(Column));
+        if (!Stretches(Column) && Column != InformationColumn)
+            Taken += Widths[static_cast<size_t>(Column)];
+    }
+    int Free = viewport()->width() - Taken;
+    // "Save to: " and a long name must not squeeze the name itself away.
+    int& Information = Widths[InformationColumn];
+    if (FUserWidths[InformationColumn] == 0)
+        Information = std::min(Information, std::max(CaptionWidth(InformationColumn), Free / 4));
+    Free -= Information;
+    int& Name = Widths[NameColumn];
+    int& Path = Widths[PathColumn];
+    if (Stretches(NameColumn) && Stretches(PathColumn)) {
+        // The name reads whole while the path keeps a third of the room.
+        const int PathFloor = std::min(Path, std::max(CaptionWidth(PathColumn), Free / 3));
+        Name = std::clamp(Free - PathFloor, CaptionWidth(NameColumn), std::max(Name, CaptionWidth(NameColumn)));
+        Path = std::max(Free - Name, CaptionWidth(PathColumn));
+    } else if (Stretches(NameColumn)) {
+        Name = std::max(Free, CaptionWidth(NameColumn));
+    } else if (Stretches(PathColumn)) {
+        Path = std::max(Free, CaptionWidth(PathColumn));
+    }
+    FFitting = true;
+    for (int Column = 0; Column < Count; ++Column)
+        setColumnWidth(Column, Widths[static_cast<size_t>(Column)]);
+    FFitting = false;
+}
+
+void TFileListView::OnSectionResized(int Column, int NewSize)
+{
+    if (FFitting || Column < 0 || Column >= static_cast<int>(FUserWidths.size()))
+        return;
+    FUserWidths[static_cast<size_t>(Column)] = NewSize;
+    emit ColumnWidthsChanged(ColumnWidths());
+    FFit.start();
+}
+
 void TFileListView::resizeEvent(QResizeEvent* Event)
 {
     QTreeView::resizeEvent(Event);
     PlaceEmptyPanel();
+    // Once for all the steps of a window being dragged larger.
+    FFit.start();
 }
 
 void TFileListView::moveEvent(QMoveEvent* Event)

@@ -45,7 +45,11 @@ TRunControl::TRunControl(TBatchDriver& Batch, TcdSettings& Settings, TDialogs& D
         SetBusyCursor(false);
         FDialogs.Message(FWindow, QMessageBox::Information, Message, QMessageBox::Ok);
     });
-    connect(&Driver, &TBatchDriver::RunStopped, this, [this] { SetBusyCursor(false); });
+    connect(&Driver, &TBatchDriver::RunStopped, this, [this] {
+        SetBusyCursor(false);
+        EndRunProgress();
+    });
+    connect(&Driver, &TBatchDriver::RunProgress, this, &TRunControl::ShowRunProgress);
     connect(&Driver, &TBatchDriver::RunFinished, this, &TRunControl::OnRunFinished);
 }
 
@@ -63,6 +67,25 @@ void TRunControl::SetBusyCursor(bool Busy)
         QApplication::setOverrideCursor(Qt::WaitCursor);
     else
         QApplication::restoreOverrideCursor();
+}
+
+void TRunControl::ShowRunProgress(const TRunSnapshot& Progress)
+{
+    FStatus.ShowRunProgress(Progress);
+    QWidget* Window = FWindow->window();
+    if (!FShowingRun)
+        FPlainTitle = Window->windowTitle();
+    FShowingRun = true;
+    // The percentage first, where a task bar that cuts the title still shows it.
+    Window->setWindowTitle(QStringLiteral("%1% - %2").arg(Progress.Percent).arg(FPlainTitle));
+}
+
+void TRunControl::EndRunProgress()
+{
+    FStatus.HideRunProgress();
+    if (FShowingRun)
+        FWindow->window()->setWindowTitle(FPlainTitle);
+    FShowingRun = false;
 }
 
 void TRunControl::ShowConvertButton(bool Shown)
@@ -94,6 +117,7 @@ void TRunControl::OnConvert()
 void TRunControl::OnRunFinished(const QString& Message, const QString& LastOutput)
 {
     SetBusyCursor(false);
+    EndRunProgress();
     const auto Answer = FDialogs.Message(FWindow, QMessageBox::Information, Message,
                                          QMessageBox::Ok | QMessageBox::Cancel);
     if (Answer != QMessageBox::Ok)

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "app/engine/batch/RunProgress.h"
+
 #include <QObject>
+#include <QString>
 
 class QAction;
 class QPushButton;
@@ -20,7 +23,8 @@ class TShell;
 // output folder and starts the batch driver; "Stop Convert" takes its place
 // while the run lasts. The driver's log lines go to the log panel, its texts
 // and progress to the status bar, its questions to the dialogs, and the end
-// question's OK to the file manager. The cursor is the hourglass from the
+// question's OK to the file manager. The cursor is the hourglass and the
+// window's title starts with the run's percentage ("37% - " ...) from the
 // start of a run to its end. User-interface thread only.
 class TRunControl final : public QObject {
     Q_OBJECT
@@ -41,6 +45,9 @@ private:
     void OnRunFinished(const QString& Message, const QString& LastOutput);
     void ShowConvertButton(bool Shown);
     void SetBusyCursor(bool Busy);
+    void ShowRunProgress(const TRunSnapshot& Progress);
+    // The status bar and the title without the run's progress.
+    void EndRunProgress();
 
     TBatchDriver& FBatch;
     TcdSettings& FSettings;
@@ -54,6 +61,8 @@ private:
     QPushButton* FConvertButton;
     QPushButton* FStopConvertButton;
     bool FBusyCursor = false;
+    bool FShowingRun = false;
+    QString FPlainTitle; // the title before the run
 };
 
 } // namespace app

@@ -36,13 +36,20 @@ Tfrmsondrix::Tfrmsondrix(TcdSettings& Settings, const QString& LanguageFile, TDi
     FPages->addWidget(FBatch);
     FPages->addWidget(FHotDir);
     setCentralWidget(FPages);
-    // The batch list's nine columns want about a thousand pixels; a smaller
-    // screen gets most of what it has.
-    const QSize Wanted(1080, 640);
     const QScreen* Screen = QGuiApplication::primaryScreen();
-    resize(Screen != nullptr ? Wanted.boundedTo(Screen->availableGeometry().size() * 0.9) : Wanted);
+    resize(OpeningSize(Screen != nullptr ? Screen->availableGeometry().size() : QSize(1280, 800)));
     Connect();
     FormCreate();
+}
+
+QSize Tfrmsondrix::OpeningSize(const QSize& Available)
+{
+    // The batch list's nine columns with a 40-character name whole and room
+    // for its path want about 1200 pixels; a smaller screen gets what it has,
+    // less the frame the window manager draws.
+    const QSize Wanted(1200, 700);
+    const QSize Frame(40, 60);
+    return Wanted.boundedTo(Available - Frame);
 }
 
 // The pages refer to the engine objects, which as members go before the widget's

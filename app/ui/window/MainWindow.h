@@ -40,6 +40,10 @@ public:
                 bool TrayAvailable);
     ~Tfrmsondrix() override;
 
+    // The window's size when it opens on a screen with Available room (the
+    // screen minus its panels).
+    static QSize OpeningSize(const QSize& Available);
+
     const QString& LanguageFile() const { return FLanguageFile; }
     // 0 mode page, 1 batch page, 2 hot directory page.
     int PageMode() const { return FPageMode; }

@@ -2,7 +2,10 @@
 // The batch list as the user fills, orders and empties it.
 #include "BatchPageFixture.h"
 
+#include "app/ui/window/MainWindow.h"
+
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QApplication>
 #include <QLabel>
 #include <QMenu>
@@ -363,4 +366,65 @@ TEST_F(BatchPageTest, AddingManyFilesShowsTheirCountAndCancelKeepsWhatCameIn)
     EXPECT_TRUE(Actions().Add()->isEnabled());
     EXPECT_TRUE(Page->Run().Convert()->isEnabled());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+// On a 1280x800 screen, less a panel, at the size the window opens with.
+TEST_F(BatchPageTest, AtTheOpeningSizeEveryColumnShowsAndALongNameReadsWhole)
+{
+    const QSize Available(1280, 800 - 32);
+    const QSize Opening = app::Tfrmsondrix::OpeningSize(Available);
+    EXPECT_LE(Opening.width(), Available.width());
+    EXPECT_LE(Opening.height(), Available.height());
+    Page->resize(Opening);
+    const QString Long = Wma("Spring concert/A Long Recording of Ten Minutes Talk.wma"); // 40 characters
+    AddByDialog({Long, Wma("b.wma")});
+    ASSERT_EQ(Files().Count(), 2);
+    app::TFileListView& View = Page->FileList();
+    const auto ExpectReadable = [&] {
+        QCoreApplication::processEvents();
+        EXPECT_LE(View.header()->length(), View.viewport()->width());
+        EXPECT_EQ(View.horizontalScrollBar()->maximum(), 0);
+        for (int Column : {0, 2, 4, 5, 6, 7, 8})
+            EXPECT_GE(View.columnWidth(Column), static_cast<QAbstractItemView&>(View).sizeHintForColumn(Column))
+                << Column;
+        // The path has room for more than its caption.
+        EXPECT_GT(View.columnWidth(3), 2 * View.header()->sectionSizeHint(3));
+    };
+    ExpectReadable();
+    // After a run each row says where it went, and still everything reads.
+    for (int Row = 0; Row < 2; ++Row) {
+        Files().SetOutput(Row, Path(QFileInfo(Files().Row(Row).Path).completeBaseName() + ".wav"));
+        Files().SetState(Row, TFileListModel::rsConverted);
+    }
+    ExpectReadable();
+    // Fitting is no user's choice: nothing to keep.
+    Actions().Clear()->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(View.ColumnWidths(), "0,0,0,0,0,0,0,0,0");
+}
+
+TEST_F(BatchPageTest, AColumnWidthTheUserSetsIsKeptAcrossARestart)
+{
+    app::TFileListView& View = Page->FileList();
+    View.header()->resizeSection(TFileListModel::colPath, 345); // as a drag does
+    QCoreApplication::processEvents();
+    EXPECT_EQ(View.columnWidth(TFileListModel::colPath), 345);
+    Settings.Save();
+    {
+        app::TcdSettings Restarted;
+        Restarted.SetAutoLoad(false);
+        app::TBatchPage Reopened(FilesModel, Loader, Batch, Restarted, PreviewDecoders, PreviewOutput, Dialogs, Shell);
+        Reopened.resize(1200, 600);
+        Reopened.show();
+        QCoreApplication::processEvents();
+        app::TFileListView& Again = Reopened.FileList();
+        EXPECT_EQ(Again.columnWidth(TFileListModel::colPath), 345);
+        EXPECT_EQ(Again.ColumnWidths(), "0,0,0,345,0,0,0,0,0");
+        // The name takes what the path leaves.
+        EXPECT_EQ(Again.header()->length(), Again.viewport()->width());
+    }
+    QFile::remove(app::TBaseSettings::FilePath());
+    // A damaged value fits the columns as an old file without one does.
+    View.SetColumnWidths("x,-5,99999");
+    EXPECT_EQ(View.ColumnWidths(), "0,0,0,0,0,0,0,0,0");
 }

@@ -134,6 +134,7 @@ TEST_F(BatchRunTest, AWholeRunWritesWhatTheCommandLineToolWrites)
     Settings.SetMBit("24");
     Settings.SetMChannel(0);
     Settings.SetMEncoding(0);
+    Page->setWindowTitle("Converter");
     Convert();
     EXPECT_EQ(Status().PanelText(0), app::LangStrings()[13]);
     EXPECT_TRUE(StopButton()->isVisible());
@@ -147,17 +148,21 @@ TEST_F(BatchRunTest, AWholeRunWritesWhatTheCommandLineToolWrites)
     // Rows do not move under a run: a drop meanwhile adds nothing.
     Drop({Wma("late.wma")});
     EXPECT_EQ(Files().Count(), 8);
-    bool SawPercent = false, SawConverting = false;
+    bool SawPercent = false, SawConverting = false, SawWholeRun = false;
+    const QRegularExpression WholeRun("^File [1-8] of 8, (\\d+)% done, \\d+:\\d\\d elapsed(, \\d+:\\d\\d left)?$");
     ASSERT_TRUE(autest::RunUntil(
         [&] {
             SawPercent |= Status().Progress()->isVisible() &&
                           QRegularExpression("^\\d+%$").match(Status().PanelText(4)).hasMatch();
             SawConverting |= Status().PanelText(0).startsWith("Converting: ");
+            const auto Run = WholeRun.match(Status().PanelText(3));
+            SawWholeRun |= Run.hasMatch() && Page->windowTitle() == Run.captured(1) + "% - Converter";
             return !Dialogs.Messages.empty();
         },
         60000));
     EXPECT_TRUE(SawPercent);
     EXPECT_TRUE(SawConverting);
+    EXPECT_TRUE(SawWholeRun);
 
     // The same list through kelvaro-cli.
     const QString CliOut = Path("cli");
@@ -221,6 +226,8 @@ TEST_F(BatchRunTest, AWholeRunWritesWhatTheCommandLineToolWrites)
     EXPECT_TRUE(Page->Preview().Play()->isEnabled());
     EXPECT_EQ(Status().PanelText(0), "");
     EXPECT_EQ(Status().PanelText(4), "");
+    EXPECT_EQ(Status().PanelText(3), "");
+    EXPECT_EQ(Page->windowTitle(), "Converter");
     EXPECT_FALSE(Status().Progress()->isVisible());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_EQ(Settings.SavePath(), Out());

@@ -27,7 +27,7 @@ protected:
 
 } // namespace
 
-TEST_F(SettingsTest, AFirstRunHasTheInitialValuesAndSavesAllEleven)
+TEST_F(SettingsTest, AFirstRunHasTheInitialValuesAndSavesAllTwelve)
 {
     {
         TcdSettings Settings;
@@ -48,9 +48,9 @@ TEST_F(SettingsTest, AFirstRunHasTheInitialValuesAndSavesAllEleven)
     }
     QSettings File(TBaseSettings::FilePath(), QSettings::IniFormat);
     File.beginGroup("Setting");
-    EXPECT_EQ(File.childKeys().size(), 11) << File.childKeys().join(",").toStdString();
+    EXPECT_EQ(File.childKeys().size(), 12) << File.childKeys().join(",").toStdString();
     for (const char* Key : {"LogDir", "Indir", "OutDir", "SubDir", "SavePath", "MBit", "MChannel", "MRate", "MEncoding",
-                            "Applocation", "IfExists"})
+                            "Applocation", "IfExists", "ListColumnWidths"})
         EXPECT_TRUE(File.contains(Key)) << Key;
     const QString Text = FileText();
     EXPECT_TRUE(Text.contains("SubDir=1\n")) << Text.toStdString();
