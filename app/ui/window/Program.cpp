@@ -16,18 +16,19 @@
 
 namespace app {
 
-int RunProgram(TDialogs& Dialogs, TShell& Shell)
+int RunProgram(TDialogs& Dialogs, TShell& Shell, const QStringList& Files)
 {
     std::optional<TcdSettings> Settings;
     try {
         Settings.emplace();
         const QString LanguageFile = LanguageFilePath(QStringLiteral("Software\\Trevalin\\Kelvaro\\Language"));
         LoadLanguageStrings(LangStrings(), LangStringCount - 1, LanguageFile, QStringLiteral("Strings"));
-        const TSingleInstance Instance(QString::fromUtf8(ApplicationTitle));
+        TSingleInstance Instance(QString::fromUtf8(ApplicationTitle));
         if (Instance.AlreadyRunning()) {
             // The running copy owns the settings file; this one must not write
             // back what it read a moment ago.
             Settings->SetAutoLoad(false);
+            Instance.HandOver(Files);
             return 0;
         }
         // Dialogs opened from the tray while the window hides must not end the
@@ -35,8 +36,12 @@ int RunProgram(TDialogs& Dialogs, TShell& Shell)
         QApplication::setQuitOnLastWindowClosed(false);
         Tfrmsondrix Window(*Settings, LanguageFile, Dialogs, Shell, QSystemTrayIcon::isSystemTrayAvailable());
         QObject::connect(&Window, &Tfrmsondrix::Closed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+        QObject::connect(&Instance, &TSingleInstance::Requested, &Window, &Tfrmsondrix::OpenFiles);
+        Instance.Listen();
         const TSignalWatcher Signals([&Window](int) { Window.CloseWithoutAsking(); });
         Window.show();
+        if (!Files.isEmpty())
+            Window.OpenFiles(Files);
         return QApplication::exec();
     } catch (const std::exception& Error) {
         Dialogs.Message(nullptr, QMessageBox::Critical, QString::fromUtf8(Error.what()));
