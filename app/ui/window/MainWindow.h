@@ -48,8 +48,14 @@ public:
     void actReturntoBatchModeExecute();
     void actOptionExecute();
     void lblcmdlinkClick();
-    // "&About" and "&Help" on the pages, "&About..." in the tray menu.
+    // "&Help" on the batch page: the README inside the program.
     void OpenReadme();
+    // "&About" and "A&bout" on the pages, "&About..." in the tray menu.
+    void OpenAbout();
+    // Files from the desktop (the command line, a second start): the batch list
+    // takes them as it takes dropped files, from the mode page on the batch
+    // page; the window comes to the front, also with no files.
+    void OpenFiles(const QStringList& Paths);
     // Closes without asking, stopping what converts (SIGTERM, SIGINT, SIGHUP).
     void CloseWithoutAsking();
 
@@ -67,6 +73,7 @@ protected:
 private:
     void FormCreate();
     void Connect();
+    void ShowDocument(const QString& Path);
 
     TcdSettings& FSettings;
     QString FLanguageFile;
