@@ -11,6 +11,7 @@
 #include "LogPanel.h"
 #include "PreviewControl.h"
 #include "RunControl.h"
+#include "RunNotifier.h"
 
 #include <QAction>
 #include <QHBoxLayout>
@@ -27,11 +28,12 @@ TBatchPage::TBatchPage(TComponents& Components, TDialogs& Dialogs, TShell& Shell
 {
     setObjectName(QStringLiteral("tsConvert"));
     FPreview = new TPreviewControl(Components, *FView->selectionModel(), *FStatus, this);
+    new TRunNotifier(Components.Batch, this);
     FRun = new TRunControl(Components.Batch, Components.Settings, Dialogs, Shell, *FStatus, *FLog, this);
     FListActions = new TFileListActions(Components.Files, Components.Batch, Dialogs, Shell, *FView, *FPreview, *FStatus,
                                         FRun->Convert(), this);
 
-    FOption = new QPushButton(QStringLiteral("Option"), this);
+    FOption = new QPushButton(QStringLiteral("&Option"), this);
     FOption->setObjectName(QStringLiteral("btnOption"));
     FHotDir = new QPushButton(QStringLiteral("Hot Directories &Mode"), this);
     FHotDir->setObjectName(QStringLiteral("btnHotdirectory"));

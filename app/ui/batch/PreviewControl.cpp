@@ -22,13 +22,22 @@ namespace {
 constexpr int PanelPreview = 1;
 constexpr int StrCannotPlay = 17;
 
+// The pause button's two captions come from the language file's strings, as
+// the button changes between them.
+constexpr int StrPause = 29, StrResume = 30;
+
+QString PauseCaption()
+{
+    return LangText(StrPause, "Pa&use");
+}
+
 } // namespace
 
 TPreviewControl::TPreviewControl(TComponents& Components, QItemSelectionModel& Selection, TBatchStatusBar& Status,
                                  QWidget* Parent)
     : QWidget(Parent), FComponents(Components), FSelection(Selection), FStatus(Status),
-      FPlay(new QAction(QStringLiteral("Play"), this)), FPause(new QAction(QStringLiteral("Pause"), this)),
-      FStop(new QAction(QStringLiteral("Stop"), this)), FBar(new QProgressBar(this))
+      FPlay(new QAction(QStringLiteral("&Play"), this)), FPause(new QAction(PauseCaption(), this)),
+      FStop(new QAction(QStringLiteral("&Stop"), this)), FBar(new QProgressBar(this))
 {
     setObjectName(QStringLiteral("pnlPlay"));
     FPlay->setObjectName(QStringLiteral("actStart"));
@@ -109,7 +118,7 @@ void TPreviewControl::StopForClose()
 void TPreviewControl::OnPlay()
 {
     FPause->setEnabled(true);
-    FPause->setText(QStringLiteral("Pause"));
+    FPause->setText(PauseCaption());
     FStop->setEnabled(true);
     const QModelIndexList Rows = FSelection.selectedRows();
     if (Rows.isEmpty())
@@ -161,11 +170,11 @@ void TPreviewControl::OnPause()
         return;
     FPreviewPaused = true;
     if (State == au::osPaused) {
-        FPause->setText(QStringLiteral("Pause"));
+        FPause->setText(PauseCaption());
         FStatus.SetPanelText(PanelPreview, QStringLiteral("Playing:") + FName);
         Output.Resume();
     } else {
-        FPause->setText(QStringLiteral("Resume"));
+        FPause->setText(LangText(StrResume, "Res&ume"));
         FStatus.SetPanelText(PanelPreview, QStringLiteral("Pause:") + FName);
         Output.Pause();
     }
