@@ -22,9 +22,9 @@ namespace {
 constexpr int PanelPreview = 1;
 constexpr int StrCannotPlay = 17;
 
-// The pause button's two captions come from the language file's strings, as
-// the button changes between them.
-constexpr int StrPause = 29, StrResume = 30;
+// The pause button's two captions and the status of the sound come from the
+// language file's strings, as they change.
+constexpr int StrPause = 29, StrResume = 30, StrPlaying = 33, StrPaused = 34;
 
 QString PauseCaption()
 {
@@ -151,7 +151,7 @@ void TPreviewControl::PlayItem()
     }
     FDecoder = Decoder;
     FName = QFileInfo(Path).fileName();
-    FStatus.SetPanelText(PanelPreview, QStringLiteral("Playing:") + FName);
+    FStatus.SetPanelText(PanelPreview, LangText(StrPlaying, "Playing:") + FName);
     try {
         Output.Run();
     } catch (const std::exception& E) {
@@ -171,11 +171,11 @@ void TPreviewControl::OnPause()
     FPreviewPaused = true;
     if (State == au::osPaused) {
         FPause->setText(PauseCaption());
-        FStatus.SetPanelText(PanelPreview, QStringLiteral("Playing:") + FName);
+        FStatus.SetPanelText(PanelPreview, LangText(StrPlaying, "Playing:") + FName);
         Output.Resume();
     } else {
         FPause->setText(LangText(StrResume, "Res&ume"));
-        FStatus.SetPanelText(PanelPreview, QStringLiteral("Pause:") + FName);
+        FStatus.SetPanelText(PanelPreview, LangText(StrPaused, "Pause:") + FName);
         Output.Pause();
     }
 }

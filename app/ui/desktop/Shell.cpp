@@ -2,6 +2,7 @@
 #include "Shell.h"
 
 #include "Dialogs.h"
+#include "app/engine/settings/Language.h"
 
 #include <QApplication>
 #include <QDir>
@@ -34,7 +35,7 @@ void TDesktopShell::OpenFolder(const QString& Folder)
         return;
     // The user can still go there by hand, or copy the path from the box.
     FDialogs.Message(QApplication::activeWindow(), QMessageBox::Information,
-                     QString::fromLatin1(MsgNoFileManager) + QLatin1Char('\n') +
+                     LangText(StrNoFileManager, MsgNoFileManager) + QLatin1Char('\n') +
                          QDir::toNativeSeparators(QFileInfo(Folder).absoluteFilePath()));
 }
 

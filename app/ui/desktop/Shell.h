@@ -26,6 +26,8 @@ class TDialogs;
 // that names the folder (Dialogs must outlive the shell).
 class TDesktopShell final : public TShell {
 public:
+    // Language string StrNoFileManager, this text where the file has none.
+    static constexpr int StrNoFileManager = 36;
     static constexpr const char* MsgNoFileManager = "No file manager could be opened. The folder is:";
 
     explicit TDesktopShell(TDialogs& Dialogs) : FDialogs(Dialogs) {}

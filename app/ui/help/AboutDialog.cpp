@@ -2,6 +2,7 @@
 #include "AboutDialog.h"
 
 #include "app/engine/settings/AppTitle.h"
+#include "app/engine/settings/Language.h"
 #include "audio/decoders/CodecVersions.h"
 #include "audio/playback/PulseBinding.h"
 
@@ -13,6 +14,9 @@
 
 namespace app {
 namespace {
+
+// Language strings of the texts the box puts together.
+constexpr int StrVersion = 37, StrNotFound = 38;
 
 QLabel* NewLabel(const char* Name, const QString& Text, QWidget* Parent)
 {
@@ -26,7 +30,7 @@ QLabel* NewLabel(const char* Name, const QString& Text, QWidget* Parent)
 QString Line(const std::string& Name, const std::string& Version)
 {
     return QString::fromStdString(Name) + QLatin1Char(' ') +
-           (Version.empty() ? QStringLiteral("not found") : QString::fromStdString(Version));
+           (Version.empty() ? LangText(StrNotFound, "not found") : QString::fromStdString(Version));
 }
 
 } // namespace
@@ -43,7 +47,7 @@ TfrmAbout::TfrmAbout(QWidget* Parent) : QDialog(Parent)
     Bold.setBold(true);
     Bold.setPointSizeF(Bold.pointSizeF() * 1.3);
     Name->setFont(Bold);
-    auto* Version = NewLabel("lblversion", QStringLiteral("Version ") + QStringLiteral(KELVARO_VERSION), this);
+    auto* Version = NewLabel("lblversion", LangText(StrVersion, "Version %1").arg(QStringLiteral(KELVARO_VERSION)), this);
     auto* Licence = NewLabel("lbllicence",
                              QStringLiteral("Licence: GNU General Public License, version 3 or later "
                                             "(GPL-3.0-or-later). There is no warranty."),

@@ -11,6 +11,7 @@
 #include "app/ui/option/OptionDialog.h"
 #include "app/ui/desktop/Shell.h"
 #include "app/engine/settings/AppTitle.h"
+#include "app/engine/settings/Language.h"
 #include "app/engine/system/PathUtils.h"
 
 #include <QCloseEvent>
@@ -204,7 +205,7 @@ void Tfrmsondrix::CloseWithoutAsking()
 void Tfrmsondrix::closeEvent(QCloseEvent* Event)
 {
     if (!FAsked && (FBatch->Converting() || FComponents.HotDir.Busy()) &&
-        FDialogs.Message(this, QMessageBox::Question, QString::fromLatin1(MsgStopAndQuit),
+        FDialogs.Message(this, QMessageBox::Question, LangText(StrStopAndQuit, MsgStopAndQuit),
                          QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
         Event->ignore();
         return;

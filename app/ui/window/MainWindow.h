@@ -25,6 +25,9 @@ class Tfrmsondrix : public QMainWindow {
     Q_OBJECT
 
 public:
+    // The question before closing while work runs: language string
+    // StrStopAndQuit, this text where the language file has none.
+    static constexpr int StrStopAndQuit = 35;
     static constexpr const char* MsgStopAndQuit = "A conversion is running. Stop it and quit?";
 
     // LanguageFile: the run's language file, applied now and to the Option

@@ -1,164 +1,126 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Every page and dialog of the window as a screen reader and a keyboard user
-// meet it, in both shipped languages: what each control is called and what it
-// is, one mnemonic per key, and Tab reaching every control.
+// Every page and dialog as a screen reader and a keyboard user meet it, in
+// both shipped languages: names, roles, one mnemonic per key, Tab's reach.
 #include "ui/FakeDesktop.h"
 #include "app/engine/settings/CdSettings.h"
 #include "app/engine/settings/Language.h"
 #include "app/engine/system/PathUtils.h"
+#include "app/ui/batch/BatchPage.h"
 #include "app/ui/help/AboutDialog.h"
 #include "app/ui/help/DocumentViewer.h"
-#include "app/ui/option/OptionDialog.h"
-#include "app/ui/batch/BatchPage.h"
 #include "app/ui/hotdir/HotDirPage.h"
+#include "app/ui/option/OptionDialog.h"
 #include "app/ui/window/MainWindow.h"
 #include "app/ui/window/ModePage.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <map>
 #include <set>
 
 namespace {
 
-const QString TestData = QStringLiteral(KELVARO_UI_TEST_DATA);
-
-QString WithoutAmpersand(QString Caption)
-{
-    return Caption.remove(QRegularExpression(QStringLiteral("&(?!&)")));
-}
+const std::map<QString, QAccessible::Role> Roles{
+    {"QPushButton", QAccessible::Button},  {"app::TActionButton", QAccessible::Button},
+    {"QCheckBox", QAccessible::CheckBox},  {"QRadioButton", QAccessible::RadioButton},
+    {"QComboBox", QAccessible::ComboBox},  {"QLineEdit", QAccessible::EditableText},
+    {"QProgressBar", QAccessible::ProgressBar}};
 
 QString Mnemonic(const QString& Caption)
 {
     return QRegularExpression(QStringLiteral("&([^&])")).match(Caption).captured(1).toLower();
 }
 
-QAccessible::Role ExpectedRole(const QWidget* Control)
+QString Spoken(QWidget* Control)
 {
-    if (qobject_cast<const QCheckBox*>(Control) != nullptr)
-        return QAccessible::CheckBox;
-    if (qobject_cast<const QRadioButton*>(Control) != nullptr)
-        return QAccessible::RadioButton;
-    if (qobject_cast<const QPushButton*>(Control) != nullptr)
-        return QAccessible::Button;
-    if (qobject_cast<const QComboBox*>(Control) != nullptr)
-        return QAccessible::ComboBox;
-    if (qobject_cast<const QLineEdit*>(Control) != nullptr)
-        return QAccessible::EditableText;
-    return QAccessible::ProgressBar;
+    return QAccessible::queryAccessibleInterface(Control)->text(QAccessible::Name);
 }
 
-// Names, roles and mnemonics of the controls Root shows.
+// Buttons are named by their captions unless they carry a name of their own,
+// edits and lists by their labels, whose mnemonics they take; no key and no
+// button name twice.
 void CheckNames(QWidget* Root)
 {
-    const std::string Where = Root->objectName().toStdString();
-    QStringList Keys;
-    QStringList ButtonNames;
-    for (QWidget* Control : Root->findChildren<QWidget*>()) {
-        if (!Control->isVisibleTo(Root))
-            continue;
-        const auto* Button = qobject_cast<QAbstractButton*>(Control);
-        const auto* Label = qobject_cast<QLabel*>(Control);
-        if (Label != nullptr && Label->buddy() != nullptr) {
-            // A label's mnemonic is its buddy's, and its text the buddy's name.
-            EXPECT_FALSE(Mnemonic(Label->text()).isEmpty()) << Where << ": " << Label->text().toStdString();
+    const std::string Where = Root->objectName().toStdString() + ": ";
+    QStringList Keys, ButtonNames, Labelled;
+    for (auto* Label : Root->findChildren<QLabel*>())
+        if (Label->buddy() != nullptr && Label->isVisibleTo(Root)) {
             Keys << Mnemonic(Label->text());
-            const QString Name = QAccessible::queryAccessibleInterface(Label->buddy())->text(QAccessible::Name);
-            EXPECT_EQ(Name, WithoutAmpersand(Label->text())) << Where;
-            continue;
+            Labelled << Label->buddy()->objectName();
+            EXPECT_EQ(Spoken(Label->buddy()), QString(Label->text()).remove('&')) << Where;
         }
-        const bool Edit = qobject_cast<QLineEdit*>(Control) != nullptr || qobject_cast<QComboBox*>(Control) != nullptr;
-        if (Button == nullptr && !Edit && qobject_cast<QProgressBar*>(Control) == nullptr)
+    for (QWidget* Control : Root->findChildren<QWidget*>()) {
+        const auto Role = Roles.find(QString::fromLatin1(Control->metaObject()->className()));
+        if (Role == Roles.end() || !Control->isVisibleTo(Root))
             continue;
-        QAccessibleInterface* Accessible = QAccessible::queryAccessibleInterface(Control);
-        const std::string What = Where + ": " + Control->objectName().toStdString();
-        const auto* Push = qobject_cast<QPushButton*>(Control);
-        EXPECT_EQ(Accessible->role(),
-                  Push != nullptr && Push->menu() != nullptr ? QAccessible::ButtonMenu : ExpectedRole(Control))
+        const std::string What = Where + Control->objectName().toStdString();
+        auto* Menu = qobject_cast<QPushButton*>(Control);
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(Control)->role(),
+                  Menu != nullptr && Menu->menu() != nullptr ? QAccessible::ButtonMenu : Role->second)
             << What;
-        EXPECT_FALSE(Accessible->text(QAccessible::Name).isEmpty()) << What;
-        if (Edit) {
-            // Named by a label, which the loop checks from the label's side.
-            const auto Labels = Root->findChildren<QLabel*>();
-            EXPECT_TRUE(std::any_of(Labels.begin(), Labels.end(), [&](QLabel* L) { return L->buddy() == Control; }))
-                << What << " has no label";
+        EXPECT_FALSE(Spoken(Control).isEmpty()) << What;
+        if (Role->second == QAccessible::ComboBox || Role->second == QAccessible::EditableText) {
+            EXPECT_TRUE(Labelled.contains(Control->objectName())) << What << " has no label";
         }
-        if (Button == nullptr)
-            continue;
-        EXPECT_FALSE(Mnemonic(Button->text()).isEmpty()) << What << " " << Button->text().toStdString();
-        Keys << Mnemonic(Button->text());
-        const QString Expected =
-            Button->accessibleName().isEmpty() ? WithoutAmpersand(Button->text()) : Button->accessibleName();
-        EXPECT_EQ(Accessible->text(QAccessible::Name), Expected) << What;
-        ButtonNames << Expected;
+        if (auto* Button = qobject_cast<QAbstractButton*>(Control)) {
+            Keys << Mnemonic(Button->text());
+            ButtonNames << Spoken(Button);
+            EXPECT_EQ(Spoken(Button), Button->accessibleName().isEmpty() ? Button->text().remove('&')
+                                                                          : Button->accessibleName())
+                << What;
+        }
     }
-    EXPECT_EQ(Keys.removeDuplicates(), 0) << Where << ": " << Keys.join(QLatin1Char(' ')).toStdString();
-    EXPECT_EQ(ButtonNames.removeDuplicates(), 0) << Where << ": " << ButtonNames.join(QLatin1Char('|')).toStdString();
+    EXPECT_FALSE(Keys.contains(QString())) << Where << "a control without mnemonic";
+    EXPECT_EQ(Keys.removeDuplicates(), 0) << Where << Keys.join(' ').toStdString();
+    EXPECT_EQ(ButtonNames.removeDuplicates(), 0) << Where << ButtonNames.join('|').toStdString();
 }
 
-// Tab from the focus round the window until the focus comes back (a text
-// with links keeps it while Tab walks them): every control of Root that takes
-// the focus by Tab was on the way.
+// Tab round the window from its first control until the focus comes back (a
+// text with links keeps it while Tab walks them): every control of Root that
+// Tab may stop at was on the way.
 void CheckTabReach(QWidget* Root)
 {
-    QWidget* Start = QApplication::focusWidget();
-    ASSERT_NE(Start, nullptr) << Root->objectName().toStdString();
-    std::set<QWidget*> Reached;
-    for (int Step = 0; Step < 300; ++Step) {
-        QWidget* Focus = QApplication::focusWidget();
-        Reached.insert(Focus);
-        QTest::keyClick(Focus, Qt::Key_Tab);
-        if (Reached.size() > 1 && QApplication::focusWidget() == Start)
+    for (QWidget* Next = Root->nextInFocusChain(); Next != Root; Next = Next->nextInFocusChain())
+        if (Root->isAncestorOf(Next) && (Next->focusPolicy() & Qt::TabFocus) && Next->isVisible()) {
+            Next->setFocus(Qt::TabFocusReason);
             break;
+        }
+    QWidget* Start = QApplication::focusWidget();
+    ASSERT_NE(Start, nullptr);
+    std::set<QWidget*> Reached{Start};
+    for (int Step = 0; Step < 300 && (Reached.size() == 1 || QApplication::focusWidget() != Start); ++Step) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        Reached.insert(QApplication::focusWidget());
     }
-    for (QWidget* Control : Root->findChildren<QWidget*>())
-        if ((Control->focusPolicy() & Qt::TabFocus) != 0 && Control->isEnabled() && Control->isVisible() &&
-            Control->focusProxy() == nullptr) {
-            const auto* Choice = qobject_cast<QRadioButton*>(Control);
-            // Tab enters a group of choices at the checked one; arrows move on.
-            if (Choice != nullptr && !Choice->isChecked())
-                continue;
+    for (QWidget* Control : Root->findChildren<QWidget*>()) {
+        const auto* Choice = qobject_cast<QRadioButton*>(Control);
+        // Tab enters a group of choices at the checked one; arrows move on.
+        if ((Control->focusPolicy() & Qt::TabFocus) && Control->isVisible() && Control->isEnabled() &&
+            (Choice == nullptr || Choice->isChecked())) {
             EXPECT_TRUE(Reached.count(Control)) << Root->objectName().toStdString() << ": "
                                                 << Control->objectName().toStdString() << " is out of Tab's reach";
         }
+    }
 }
 
-// The focus on the first control of Page that Tab would reach.
-void FocusFirst(QWidget* Page)
-{
-    for (QWidget* Next = Page->nextInFocusChain(); Next != Page; Next = Next->nextInFocusChain())
-        if (Page->isAncestorOf(Next) && (Next->focusPolicy() & Qt::TabFocus) != 0 && Next->isVisible() &&
-            Next->isEnabled()) {
-            Next->setFocus(Qt::TabFocusReason);
-            return;
-        }
-}
-
-void Activate(QWidget* Window)
+void Walk(QWidget* Window)
 {
     Window->show();
     QApplication::setActiveWindow(Window);
     ASSERT_TRUE(QTest::qWaitForWindowActive(Window));
+    CheckNames(Window);
+    CheckTabReach(Window);
 }
 
 class AccessibilityWalk : public ::testing::TestWithParam<const char*> {
 protected:
-    QString LanguageFile() const
-    {
-        const QString Name = QString::fromLatin1(GetParam());
-        return Name == QLatin1String("English.lng") ? app::ExeFolderFile(Name) : TestData + QLatin1Char('/') + Name;
-    }
-
     app::TcdSettings Settings;
     uitest::TFakeDialogs Dialogs;
     uitest::TFakeShell Shell;
@@ -166,44 +128,33 @@ protected:
 
 TEST_P(AccessibilityWalk, EveryPageAndDialog)
 {
+    const QString Name = QString::fromLatin1(GetParam());
+    const QString File = Name == "English.lng" ? app::ExeFolderFile(Name) : KELVARO_UI_TEST_DATA "/" + Name;
     // The strings as the program loads them, for the captions that change.
-    app::LoadLanguageStrings(app::LangStrings(), app::LangStringCount - 1, LanguageFile(), QStringLiteral("Strings"));
-    app::Tfrmsondrix Window(Settings, LanguageFile(), Dialogs, Shell, false);
-    Activate(&Window);
-    for (QWidget* Page : {static_cast<QWidget*>(Window.ModePage()), static_cast<QWidget*>(Window.BatchPage()),
-                          static_cast<QWidget*>(Window.HotDirPage())}) {
+    app::LoadLanguageStrings(app::LangStrings(), app::LangStringCount - 1, File, QStringLiteral("Strings"));
+    app::Tfrmsondrix Window(Settings, File, Dialogs, Shell, false);
+    for (QWidget* Page : std::initializer_list<QWidget*>{Window.ModePage(), Window.BatchPage(), Window.HotDirPage()}) {
         Window.ShowPage(Page);
         // The log shows in a run; it must not trap Tab then.
         if (auto* ShowLog = Page->findChild<QPushButton*>(QStringLiteral("btnOpenLog")))
             ShowLog->click();
-        FocusFirst(Page);
-        CheckNames(Page);
-        CheckTabReach(Page);
+        Walk(&Window);
     }
-
-    app::TfrmOption Option(Settings, LanguageFile(), &Window);
-    Activate(&Option);
-    CheckNames(&Option);
-    CheckTabReach(&Option);
+    app::TfrmOption Option(Settings, File, &Window);
+    Walk(&Option);
     Option.close();
-
     Window.OpenAbout();
     Window.OpenReadme();
-    for (QWidget* Dialog : {static_cast<QWidget*>(Window.findChild<app::TfrmAbout*>()),
-                            static_cast<QWidget*>(Window.findChild<app::TDocumentViewer*>())}) {
-        ASSERT_NE(Dialog, nullptr);
-        Activate(Dialog);
-        CheckNames(Dialog);
-        CheckTabReach(Dialog);
-        Dialog->close();
-    }
+    Walk(Window.findChild<app::TfrmAbout*>());
+    Walk(Window.findChild<app::TDocumentViewer*>());
 
     // Return presses the focused button, outside dialogs as well.
+    delete Window.findChild<app::TfrmAbout*>();
+    delete Window.findChild<app::TDocumentViewer*>();
     Window.ShowPage(Window.ModePage());
-    Activate(&Window);
-    auto* About = Window.findChild<QPushButton*>(QStringLiteral("btnmodeabout"));
-    About->setFocus();
-    QTest::keyClick(About, Qt::Key_Return);
+    Walk(&Window);
+    Window.findChild<QPushButton*>(QStringLiteral("btnmodeabout"))->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     EXPECT_TRUE(QTest::qWaitFor([&] { return Window.findChild<app::TfrmAbout*>() != nullptr; }));
     app::LangStrings() = {};
 }

@@ -259,7 +259,7 @@ TEST_F(MainWindowTest, OptionOpensModallyFromEveryPlace)
     emit Window->HotDirPage()->MinimizeRequested();
     AnswerNextDialog();
     Window->Tray().Menu()->actions().at(1)->trigger();
-    EXPECT_EQ(Seen, QStringList(3, QStringLiteral("frmOption Option")));
+    EXPECT_EQ(Seen, QStringList(3, QStringLiteral("frmOption Optionen")));
     // The window stays behind its icon; the dialog did not end the program.
     EXPECT_FALSE(Window->isVisible());
     EXPECT_TRUE(Window->Tray().IconShown());

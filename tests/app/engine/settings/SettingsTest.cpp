@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
+#include <array>
 #include <gtest/gtest.h>
 
 using namespace app;
@@ -160,38 +161,22 @@ TEST_F(LanguageTest, TheSettingsPickTheFileBesideTheProgram)
 // catalogues would: LC_ALL, then LC_MESSAGES, then LANG; a setting wins.
 TEST_F(LanguageTest, WithoutASettingTheLocaleChooses)
 {
-    const QString English = ExeFolderFile("English.lng");
-    const QString Deutsch = ExeFolderFile("Deutsch.lng");
-    ASSERT_TRUE(QFile::exists(Deutsch));
+    const QString English = ExeFolderFile("English.lng"), Deutsch = ExeFolderFile("Deutsch.lng");
     const char* const Variables[] = {"LC_ALL", "LC_MESSAGES", "LANG"};
-    QByteArray Saved[3];
-    for (int I = 0; I < 3; ++I)
-        Saved[I] = qgetenv(Variables[I]);
-    struct TCase {
-        const char* Values[3];
-        QString Expected;
-    };
-    const TCase Cases[] = {
-        {{"", "", "de_DE.UTF-8"}, Deutsch}, {{"", "", "de"}, Deutsch},
-        {{"", "de_AT@euro", "en_GB.UTF-8"}, Deutsch}, {{"C.UTF-8", "de_DE", "de_DE"}, English},
-        {{"", "", "fr_FR.UTF-8"}, English}, {{"", "", "deu"}, English}, {{"", "", ""}, English},
-    };
-    for (const TCase& Case : Cases) {
+    const QByteArray Saved[] = {qgetenv("LC_ALL"), qgetenv("LC_MESSAGES"), qgetenv("LANG")};
+    const std::pair<std::array<const char*, 3>, QString> Cases[] = {
+        {{"", "", "de_DE.UTF-8"}, Deutsch},           {{"", "de_AT@euro", "en_GB.UTF-8"}, Deutsch},
+        {{"C.UTF-8", "de_DE", "de_DE"}, English},     {{"", "", "fr_FR.UTF-8"}, English},
+        {{"", "", "deu"}, English},                   {{"", "", ""}, English}};
+    for (const auto& [Values, Expected] : Cases) {
         for (int I = 0; I < 3; ++I)
-            if (*Case.Values[I] != 0)
-                qputenv(Variables[I], Case.Values[I]);
-            else
-                qunsetenv(Variables[I]);
-        EXPECT_EQ(LanguageFilePath("Software\\Trevalin\\Kelvaro\\Language"), Case.Expected)
-            << Case.Values[0] << " " << Case.Values[1] << " " << Case.Values[2];
+            qputenv(Variables[I], Values[I]);
+        EXPECT_EQ(LanguageFilePath("Software\\Trevalin\\Kelvaro\\Language"), Expected) << Values[2];
     }
     SetLanguage("English");
     EXPECT_EQ(LanguageFilePath("Software\\Trevalin\\Kelvaro\\Language"), English);
     for (int I = 0; I < 3; ++I)
-        if (Saved[I].isNull())
-            qunsetenv(Variables[I]);
-        else
-            qputenv(Variables[I], Saved[I]);
+        qputenv(Variables[I], Saved[I]);
 }
 
 TEST_F(LanguageTest, StringsKeepTheirLineBreaksAndAMissingFileLeavesThemEmpty)
