@@ -205,32 +205,25 @@ INSTANTIATE_TEST_SUITE_P(Languages, MnemonicTest, ::testing::Values("English.lng
 TEST_F(MainWindowTest, DocumentsOpenFromBesideTheProgram)
 {
     auto Window = Make();
-    ShowActive(*Window);
     Find(*Window, "lblcmdlink")->click();
     emit Window->BatchPage()->HelpRequested();
     Find(*Window, "btnmodeabout")->click();
     emit Window->HotDirPage()->HelpRequested();
     QStringList Titles;
-    for (const auto* Viewer : Window->findChildren<app::TDocumentViewer*>()) {
-        EXPECT_TRUE(Viewer->isVisible());
-        Titles << Viewer->windowTitle();
-        const QString Text = Viewer->Browser()->toPlainText();
-        EXPECT_GT(Text.size(), 1000) << Text.left(200).toStdString();
-        // Markdown is rendered: its marks are gone, its headings are headings.
-        if (Viewer->windowTitle() == QLatin1String("README")) {
-            EXPECT_FALSE(Text.contains(QLatin1String("## "))) << Text.left(200).toStdString();
-            EXPECT_TRUE(Viewer->Browser()->toHtml().contains(QLatin1String("<h2")));
-        }
-    }
+    for (const auto* Viewer : Window->findChildren<app::TDocumentViewer*>())
+        Titles << Viewer->windowTitle() + (Viewer->Browser()->toHtml().contains(QLatin1String("<h2")) ? "#" : "");
     Titles.sort();
-    EXPECT_EQ(Titles, (QStringList{QStringLiteral("Command line"), QStringLiteral("README")}));
+    // The notes are plain text; the README's sections are headings.
+    EXPECT_EQ(Titles, (QStringList{QStringLiteral("Command line"), QStringLiteral("README#")}));
     const auto Abouts = Window->findChildren<app::TfrmAbout*>();
     ASSERT_EQ(Abouts.size(), 2);
-    const QString Text = Abouts.constFirst()->findChild<QLabel*>(QStringLiteral("lbllibraries"))->text();
     // Every library this machine has, as the engine loads it, with its version.
-    for (const char* Library : {"libavcodec 5", "libavformat 5", "libFLAC 1.", "libvorbis", "PulseAudio 1"})
-        EXPECT_TRUE(Text.contains(QLatin1String(Library))) << Text.toStdString();
-    EXPECT_FALSE(Text.contains(QLatin1String("not found"))) << Text.toStdString();
+    const QString Text = Abouts.constFirst()->findChild<QLabel*>(QStringLiteral("lbllibraries"))->text();
+    EXPECT_TRUE(QRegularExpression("^libavcodec \\d+\\.\\d+\\.\\d+\nlibavformat \\d+\\.\\d+\\.\\d+\nlibFLAC \\d"
+                                   "[^\n]*\nlibvorbis [^\n]*\\d\nPulseAudio \\d+\\.\\d+")
+                    .match(Text)
+                    .hasMatch())
+        << Text.toStdString();
 }
 
 // "Option" on both working pages and in the tray menu opens the Option dialog
