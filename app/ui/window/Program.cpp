@@ -28,16 +28,19 @@ int RunProgram(TDialogs& Dialogs, TShell& Shell, const QStringList& Files)
             // The running copy owns the settings file; this one must not write
             // back what it read a moment ago.
             Settings->SetAutoLoad(false);
-            Instance.HandOver(Files);
+            if (!Instance.HandOver(Files))
+                qWarning("kelvaro: the window that runs did not answer; its list is as it was");
             return 0;
         }
+        // At once, so that a second start a moment later finds someone to
+        // talk to; what it sends waits for the event loop, and the window.
+        Instance.Listen();
         // Dialogs opened from the tray while the window hides must not end the
         // program when they close; only the main window does.
         QApplication::setQuitOnLastWindowClosed(false);
         Tfrmsondrix Window(*Settings, LanguageFile, Dialogs, Shell, QSystemTrayIcon::isSystemTrayAvailable());
         QObject::connect(&Window, &Tfrmsondrix::Closed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
         QObject::connect(&Instance, &TSingleInstance::Requested, &Window, &Tfrmsondrix::OpenFiles);
-        Instance.Listen();
         const TSignalWatcher Signals([&Window](int) { Window.CloseWithoutAsking(); });
         Window.show();
         if (!Files.isEmpty())

@@ -77,9 +77,12 @@ void TSingleInstance::Accept()
 {
     while (QLocalSocket* Socket = FServer->nextPendingConnection()) {
         connect(Socket, &QLocalSocket::disconnected, this, [this, Socket] { Receive(Socket); });
-        connect(Socket, &QLocalSocket::readyRead, Socket, [Socket] {
-            if (Socket->bytesAvailable() > MaxMessageBytes)
-                Socket->abort();
+        connect(Socket, &QLocalSocket::readyRead, this, [this, Socket] {
+            if (Socket->bytesAvailable() <= MaxMessageBytes)
+                return;
+            Socket->disconnect(this);
+            Socket->abort();
+            Socket->deleteLater();
         });
         if (Socket->state() != QLocalSocket::ConnectedState)
             Receive(Socket);
@@ -92,11 +95,9 @@ void TSingleInstance::Receive(QLocalSocket* Socket)
 {
     Socket->disconnect(this);
     Socket->deleteLater();
-    if (Socket->bytesAvailable() > MaxMessageBytes)
-        return;
-    const QByteArray Message = Socket->readAll();
-    if (!Message.endsWith('\n') && !Message.isEmpty())
-        return; // cut short
+    const QByteArray Message = Socket->read(MaxMessageBytes + 1);
+    if (Message.size() > MaxMessageBytes || (!Message.isEmpty() && !Message.endsWith('\n')))
+        return; // not a whole message of ours
     QStringList Paths;
     for (const QByteArray& Line : Message.split('\n'))
         if (!Line.isEmpty() && QDir::isAbsolutePath(QString::fromUtf8(Line)))
