@@ -96,6 +96,10 @@ TEST_F(MainWindowTest, LanguageFileRenamesControlsButNotTheWindow)
     EXPECT_EQ(Find(*Window, "btnnext")->text(), QStringLiteral("&Weiter"));
     EXPECT_EQ(Find(*Window, "lblcmdlink")->toolTip(), QStringLiteral("Befehlszeilenmodus"));
     EXPECT_EQ(Window->Tray().Menu()->actions().constFirst()->text(), QStringLiteral("&Anzeigen"));
+    // A button that stands for an action keeps the file's caption when the
+    // action changes state.
+    Window->BatchPage()->Run().Convert()->setEnabled(false);
+    EXPECT_EQ(Find(*Window, "btnConvert")->text(), QStringLiteral("In WAV &umwandeln"));
     EXPECT_EQ(Window->font().pointSize(), 11);
     // The file's caption for the window gives way to the program's title.
     EXPECT_EQ(Window->windowTitle(), QString::fromUtf8(app::ApplicationTitle));
