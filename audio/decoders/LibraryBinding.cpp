@@ -40,6 +40,23 @@ void TLibraryBinding::Require()
         throw EAuException(LoadFailureMessage());
 }
 
+void* TLibraryBinding::FindLoadedSymbol(const char* Name)
+{
+    Load();
+    std::lock_guard<std::recursive_mutex> Guard(LibraryLock());
+    if (!FLoaded)
+        return nullptr;
+    // The handle Load() dropped: asking for a library already loaded gives it
+    // again, and closing it only counts it down.
+    for (const std::string& File : FFileNames)
+        if (void* Handle = ::dlopen(File.c_str(), RTLD_LAZY | RTLD_LOCAL | RTLD_NOLOAD)) {
+            void* Address = ::dlsym(Handle, Name);
+            ::dlclose(Handle);
+            return Address;
+        }
+    return nullptr;
+}
+
 void TLibraryBinding::SetFileNames(std::vector<std::string> FileNames)
 {
     std::lock_guard<std::recursive_mutex> Guard(LibraryLock());

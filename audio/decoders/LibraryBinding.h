@@ -53,6 +53,10 @@ public:
     std::string LoadFailureMessage() const;
     // Load(), then throw LoadFailureMessage() when the library is not there.
     void Require();
+    // Load(), then the address of Name in the library or in a library it
+    // depends on; nullptr when the library is not there or lacks Name. For what
+    // the binding does not use itself, such as a version string. Any thread.
+    void* FindLoadedSymbol(const char* Name);
 
     // Where the library is looked for. Tests name a missing path here, and
     // Forget() makes the binding behave as if it had never loaded, so that

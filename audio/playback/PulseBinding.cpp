@@ -62,4 +62,19 @@ std::string PulseLibraryName()
     return GLibraryName;
 }
 
+std::string PulseLibraryVersion()
+{
+    std::lock_guard<std::recursive_mutex> Guard(LibraryLock());
+    if (PulseLibrary() == nullptr)
+        return {};
+    void* Handle = ::dlopen(GLibraryName.c_str(), RTLD_LAZY | RTLD_LOCAL | RTLD_NOLOAD);
+    if (Handle == nullptr)
+        return {};
+    using TVersion = const char* (*)();
+    const auto Version = reinterpret_cast<TVersion>(::dlsym(Handle, "pa_get_library_version"));
+    std::string Result = Version != nullptr && Version() != nullptr ? Version() : "";
+    ::dlclose(Handle);
+    return Result;
+}
+
 } // namespace au

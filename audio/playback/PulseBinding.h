@@ -17,5 +17,7 @@ const TPulseBinding* PulseLibrary();
 // it, with no device open, to make the library missing.
 void SetPulseLibraryName(const std::string& FileName);
 std::string PulseLibraryName();
+// The version the bound library reports, "16.1"; empty when it is missing.
+std::string PulseLibraryVersion();
 
 } // namespace au

@@ -31,7 +31,7 @@ in_root -i "$deb"
 usr="$root/usr"
 for file in lib/kelvaro/kelvaro lib/kelvaro/kelvaro-cli lib/kelvaro/libkelvaro-wmvcore.so \
             lib/kelvaro/libkelvaro-ttalib.so lib/kelvaro/libkelvaro-macdll.so lib/kelvaro/English.lng \
-            lib/kelvaro/Deutsch.lng lib/kelvaro/Example.wma "lib/kelvaro/Command line.txt" \
+            lib/kelvaro/Deutsch.lng lib/kelvaro/Example.wma "lib/kelvaro/Command line.txt" lib/kelvaro/README.md \
             bin/kelvaro bin/kelvaro-cli share/applications/org.trevalin.Kelvaro.desktop \
             share/icons/hicolor/scalable/apps/org.trevalin.Kelvaro.svg share/man/man1/kelvaro.1.gz \
             share/man/man1/kelvaro-cli.1.gz share/metainfo/org.trevalin.Kelvaro.metainfo.xml \

@@ -32,7 +32,7 @@ done
 
 desktop="$prefix/share/applications/org.trevalin.Kelvaro.desktop"
 desktop-file-validate "$desktop"
-grep -qx "Exec=\"$prefix/bin/kelvaro\"" "$desktop" || { echo "Exec does not start the installed program"; exit 1; }
+grep -qx "Exec=\"$prefix/bin/kelvaro\" %F" "$desktop" || { echo "Exec does not start the installed program"; exit 1; }
 grep -qx "Icon=org.trevalin.Kelvaro" "$desktop"
 
 [ "$("$prefix/bin/kelvaro" --version)" = "kelvaro $version" ]

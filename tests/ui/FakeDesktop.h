@@ -78,11 +78,9 @@ class TFakeShell final : public app::TShell {
 public:
     QStringList ShownItems;
     QStringList OpenedFolders;
-    QStringList OpenedDocuments;
 
     void ShowItem(const QString& Path) override { ShownItems << Path; }
     void OpenFolder(const QString& Folder) override { OpenedFolders << Folder; }
-    void OpenDocument(const QString& Path) override { OpenedDocuments << Path; }
 };
 
 } // namespace uitest

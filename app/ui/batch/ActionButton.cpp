@@ -16,7 +16,10 @@ TActionButton::TActionButton(QAction* Action, const QString& ObjectName, QWidget
 
 void TActionButton::Follow()
 {
-    setText(FAction->text());
+    if (FAction->text() != FActionText || FActionText.isNull()) {
+        FActionText = FAction->text();
+        setText(FActionText);
+    }
     setEnabled(FAction->isEnabled());
 }
 

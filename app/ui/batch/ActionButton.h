@@ -9,7 +9,9 @@ namespace app {
 
 // A push button that stands for an action: it shows the action's text (with its
 // mnemonic) and enabled state, and a click triggers the action. Several
-// buttons and menu items can share one action. User-interface thread only.
+// buttons and menu items can share one action. A caption the language file
+// gives the button stays until the action's text itself changes.
+// User-interface thread only.
 class TActionButton final : public QPushButton {
     Q_OBJECT
 
@@ -20,6 +22,7 @@ private:
     void Follow();
 
     QAction* FAction;
+    QString FActionText; // the action's text when the button last took it
 };
 
 } // namespace app

@@ -13,6 +13,7 @@
 #include "RunControl.h"
 #include "app/engine/batch/BatchDriver.h"
 #include "app/engine/batch/FileLoader.h"
+#include "RunNotifier.h"
 
 #include <QAction>
 #include <QHBoxLayout>
@@ -49,12 +50,13 @@ TBatchPage::TBatchPage(TFileListModel& Files, TFileLoader& Loader, TBatchDriver&
     setObjectName(QStringLiteral("tsConvert"));
     setAcceptDrops(true);
     FPreview = new TPreviewControl(Files, Batch, PreviewDecoders, Preview, *FView->selectionModel(), *FStatus, this);
+    new TRunNotifier(Batch, this);
     FRun = new TRunControl(Batch, Settings, Dialogs, Shell, *FStatus, *FLog, this);
     FListActions = new TFileListActions(Files, Loader, Batch, Dialogs, Shell, *FView, *FPreview, *FStatus,
                                         FRun->Convert(), this);
     new TFileAdder(Loader, this); // shows every load's progress over the page, which owns it
 
-    FOption = new QPushButton(QStringLiteral("Option"), this);
+    FOption = new QPushButton(QStringLiteral("&Option"), this);
     FOption->setObjectName(QStringLiteral("btnOption"));
     FHotDir = new QPushButton(QStringLiteral("Hot Directories &Mode"), this);
     FHotDir->setObjectName(QStringLiteral("btnHotdirectory"));

@@ -25,6 +25,15 @@ namespace {
 constexpr int PanelPreview = 1;
 constexpr int StrCannotPlay = 17;
 
+// The pause button's two captions and the status of the sound come from the
+// language file's strings, as they change.
+constexpr int StrPause = 29, StrResume = 30, StrPlaying = 33, StrPaused = 34;
+
+QString PauseCaption()
+{
+    return LangText(StrPause, "Pa&use");
+}
+
 } // namespace
 
 TPreviewControl::TPreviewControl(const TFileListModel& Files, const TBatchDriver& Batch, const TDecoderSet& Decoders,
@@ -32,8 +41,8 @@ TPreviewControl::TPreviewControl(const TFileListModel& Files, const TBatchDriver
                                  QWidget* Parent)
     : QWidget(Parent), FFiles(Files), FBatch(Batch), FDecoders(Decoders), FOutput(Preview), FSelection(Selection),
       FStatus(Status),
-      FPlay(new QAction(QStringLiteral("Play"), this)), FPause(new QAction(QStringLiteral("Pause"), this)),
-      FStop(new QAction(QStringLiteral("Stop"), this)), FBar(new QProgressBar(this))
+      FPlay(new QAction(QStringLiteral("&Play"), this)), FPause(new QAction(PauseCaption(), this)),
+      FStop(new QAction(QStringLiteral("&Stop"), this)), FBar(new QProgressBar(this))
 {
     setObjectName(QStringLiteral("pnlPlay"));
     FPlay->setObjectName(QStringLiteral("actStart"));
@@ -114,7 +123,7 @@ void TPreviewControl::StopForClose()
 void TPreviewControl::OnPlay()
 {
     FPause->setEnabled(true);
-    FPause->setText(QStringLiteral("Pause"));
+    FPause->setText(PauseCaption());
     FStop->setEnabled(true);
     const QModelIndexList Rows = FSelection.selectedRows();
     if (Rows.isEmpty())
@@ -147,7 +156,7 @@ void TPreviewControl::PlayItem()
     }
     FDecoder = Decoder;
     FName = QFileInfo(Path).fileName();
-    FStatus.SetPanelText(PanelPreview, QStringLiteral("Playing:") + FName);
+    FStatus.SetPanelText(PanelPreview, LangText(StrPlaying, "Playing:") + FName);
     try {
         Output.Run();
     } catch (const std::exception& E) {
@@ -166,12 +175,12 @@ void TPreviewControl::OnPause()
         return;
     FPreviewPaused = true;
     if (State == au::osPaused) {
-        FPause->setText(QStringLiteral("Pause"));
-        FStatus.SetPanelText(PanelPreview, QStringLiteral("Playing:") + FName);
+        FPause->setText(PauseCaption());
+        FStatus.SetPanelText(PanelPreview, LangText(StrPlaying, "Playing:") + FName);
         Output.Resume();
     } else {
-        FPause->setText(QStringLiteral("Resume"));
-        FStatus.SetPanelText(PanelPreview, QStringLiteral("Pause:") + FName);
+        FPause->setText(LangText(StrResume, "Res&ume"));
+        FStatus.SetPanelText(PanelPreview, LangText(StrPaused, "Pause:") + FName);
         Output.Pause();
     }
 }

@@ -24,8 +24,8 @@ constexpr int StrOutputFolder = 12;
 TRunControl::TRunControl(TBatchDriver& Batch, TcdSettings& Settings, TDialogs& Dialogs, TShell& Shell,
                          TBatchStatusBar& Status, TLogPanel& Log, QWidget* Window)
     : QObject(Window), FBatch(Batch), FSettings(Settings), FDialogs(Dialogs), FShell(Shell), FStatus(Status), FLog(Log),
-      FWindow(Window), FConvert(new QAction(QStringLiteral("Convert To Wav"), this)),
-      FStopConvert(new QAction(QStringLiteral("Stop Convert"), this)),
+      FWindow(Window), FConvert(new QAction(QStringLiteral("Convert &To Wav"), this)),
+      FStopConvert(new QAction(QStringLiteral("Stop Con&vert"), this)),
       FConvertButton(new TActionButton(FConvert, QStringLiteral("btnConvert"), Window)),
       FStopConvertButton(new TActionButton(FStopConvert, QStringLiteral("btnStopConvert"), Window))
 {

@@ -1,6 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Shell.h"
 
+#include "Dialogs.h"
+#include "app/engine/settings/Language.h"
+
+#include <QApplication>
+#include <QDir>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDesktopServices>
@@ -26,12 +31,12 @@ void TDesktopShell::ShowItem(const QString& Path)
 
 void TDesktopShell::OpenFolder(const QString& Folder)
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(Folder));
-}
-
-void TDesktopShell::OpenDocument(const QString& Path)
-{
-    QDesktopServices::openUrl(QUrl::fromLocalFile(Path));
+    if (QDesktopServices::openUrl(QUrl::fromLocalFile(Folder)))
+        return;
+    // The user can still go there by hand, or copy the path from the box.
+    FDialogs.Message(QApplication::activeWindow(), QMessageBox::Information,
+                     LangText(StrNoFileManager, MsgNoFileManager) + QLatin1Char('\n') +
+                         QDir::toNativeSeparators(QFileInfo(Folder).absoluteFilePath()));
 }
 
 } // namespace app

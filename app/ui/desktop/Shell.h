@@ -5,9 +5,9 @@
 
 namespace app {
 
-// What the window asks of the desktop: the file manager and the default viewer
-// of a document. Tests replace it so that nothing opens on the desktop.
-// User-interface thread only; nothing here reports failure.
+// What the window asks of the desktop: the file manager. Tests replace it so
+// that nothing opens on the desktop. User-interface thread only; nothing here
+// reports failure to the caller.
 class TShell {
 public:
     virtual ~TShell() = default;
@@ -17,17 +17,25 @@ public:
     virtual void ShowItem(const QString& Path) = 0;
     // Opens Folder in the file manager.
     virtual void OpenFolder(const QString& Folder) = 0;
-    // Opens a document (a text file, the README) in the desktop's default viewer.
-    virtual void OpenDocument(const QString& Path) = 0;
 };
 
+class TDialogs;
+
 // The freedesktop file manager interface, with the desktop's default
-// applications as the fallback.
+// applications as the fallback, and where nothing answers at all, a message
+// that names the folder (Dialogs must outlive the shell).
 class TDesktopShell final : public TShell {
 public:
+    // Language string StrNoFileManager, this text where the file has none.
+    static constexpr int StrNoFileManager = 36;
+    static constexpr const char* MsgNoFileManager = "No file manager could be opened. The folder is:";
+
+    explicit TDesktopShell(TDialogs& Dialogs) : FDialogs(Dialogs) {}
     void ShowItem(const QString& Path) override;
     void OpenFolder(const QString& Folder) override;
-    void OpenDocument(const QString& Path) override;
+
+private:
+    TDialogs& FDialogs;
 };
 
 } // namespace app

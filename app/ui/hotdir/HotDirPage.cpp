@@ -88,10 +88,16 @@ THotDirPage::THotDirPage(THotDirectory& HotDir, TcdSettings& Settings, TDialogs&
     FInDir = AddFolderRow(Grid, 0, "edtindir", QStringLiteral("&Input Directory:"), FSelectInDir, OpenInDir);
     FSelectOutDir = NewButton("btnselectoutdir", QStringLiteral("Brows&e.."), Group);
     auto* OpenOutDir = NewButton("btnopenoutputdir", QStringLiteral("Ope&n Dir"), Group);
-    FOutDir = AddFolderRow(Grid, 1, "edtoutdir", QStringLiteral("&Out Directory:"), FSelectOutDir, OpenOutDir);
+    FOutDir = AddFolderRow(Grid, 1, "edtoutdir", QStringLiteral("Out &Directory:"), FSelectOutDir, OpenOutDir);
     FSelectLogDir = NewButton("btnselectlogfile", QStringLiteral("Browse&.."), Group);
     auto* ViewLog = NewButton("btnviewlog", QStringLiteral("Open Lo&gDir"), Group);
     FLogDir = AddFolderRow(Grid, 2, "edtlog", QStringLiteral("&Log File Path:"), FSelectLogDir, ViewLog);
+    // Three buttons that read alike are told apart by their folders.
+    FSelectInDir->setAccessibleName(QStringLiteral("Browse input folder"));
+    FSelectOutDir->setAccessibleName(QStringLiteral("Browse output folder"));
+    FSelectLogDir->setAccessibleName(QStringLiteral("Browse log folder"));
+    OpenInDir->setAccessibleName(QStringLiteral("Open input folder"));
+    OpenOutDir->setAccessibleName(QStringLiteral("Open output folder"));
     FSubDir = new QCheckBox(QStringLiteral("Include Sub-Director&y"), Group);
     FSubDir->setObjectName(QStringLiteral("chksubdir"));
     Grid->addWidget(FSubDir, 3, 1, 1, 3);
@@ -110,7 +116,7 @@ THotDirPage::THotDirPage(THotDirectory& HotDir, TcdSettings& Settings, TDialogs&
     FActivity->setTabChangesFocus(true);
     ActivityLabel->setBuddy(FActivity);
 
-    FOption = NewButton("btnset", QStringLiteral("Option"), this);
+    FOption = NewButton("btnset", QStringLiteral("&Option"), this);
     FReturn = NewButton("btnsbtreturn", QStringLiteral("Ret&urn to Batch Mode"), this);
     FRun = NewButton("btnsbtrun", QStringLiteral("&Start"), this);
     FEnd = NewButton("btnsbtend", QStringLiteral("S&top"), this);

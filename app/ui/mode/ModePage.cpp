@@ -53,7 +53,7 @@ QPushButton* MakeButton(const char* Name, const char* Caption, QWidget* Parent)
 // the keyboard focus, answers Space and Enter, and a language file can rename it.
 QPushButton* MakeLink(QWidget* Parent)
 {
-    QPushButton* Link = MakeButton("lblcmdlink", "Command Line Mode", Parent);
+    QPushButton* Link = MakeButton("lblcmdlink", "&Command Line Mode", Parent);
     Link->setFlat(true);
     Link->setCursor(Qt::PointingHandCursor);
     Link->setStyleSheet(QStringLiteral("QPushButton { color: palette(link); text-decoration: underline;"

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "OptionDialog.h"
 
+#include "app/ui/access/ComboAccessible.h"
 #include "app/ui/language/LanguageApply.h"
 #include "app/engine/chain/FileConversion.h"
 #include "app/engine/chain/OutputFormat.h"
@@ -49,7 +50,6 @@ QPushButton* NewButton(const char* Name, const QString& Caption, QWidget* Parent
 {
     auto* Button = new QPushButton(Caption, Parent);
     Button->setObjectName(QLatin1String(Name));
-    Button->setAutoDefault(false);
     return Button;
 }
 
@@ -62,19 +62,20 @@ TfrmOption::TfrmOption(TcdSettings& Settings, const QString& LanguageFile, QWidg
 {
     setObjectName(QStringLiteral("frmOption"));
     setWindowTitle(QStringLiteral("Option"));
+    InstallNamedComboAccessible();
 
     auto* Grid = new QGridLayout;
-    auto* RateLabel = NewLabel("lblRate", QStringLiteral("Sample Rate:"), this);
+    auto* RateLabel = NewLabel("lblRate", QStringLiteral("&Sample Rate:"), this);
     FRate = NewList("cbbRate", Numbers(TOutputFormat::OfferedRates()), RateLabel, this);
-    auto* BitsLabel = NewLabel("lblbit", QStringLiteral("Wav Bit:"), this);
+    auto* BitsLabel = NewLabel("lblbit", QStringLiteral("Wav &Bit:"), this);
     FBits = NewList("cbbbit", Numbers(TOutputFormat::BitDepths()), BitsLabel, this);
-    auto* ChannelsLabel = NewLabel("lblchannels", QStringLiteral("Channels:"), this);
+    auto* ChannelsLabel = NewLabel("lblchannels", QStringLiteral("&Channels:"), this);
     FChannels = NewList("cbbchannels", {QStringLiteral("Default"), QStringLiteral("Mono"), QStringLiteral("Stereo")},
                         ChannelsLabel, this);
-    auto* EncodingLabel = NewLabel("lblencoding", QStringLiteral("Encoding:"), this);
+    auto* EncodingLabel = NewLabel("lblencoding", QStringLiteral("&Encoding:"), this);
     FEncoding =
         NewList("cbbencoding", {QStringLiteral("RAW PCM"), QStringLiteral("DVI IMA ADPCM")}, EncodingLabel, this);
-    auto* IfExistsLabel = NewLabel("lblifexists", QStringLiteral("If the WAV file exists:"), this);
+    auto* IfExistsLabel = NewLabel("lblifexists", QStringLiteral("&If the WAV file exists:"), this);
     // In TIfExists order.
     FIfExists = NewList("cbbifexists", {QStringLiteral("Overwrite"), QStringLiteral("Skip"), QStringLiteral("Rename")},
                         IfExistsLabel, this);
@@ -98,9 +99,9 @@ TfrmOption::TfrmOption(TcdSettings& Settings, const QString& LanguageFile, QWidg
     Grid->addWidget(NewLabel("lblbitunit", QStringLiteral("(Bit)"), this), 1, 2);
     Grid->setColumnStretch(1, 1);
 
-    auto* OK = NewButton("btnOK", QStringLiteral("OK"), this);
+    auto* OK = NewButton("btnOK", QStringLiteral("&OK"), this);
     OK->setDefault(true);
-    auto* Cancel = NewButton("btnCancel", QStringLiteral("Cancel"), this);
+    auto* Cancel = NewButton("btnCancel", QStringLiteral("C&ancel"), this);
     auto* Buttons = new QHBoxLayout;
     Buttons->addStretch();
     Buttons->addWidget(OK);

@@ -3,17 +3,21 @@
 
 #include "app/ui/batch/BatchPage.h"
 #include "app/ui/desktop/Dialogs.h"
+#include "app/ui/help/AboutDialog.h"
+#include "app/ui/help/DocumentViewer.h"
 #include "app/ui/hotdir/HotDirPage.h"
 #include "app/ui/language/LanguageApply.h"
 #include "app/ui/mode/ModePage.h"
 #include "app/ui/option/OptionDialog.h"
 #include "app/ui/desktop/Shell.h"
 #include "app/engine/settings/AppTitle.h"
+#include "app/engine/settings/Language.h"
 #include "app/engine/system/PathUtils.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QPushButton>
 #include <QScreen>
 #include <QStackedWidget>
 #include <QTimer>
@@ -38,6 +42,10 @@ Tfrmsondrix::Tfrmsondrix(TcdSettings& Settings, const QString& LanguageFile, TDi
     setCentralWidget(FPages);
     const QScreen* Screen = QGuiApplication::primaryScreen();
     resize(OpeningSize(Screen != nullptr ? Screen->availableGeometry().size() : QSize(1280, 800)));
+    // Return presses the button that has the focus, as in a dialog; outside
+    // one, Qt's buttons answer only Space.
+    for (QPushButton* Button : findChildren<QPushButton*>())
+        Button->setAutoDefault(true);
     Connect();
     FormCreate();
 }
@@ -73,7 +81,7 @@ void Tfrmsondrix::Connect()
 {
     connect(FMode, &TModePage::NextRequested, this, &Tfrmsondrix::actNextExecute);
     connect(FMode, &TModePage::ExitRequested, this, &Tfrmsondrix::close);
-    connect(FMode, &TModePage::AboutRequested, this, &Tfrmsondrix::OpenReadme);
+    connect(FMode, &TModePage::AboutRequested, this, &Tfrmsondrix::OpenAbout);
     connect(FMode, &TModePage::CommandLineRequested, this, &Tfrmsondrix::lblcmdlinkClick);
     connect(FBatch, &TBatchPage::OptionRequested, this, &Tfrmsondrix::actOptionExecute);
     connect(FBatch, &TBatchPage::HotDirModeRequested, this, &Tfrmsondrix::actHotDirExecute);
@@ -81,9 +89,9 @@ void Tfrmsondrix::Connect()
     connect(FHotDir, &THotDirPage::OptionRequested, this, &Tfrmsondrix::actOptionExecute);
     connect(FHotDir, &THotDirPage::ReturnRequested, this, &Tfrmsondrix::actReturntoBatchModeExecute);
     connect(FHotDir, &THotDirPage::MinimizeRequested, &FTray, &TTray::Minimize);
-    connect(FHotDir, &THotDirPage::HelpRequested, this, &Tfrmsondrix::OpenReadme);
+    connect(FHotDir, &THotDirPage::HelpRequested, this, &Tfrmsondrix::OpenAbout);
     connect(&FTray, &TTray::OptionRequested, this, &Tfrmsondrix::actOptionExecute);
-    connect(&FTray, &TTray::AboutRequested, this, &Tfrmsondrix::OpenReadme);
+    connect(&FTray, &TTray::AboutRequested, this, &Tfrmsondrix::OpenAbout);
     connect(&FTray, &TTray::CloseRequested, this, &Tfrmsondrix::close);
 }
 
@@ -138,12 +146,46 @@ void Tfrmsondrix::actOptionExecute()
 
 void Tfrmsondrix::lblcmdlinkClick()
 {
-    FShell.OpenDocument(ExeFolderFile(QStringLiteral("Command line.txt")));
+    ShowDocument(ExeFolderFile(QStringLiteral("Command line.txt")));
 }
 
 void Tfrmsondrix::OpenReadme()
 {
-    FShell.OpenDocument(ExeFolderFile(QStringLiteral("README.md")));
+    ShowDocument(ExeFolderFile(QStringLiteral("README.md")));
+}
+
+// Modeless, so that the help stays open beside the page it explains.
+void Tfrmsondrix::ShowDocument(const QString& Path)
+{
+    auto* Viewer = new TDocumentViewer(Path, this);
+    Viewer->setAttribute(Qt::WA_DeleteOnClose);
+    ApplyLanguage(Viewer, FLanguageFile);
+    Viewer->show();
+}
+
+void Tfrmsondrix::OpenAbout()
+{
+    auto* About = new TfrmAbout(this);
+    About->setAttribute(Qt::WA_DeleteOnClose);
+    ApplyLanguage(About, FLanguageFile);
+    About->show();
+}
+
+void Tfrmsondrix::OpenFiles(const QStringList& Paths)
+{
+    if (isHidden() || isMinimized()) {
+        FTray.Restore();
+    } else {
+        raise();
+        activateWindow();
+    }
+    if (Paths.isEmpty())
+        return;
+    if (FPageMode == 0) {
+        FPageMode = 1;
+        ShowPage(FBatch);
+    }
+    FBatch->AddDroppedFiles(Paths);
 }
 
 void Tfrmsondrix::CloseWithoutAsking()
@@ -155,7 +197,7 @@ void Tfrmsondrix::CloseWithoutAsking()
 void Tfrmsondrix::closeEvent(QCloseEvent* Event)
 {
     if (!FAsked && (FBatch->Converting() || FHotDirectory.Busy()) &&
-        FDialogs.Message(this, QMessageBox::Question, QString::fromLatin1(MsgStopAndQuit),
+        FDialogs.Message(this, QMessageBox::Question, LangText(StrStopAndQuit, MsgStopAndQuit),
                          QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
         Event->ignore();
         return;

@@ -32,6 +32,9 @@ class Tfrmsondrix : public QMainWindow {
     Q_OBJECT
 
 public:
+    // The question before closing while work runs: language string
+    // StrStopAndQuit, this text where the language file has none.
+    static constexpr int StrStopAndQuit = 35;
     static constexpr const char* MsgStopAndQuit = "A conversion is running. Stop it and quit?";
 
     // LanguageFile: the run's language file, applied now and to the Option
@@ -59,8 +62,14 @@ public:
     void actReturntoBatchModeExecute();
     void actOptionExecute();
     void lblcmdlinkClick();
-    // "&About" and "&Help" on the pages, "&About..." in the tray menu.
+    // "&Help" on the batch page: the README inside the program.
     void OpenReadme();
+    // "&About" and "A&bout" on the pages, "&About..." in the tray menu.
+    void OpenAbout();
+    // Files from the desktop (the command line, a second start): the batch list
+    // takes them as it takes dropped files, from the mode page on the batch
+    // page; the window comes to the front, also with no files.
+    void OpenFiles(const QStringList& Paths);
     // Closes without asking, stopping what converts (SIGTERM, SIGINT, SIGHUP).
     void CloseWithoutAsking();
 
@@ -76,6 +85,7 @@ protected:
 private:
     void FormCreate();
     void Connect();
+    void ShowDocument(const QString& Path);
 
     TcdSettings& FSettings;
     QString FLanguageFile;

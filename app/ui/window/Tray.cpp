@@ -17,7 +17,7 @@ TTray::TTray(QWidget* Window, bool Available)
     QAction* Show = FMenu->addAction(QStringLiteral("&Show"), this, &TTray::Restore);
     Show->setObjectName(QStringLiteral("mniShow"));
     FMenu->setDefaultAction(Show);
-    FMenu->addAction(QStringLiteral("Option"), this, &TTray::OptionRequested)
+    FMenu->addAction(QStringLiteral("&Option"), this, &TTray::OptionRequested)
         ->setObjectName(QStringLiteral("mniOption"));
     FMenu->addAction(QStringLiteral("&About..."), this, &TTray::AboutRequested)
         ->setObjectName(QStringLiteral("mniAbout"));

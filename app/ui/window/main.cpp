@@ -8,6 +8,7 @@
 #include "app/engine/system/SynchronizePump.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <cstdio>
 #include <cstring>
 
@@ -17,14 +18,17 @@ namespace {
 constexpr const char* DesktopFileName = "org.trevalin.Kelvaro";
 
 const char* const HelpText =
-    "Usage: kelvaro [--help | --version]\n"
+    "Usage: kelvaro [--help | --version] [FILE...]\n"
     "\n"
-    "Starts the window of %s: convert a list of WMA files\n"
-    "to WAV, or watch a folder and convert every WMA file copied into it. Only one\n"
-    "window runs at a time; a second start ends at once.\n"
+    "Starts the window of %s: convert a list of audio files\n"
+    "to WAV, or watch a folder and convert every audio file copied into it.\n"
     "\n"
-    "The window takes no files or options; kelvaro-cli converts from the command\n"
-    "line (kelvaro-cli --help). Qt's own options (-platform, -display, -style) apply.\n";
+    "FILE...  audio files to add to the batch list, as if dropped on the window.\n"
+    "\n"
+    "Only one window runs at a time: a second start hands its files to the window\n"
+    "that runs, brings that window to the front and ends. kelvaro-cli converts from\n"
+    "the command line (kelvaro-cli --help). Qt's own options (-platform, -display,\n"
+    "-style) apply.\n";
 
 // --help and --version answer before any window system is needed.
 bool AnswersInformation(int argc, char* argv[], int& Status)
@@ -53,17 +57,26 @@ int main(int argc, char* argv[])
         return Status;
     app::BlockTerminationSignals();
     QApplication App(argc, argv);
-    // What is left after Qt took its own options is not for the window.
-    if (QApplication::arguments().size() > 1) {
-        std::fprintf(stderr, "kelvaro: takes no arguments: '%s' (see kelvaro --help)\n",
-                     QApplication::arguments().at(1).toLocal8Bit().constData());
-        return 2;
+    // What is left after Qt took its own options are files, made absolute
+    // here, since a copy that runs already has another working folder.
+    QStringList Files;
+    bool OptionsEnd = false;
+    for (const QString& Argument : QApplication::arguments().mid(1)) {
+        if (!OptionsEnd && Argument == QLatin1String("--")) {
+            OptionsEnd = true;
+        } else if (!OptionsEnd && Argument.startsWith(QLatin1Char('-'))) {
+            std::fprintf(stderr, "kelvaro: unknown option '%s' (see kelvaro --help)\n",
+                         Argument.toLocal8Bit().constData());
+            return 2;
+        } else {
+            Files << QFileInfo(Argument).absoluteFilePath();
+        }
     }
     QApplication::setApplicationName(QStringLiteral("kelvaro"));
     QApplication::setApplicationVersion(QStringLiteral(KELVARO_VERSION));
     QGuiApplication::setDesktopFileName(QString::fromLatin1(DesktopFileName));
     app::InstallSynchronizePump();
     app::TQtDialogs Dialogs;
-    app::TDesktopShell Shell;
-    return app::RunProgram(Dialogs, Shell);
+    app::TDesktopShell Shell(Dialogs);
+    return app::RunProgram(Dialogs, Shell, Files);
 }

@@ -60,13 +60,13 @@ TEST_F(BatchPageTest, TheEmptyListShowsItsPanelAndOnlyWhatWorksWithoutRows)
     // The log panel starts hidden; its button shows and hides it.
     auto* LogButton = Child<QPushButton>("btnOpenLog");
     EXPECT_FALSE(Child("pnlLog")->isVisible());
-    EXPECT_EQ(LogButton->text(), "Show log...");
+    EXPECT_EQ(LogButton->text(), "Sho&w log...");
     LogButton->click();
     EXPECT_TRUE(Child("pnlLog")->isVisible());
-    EXPECT_EQ(LogButton->text(), "Hide log...");
+    EXPECT_EQ(LogButton->text(), "H&ide log...");
     LogButton->click();
     EXPECT_FALSE(Child("pnlLog")->isVisible());
-    EXPECT_EQ(LogButton->text(), "Show log...");
+    EXPECT_EQ(LogButton->text(), "Sho&w log...");
     // A cancelled Add leaves the panel as it was.
     Actions().Add()->trigger();
     EXPECT_TRUE(Child("pnlempty")->isVisible());
@@ -286,7 +286,7 @@ TEST_F(BatchSortTest, ThePopupEnablesByTheSelectionAndTheRows)
     QStringList Texts;
     for (QAction* Item : Menu->actions())
         Texts << (Item->isSeparator() ? QString("-") : Item->text());
-    EXPECT_EQ(Texts, (QStringList{"Play", "-", "Open Folder", "-", "&Add", "Add &Folder", "-",
+    EXPECT_EQ(Texts, (QStringList{"&Play", "-", "Open Folder", "-", "&Add", "Add &Folder", "-",
                                   "Select All\t" + QKeySequence(QKeySequence::SelectAll).toString(QKeySequence::NativeText),
                                   "&Remove\t" + QKeySequence(QKeySequence::Delete).toString(QKeySequence::NativeText),
                                   "&Clear", "-", "R&emove Failed Items", "Re&move Succeeded Items"}));

@@ -104,12 +104,12 @@ TEST_F(BatchPreviewTest, AFileThatEndsHandsOverToTheNextUnlessPauseWasUsed)
     ASSERT_TRUE(ProgressShown());
     Preview().Pause()->trigger();
     EXPECT_EQ(Panel(), "Pause:long.wma");
-    EXPECT_EQ(Preview().Pause()->text(), "Resume");
-    EXPECT_EQ(Child<QPushButton>("btnPause")->text(), "Resume");
+    EXPECT_EQ(Preview().Pause()->text(), "Res&ume");
+    EXPECT_EQ(Child<QPushButton>("btnPause")->text(), "Res&ume");
     EXPECT_EQ(State(), au::osPaused);
     Preview().Pause()->trigger();
     EXPECT_EQ(Panel(), "Playing:long.wma");
-    EXPECT_EQ(Preview().Pause()->text(), "Pause");
+    EXPECT_EQ(Preview().Pause()->text(), "Pa&use");
     // To the end at once, with every row selected.
     QTest::mouseClick(Bar(), Qt::LeftButton, Qt::NoModifier, QPoint(Bar()->width() - 1, 2));
     Select({0, 1, 2});

@@ -144,7 +144,7 @@ TEST_F(BatchRunTest, AWholeRunWritesWhatTheCommandLineToolWrites)
     EXPECT_FALSE(Child<QPushButton>("btnOption")->isEnabled());
     EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
     EXPECT_TRUE(Child("pnlLog")->isVisible());
-    EXPECT_EQ(Child<QPushButton>("btnOpenLog")->text(), "Hide log...");
+    EXPECT_EQ(Child<QPushButton>("btnOpenLog")->text(), "H&ide log...");
     // Rows do not move under a run: a drop meanwhile adds nothing.
     Drop({Wma("late.wma")});
     EXPECT_EQ(Files().Count(), 8);

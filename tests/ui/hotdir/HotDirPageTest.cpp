@@ -27,6 +27,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <map>
 #include <set>
 
 using namespace autest;
@@ -191,7 +192,7 @@ TEST_F(HotDirPage, EveryControlHasItsNameCaptionAndKey)
                                                            {"btnopenoutputdir", "Ope&n Dir"},
                                                            {"btnviewlog", "Open Lo&gDir"},
                                                            {"chksubdir", "Include Sub-Director&y"},
-                                                           {"btnset", "Option"},
+                                                           {"btnset", "&Option"},
                                                            {"btnsbtreturn", "Ret&urn to Batch Mode"},
                                                            {"btnsbtrun", "&Start"},
                                                            {"btnsbtend", "S&top"},
@@ -202,7 +203,15 @@ TEST_F(HotDirPage, EveryControlHasItsNameCaptionAndKey)
         auto* Control = Find<QAbstractButton>(Name);
         ASSERT_NE(Control, nullptr);
         EXPECT_EQ(Control->text(), Caption);
-        EXPECT_EQ(AccessibleName(Control), QString(Caption).remove('&')) << Name;
+        // The three Browse buttons are told apart by their folders.
+        const std::map<QString, QString> Folders{{"btnselectindir", "Browse input folder"},
+                                                 {"btnselectoutdir", "Browse output folder"},
+                                                 {"btnselectlogfile", "Browse log folder"},
+                                                 {"btnopeninputdir", "Open input folder"},
+                                                 {"btnopenoutputdir", "Open output folder"}};
+        const auto Folder = Folders.find(QString::fromLatin1(Name));
+        EXPECT_EQ(AccessibleName(Control), Folder != Folders.end() ? Folder->second : QString(Caption).remove('&'))
+            << Name;
         if (QString(Caption).contains('&')) {
             EXPECT_TRUE(Keys.insert(QKeySequence::mnemonic(Caption)[0].toCombined()).second)
                 << "mnemonic of " << Name << " clashes";
@@ -214,7 +223,7 @@ TEST_F(HotDirPage, EveryControlHasItsNameCaptionAndKey)
     Show();
     const std::tuple<const char*, const char*, const char*, Qt::Key> Labels[] = {
         {"lblindir", "&Input Directory:", "edtindir", Qt::Key_I},
-        {"lbloutdir", "&Out Directory:", "edtoutdir", Qt::Key_O},
+        {"lbloutdir", "Out &Directory:", "edtoutdir", Qt::Key_D},
         {"lbllog", "&Log File Path:", "edtlog", Qt::Key_L},
         {"lblhotlog", "&Activity:", "mmohotlog", Qt::Key_A}};
     for (const auto& [LabelName, Caption, EditName, Key] : Labels) {

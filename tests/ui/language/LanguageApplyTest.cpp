@@ -227,4 +227,32 @@ TEST_F(ApplyLanguageTest, MissingFileOrKeysChangeNothingButTheCharset)
     EXPECT_EQ(Window->font().pointSize(), Size);
 }
 
+// The keys of a shipped language file, "Section/key", in file order.
+QStringList LanguageKeys(const QString& FileName)
+{
+    QFile File(FileName);
+    EXPECT_TRUE(File.open(QIODevice::ReadOnly)) << FileName.toStdString();
+    QStringList Keys;
+    QString Section;
+    for (const QByteArray& Raw : File.readAll().split('\n')) {
+        const QString Line = QString::fromUtf8(Raw).trimmed();
+        if (Line.startsWith(QLatin1Char('[')))
+            Section = Line.mid(1, Line.size() - 2);
+        else if (!Line.isEmpty() && !Line.startsWith(QLatin1Char(';')))
+            Keys << Section + QLatin1Char('/') + Line.section(QLatin1Char('='), 0, 0);
+    }
+    return Keys;
+}
+
+// A translation says everything the English file says: a key missing from it
+// leaves that text English in a translated window.
+TEST(LanguageFiles, TheTranslationHasEveryKeyOfTheEnglishFile)
+{
+    const QString Folder = QStringLiteral(KELVARO_UI_TEST_DATA);
+    const QStringList English = LanguageKeys(Folder + QStringLiteral("/English.lng"));
+    const QStringList Deutsch = LanguageKeys(Folder + QStringLiteral("/Deutsch.lng"));
+    EXPECT_EQ(Deutsch, English);
+    EXPECT_GT(English.filter(QStringLiteral(".Caption")).size(), 60);
+}
+
 } // namespace

@@ -177,21 +177,23 @@ TEST_F(OptionDialog, ReadsAsDesignedToTheKeyboardAndAScreenReader)
             Items << Combo->itemText(At);
         EXPECT_EQ(Items, Expected.Items) << Expected.Name;
         EXPECT_FALSE(Combo->isEditable()) << Expected.Name;
-        // Lists are named by their current item here; the label comes as the
-        // list's labelled-by relation.
+        // Lists are named by their label, which comes as the list's
+        // labelled-by relation as well; the current item is the value.
         QStringList Labels;
         for (const auto& [Other, Relation] :
              QAccessible::queryAccessibleInterface(Combo)->relations(QAccessible::Label))
             Labels << Other->text(QAccessible::Name);
         EXPECT_EQ(Labels, QStringList{Expected.Label}) << Expected.Name;
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(Combo)->text(QAccessible::Name), Expected.Label);
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(Combo)->text(QAccessible::Value), Combo->currentText());
     }
     QStringList Texts;
     for (const QLabel* Label : Dialog.findChildren<QLabel*>())
         Texts << Label->text();
     EXPECT_TRUE(Texts.contains("(HZ)") && Texts.contains("(Bit)")) << Texts.join('|').toStdString();
-    EXPECT_EQ(Button(Dialog, "btnOK")->text(), "OK");
+    EXPECT_EQ(Button(Dialog, "btnOK")->text(), "&OK");
     EXPECT_TRUE(Button(Dialog, "btnOK")->isDefault());
-    EXPECT_EQ(Button(Dialog, "btnCancel")->text(), "Cancel");
+    EXPECT_EQ(Button(Dialog, "btnCancel")->text(), "C&ancel");
 
     // Return in a list is the default button's OK.
     Settings.SetMRate("96000");

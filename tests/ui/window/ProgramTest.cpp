@@ -7,6 +7,8 @@
 #include "app/engine/settings/BaseSettings.h"
 #include "app/engine/settings/Language.h"
 #include "app/engine/system/PathUtils.h"
+#include "app/ui/batch/BatchPage.h"
+#include "app/ui/batch/FileListView.h"
 #include "app/ui/window/MainWindow.h"
 #include "app/ui/window/Program.h"
 #include "app/ui/window/SingleInstance.h"
@@ -124,6 +126,41 @@ TEST_F(ProgramTest, SecondCopyEndsAtOnceAndLeavesTheSettingsAlone)
     EXPECT_EQ(Contents(app::TBaseSettings::FilePath()), Before);
 }
 
+// A second start from another folder: its files, named relative to that folder,
+// reach the list of the window that runs; a start without files only asks for
+// the window; both end at once with success.
+TEST_F(ProgramTest, SecondStartHandsItsFilesToTheRunningWindow)
+{
+    QTemporaryDir Folder;
+    ASSERT_TRUE(QFile::copy(app::ExeFolderFile(QStringLiteral("Example.wma")), Folder.filePath("a b.wma")));
+    QProcess Second;
+    Second.setProgram(app::ExeFolderFile(QStringLiteral("kelvaro")));
+    Second.setWorkingDirectory(Folder.path());
+    int Rows = -1;
+    QTimer::singleShot(0, [&] {
+        app::Tfrmsondrix* Window = RunningWindow();
+        ASSERT_NE(Window, nullptr);
+        const QAbstractItemModel& List = *Window->BatchPage()->FileList().model();
+        for (const QStringList& Arguments : {QStringList(), QStringList{QStringLiteral("a b.wma")}}) {
+            Second.setArguments(Arguments);
+            Second.start();
+            EXPECT_TRUE(QTest::qWaitFor([&] { return Second.state() == QProcess::NotRunning; }, 20000));
+            EXPECT_EQ(Second.exitStatus(), QProcess::NormalExit);
+            EXPECT_EQ(Second.exitCode(), 0) << Second.readAllStandardError().constData();
+        }
+        EXPECT_TRUE(QTest::qWaitFor([&] { return List.rowCount() == 1; }, 20000));
+        EXPECT_EQ(Window->CurrentPage(), static_cast<QWidget*>(Window->BatchPage()));
+        Rows = List.rowCount();
+        QStringList Cells;
+        for (int Column = 0; Column < List.columnCount(); ++Column)
+            Cells << List.index(0, Column).data().toString();
+        EXPECT_TRUE(Cells.contains(Folder.filePath("a b.wma"))) << Cells.join(QLatin1Char('|')).toStdString();
+        Window->close();
+    });
+    EXPECT_EQ(app::RunProgram(Dialogs, Shell), 0);
+    EXPECT_EQ(Rows, 1);
+}
+
 TEST(SingleInstance, LockFileLivesInTheRuntimeFolderElseTheTemporaryOne)
 {
     QTemporaryDir Runtime;
@@ -235,11 +272,11 @@ TEST_F(KelvaroProcessTest, InformationOptionsAndRefusedArguments)
     EXPECT_EQ(Second.exitCode(), 0);
     EXPECT_TRUE(Second.readAllStandardOutput().contains(app::ApplicationTitle));
 
-    First.setArguments({QStringLiteral("song.wma")});
+    First.setArguments({QStringLiteral("--song")});
     First.start();
     ASSERT_TRUE(First.waitForFinished(20000));
     EXPECT_EQ(First.exitCode(), 2);
-    EXPECT_TRUE(First.readAllStandardError().contains("song.wma"));
+    EXPECT_TRUE(First.readAllStandardError().contains("--song"));
     EXPECT_FALSE(QFile::exists(SettingsFile()));
 }
 

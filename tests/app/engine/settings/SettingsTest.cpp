@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
+#include <array>
 #include <gtest/gtest.h>
 
 using namespace app;
@@ -154,6 +155,28 @@ TEST_F(LanguageTest, TheSettingsPickTheFileBesideTheProgram)
     EXPECT_EQ(LanguageFilePath("Software\\Trevalin\\Kelvaro\\Language"), Upper);
     SetLanguage("KelvaroTestMissing");
     EXPECT_EQ(LanguageFilePath("Software\\Trevalin\\Kelvaro\\Language"), English);
+}
+
+// Without a setting the locale's language chooses, as the C library's message
+// catalogues would: LC_ALL, then LC_MESSAGES, then LANG; a setting wins.
+TEST_F(LanguageTest, WithoutASettingTheLocaleChooses)
+{
+    const QString English = ExeFolderFile("English.lng"), Deutsch = ExeFolderFile("Deutsch.lng");
+    const char* const Variables[] = {"LC_ALL", "LC_MESSAGES", "LANG"};
+    const QByteArray Saved[] = {qgetenv("LC_ALL"), qgetenv("LC_MESSAGES"), qgetenv("LANG")};
+    const std::pair<std::array<const char*, 3>, QString> Cases[] = {
+        {{"", "", "de_DE.UTF-8"}, Deutsch},           {{"", "de_AT@euro", "en_GB.UTF-8"}, Deutsch},
+        {{"C.UTF-8", "de_DE", "de_DE"}, English},     {{"", "", "fr_FR.UTF-8"}, English},
+        {{"", "", "deu"}, English},                   {{"", "", ""}, English}};
+    for (const auto& [Values, Expected] : Cases) {
+        for (int I = 0; I < 3; ++I)
+            qputenv(Variables[I], Values[I]);
+        EXPECT_EQ(LanguageFilePath("Software\\Trevalin\\Kelvaro\\Language"), Expected) << Values[2];
+    }
+    SetLanguage("English");
+    EXPECT_EQ(LanguageFilePath("Software\\Trevalin\\Kelvaro\\Language"), English);
+    for (int I = 0; I < 3; ++I)
+        qputenv(Variables[I], Saved[I]);
 }
 
 TEST_F(LanguageTest, StringsKeepTheirLineBreaksAndAMissingFileLeavesThemEmpty)
