@@ -11,7 +11,7 @@
 #include "app/ui/hotdir/HotDirPage.h"
 #include "app/ui/option/OptionDialog.h"
 #include "app/ui/window/MainWindow.h"
-#include "app/ui/window/ModePage.h"
+#include "app/ui/mode/ModePage.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
