@@ -26,7 +26,9 @@ TBatchPage::TBatchPage(TComponents& Components, TDialogs& Dialogs, TShell& Shell
       FView(new TFileListView(new TFileListIcons(&Components.Files, this), this))
 {
     setObjectName(QStringLiteral("tsConvert"));
-    FPreview = new TPreviewControl(Components, *FView->selectionModel(), *FStatus, this);
+    FPreview = new TPreviewControl(
+        Components.Player, [&Files = Components.Files](int Row) { return Files.Row(Row).Path; },
+        *FView->selectionModel(), *FStatus, this);
     FRun = new TRunControl(Components.Batch, Components.Settings, Dialogs, Shell, *FStatus, *FLog, this);
     FListActions = new TFileListActions(Components.Files, Components.Batch, Dialogs, Shell, *FView, *FPreview, *FStatus,
                                         FRun->Convert(), this);
@@ -110,8 +112,9 @@ QLayout* TBatchPage::BuildBottomBar()
 
 void TBatchPage::EnableBatchControls(bool Enabled)
 {
-    for (QAction* Action : {FPreview->Play(), FPreview->Pause(), FPreview->Stop(), FListActions->Add(),
-                            FListActions->AddFolder(), FListActions->Remove(), FListActions->Clear()})
+    FPreview->EnableControls(Enabled);
+    for (QAction* Action : {FListActions->Add(), FListActions->AddFolder(), FListActions->Remove(),
+                            FListActions->Clear()})
         Action->setEnabled(Enabled);
     FOption->setEnabled(Enabled);
     FRun->Convert()->setEnabled(Enabled);

@@ -6,11 +6,11 @@ namespace app {
 TComponents::TComponents(TcdSettings& Settings)
     : Settings(Settings), Batch(Files, Settings, Chain), HotDir(Settings, Chain)
 {
-    Batch.SetPreview(&Preview);
+    Batch.SetPreview(&Player);
 }
 
 // Outputs stop before the decoders they pull from go away: members are destroyed
-// in reverse order, so the preview output (declared last) stops first, and the
+// in reverse order, so the preview player (declared last) stops first, and the
 // batch run's and the hot directory's conversions before the chain they pull
 // through.
 TComponents::~TComponents() = default;

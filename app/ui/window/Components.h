@@ -3,10 +3,9 @@
 
 #include "app/engine/batch/BatchDriver.h"
 #include "app/engine/chain/ConversionChain.h"
-#include "app/engine/chain/DecoderSet.h"
 #include "app/engine/batch/FileListModel.h"
 #include "app/engine/hotdir/HotDirectory.h"
-#include "audio/playback/DXAudioOut.h"
+#include "app/engine/player/PreviewPlayer.h"
 
 namespace app {
 
@@ -14,7 +13,7 @@ class TcdSettings;
 
 // The engine objects the main window owns and its pages show: the chain the two
 // modes share, the batch list and its driver, the hot directory, and the preview
-// output with its own decoders. Pages receive references; none owns another's.
+// player. Pages receive references; none owns another's.
 // User-interface thread only.
 struct TComponents {
     explicit TComponents(TcdSettings& Settings);
@@ -27,8 +26,7 @@ struct TComponents {
     TFileListModel Files;
     TBatchDriver Batch;
     THotDirectory HotDir;
-    TDecoderSet PreviewDecoders;
-    au::TDXAudioOut Preview;
+    TPreviewPlayer Player;
 };
 
 } // namespace app
