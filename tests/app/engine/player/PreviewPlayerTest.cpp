@@ -139,12 +139,3 @@ TEST_F(PreviewPlayerTest, WithoutASoundServerTheFailureSaysWhy)
                        "(Connection refused)");
     EXPECT_EQ(Lonely.ErrorText(), Failure);
 }
-
-TEST_F(PreviewPlayerTest, FilesThatDoNotDecodeAreNotStarted)
-{
-    autest::WriteBytes(Dir.File("text.flac"), std::vector<uint8_t>(100, 'x'));
-    EXPECT_FALSE(Player.PlayFile(QString::fromStdString(Dir.File("text.flac"))));
-    EXPECT_EQ(Player.ErrorText(), app::LangStrings()[17]);
-    EXPECT_EQ(Player.State(), TPreviewPlayer::psIdle);
-    EXPECT_EQ(Player.Output().Status(), au::osIdle);
-}
