@@ -35,8 +35,8 @@ public:
     // Empty functions end the hand-over (the list's view went away).
     void SetRows(TRowPath Path, TRowLimit Limit);
 
-    // Stop what plays (waiting), then play row Row of the row source, or File
-    // alone. False, with ErrorText set and Failed emitted, when it cannot start;
+    // Stop what plays (waiting), then play row Row of the row source (which
+    // SetRows must have given), or File alone. False, with ErrorText set and Failed emitted, when it cannot start;
     // a failure of the sound output after the start is reported the same way.
     bool PlayRow(int Row);
     bool PlayFile(const QString& File);
