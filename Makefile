@@ -35,14 +35,14 @@ asan: setup
 
 # ThreadSanitizer over the tests of the threaded pipeline, the writer, the
 # converters, the sound output, the directory monitor and the engine (the
-# batch run, kelvaro-cli's parallel slots, the hot directory). The monitor's
+# batch run, kelvaro-cli's parallel slots, the hot directory, the preview player). The monitor's
 # tests start writer processes, whose children only exec.
 tsan: setup
 	@cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKELVARO_SANITIZE=thread >/dev/null
 	@cmake --build build-tsan -j $(JOBS) --target core_tests wave_tests convert_tests playback_tests monitor_tests \
-		engine_tests
+		engine_tests player_tests
 	@TSAN_OPTIONS=die_after_fork=0 ctest --test-dir build-tsan --output-on-failure --no-tests=error -j $(JOBS) \
-		-L '^(core|wave|convert|playback|monitor|engine)_tests$$'
+		-L '^(core|wave|convert|playback|monitor|engine|player)_tests$$'
 
 # libFuzzer targets (clang, AddressSanitizer and UndefinedBehaviorSanitizer):
 # `make fuzz SECONDS=60` runs each for that long and prints executions,

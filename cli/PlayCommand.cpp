@@ -1,10 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PlayCommand.h"
 
+#include "app/engine/player/PreviewPlayer.h"
 #include "app/engine/system/SignalWatcher.h"
-#include "app/engine/chain/DecoderSet.h"
-#include "app/engine/settings/Language.h"
-#include "audio/playback/DXAudioOut.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -18,7 +16,6 @@ namespace cli {
 namespace {
 
 constexpr int SeekStep = 10;
-constexpr int StringCannotPlay = 17;
 
 // Keys one at a time without echo, for as long as the object lives.
 class TRawTerminal {
@@ -47,11 +44,6 @@ private:
     bool FActive;
 };
 
-QString Clock(int64_t Seconds)
-{
-    return QString::asprintf("%lld:%02lld", static_cast<long long>(Seconds / 60), static_cast<long long>(Seconds % 60));
-}
-
 int Fail(const QString& Text)
 {
     std::fprintf(stderr, "kelvaro-cli: %s\n", Text.toUtf8().constData());
@@ -64,38 +56,24 @@ int RunPlay(const QString& File)
 {
     if (!QFileInfo(File).isFile())
         return Fail(File + QStringLiteral(": no such file"));
-    app::TDecoderSet Decoders;
-    au::TAuFileIn* Decoder = Decoders.ForFile(File);
-    if (Decoder == nullptr)
-        return Fail(File + QStringLiteral(": no decoder reads files of this kind"));
-    Decoder->SetFileName(File.toStdString());
-    if (!Decoder->Valid()) {
-        const QString Text = app::LangStrings()[StringCannotPlay];
-        return Fail(File + QStringLiteral(": ") + (Text.isEmpty() ? QStringLiteral("the file cannot be played") : Text));
-    }
-
-    au::TDXAudioOut Output;
-    QString Error;
-    bool Ended = false;
-    Output.SetOnThreadException([&](au::TAuComponent*) { Error = QString::fromStdString(Output.ExceptionMessage()); });
-    Output.SetOnDone([&](au::TAuComponent*) {
-        Ended = true;
-        QCoreApplication::exit();
+    app::TPreviewPlayer Player;
+    if (!Player.PlayFile(File))
+        return Fail(File + QStringLiteral(": ") + Player.ErrorText());
+    QObject::connect(&Player, &app::TPreviewPlayer::StateChanged, [](app::TPreviewPlayer::TState State) {
+        if (State == app::TPreviewPlayer::psIdle)
+            QCoreApplication::exit();
     });
-    Output.SetInput(Decoder);
 
     TRawTerminal Terminal;
     const bool Show = ::isatty(STDERR_FILENO) == 1;
-    const int64_t Rate = std::max(1, Decoder->SampleRate());
-    const int64_t Frame = std::max<int64_t>(1, (static_cast<int64_t>(Decoder->Channels()) * Decoder->BitsPerSample()) / 8);
-    const QString Name = QFileInfo(File).fileName();
-    const QString Total = Clock(Decoder->Duration());
+    const QString Total = app::PlayClock(Player.DurationSeconds());
     auto Draw = [&] {
         if (!Show)
             return;
-        const char* State = Output.Status() == au::osPaused ? "Paused " : "Playing";
+        const char* State = Player.State() == app::TPreviewPlayer::psPaused ? "Paused " : "Playing";
         const QString Line = QStringLiteral("%1 %2  %3 / %4")
-                                 .arg(QLatin1String(State), Name, Clock(Decoder->Position() / Frame / Rate), Total);
+                                 .arg(QLatin1String(State), Player.Name(), app::PlayClock(Player.PositionSeconds()),
+                                      Total);
         std::fprintf(stderr, "\r\033[K%s", Line.toUtf8().constData());
         std::fflush(stderr);
     };
@@ -110,37 +88,31 @@ int RunPlay(const QString& File)
                 return;
             const QByteArray Keystroke(Key, static_cast<int>(Got));
             if (Keystroke == " ") {
-                if (Output.Status() == au::osPaused)
-                    Output.Resume();
+                if (Player.State() == app::TPreviewPlayer::psPaused)
+                    Player.Resume();
                 else
-                    Output.Pause();
+                    Player.Pause();
             } else if (Keystroke == "\033[C") {
-                Decoder->SeekRelative(SeekStep);
+                Player.SeekTo(Player.Position() + SeekStep);
             } else if (Keystroke == "\033[D") {
-                Decoder->SeekRelative(-SeekStep);
+                Player.SeekTo(Player.Position() - SeekStep);
             } else if (Keystroke == "q" || Keystroke == "Q") {
-                Output.Stop(true);
+                Player.Stop();
             }
             Draw();
         });
     }
-    app::TSignalWatcher Signals([&](int) { Output.Stop(true); });
+    app::TSignalWatcher Signals([&](int) { Player.Stop(); });
     QTimer Redraw;
     QObject::connect(&Redraw, &QTimer::timeout, Draw);
     Redraw.start(250);
 
-    try {
-        Output.Run();
-    } catch (const std::exception& E) {
-        return Fail(File + QStringLiteral(": ") + QString::fromUtf8(E.what()));
-    }
-    if (!Ended)
-        QCoreApplication::exec();
+    QCoreApplication::exec();
     if (Show)
         std::fprintf(stderr, "\r\033[K");
-    Output.SetInput(nullptr);
-    if (!Error.isEmpty())
-        return Fail(File + QStringLiteral(": ") + Error);
+    Player.StopAndWait();
+    if (!Player.ErrorText().isEmpty())
+        return Fail(File + QStringLiteral(": ") + Player.ErrorText());
     return 0;
 }
 

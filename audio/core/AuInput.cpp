@@ -120,6 +120,9 @@ void TAuInput::Prefetch(uint32_t Bytes)
 
 uint32_t TAuInput::CopyData(void* Dest, uint32_t Bytes)
 {
+    // The bytes lie in the input's own buffer, which a seek from another
+    // thread refills: they are copied before it may.
+    std::lock_guard<std::recursive_mutex> Guard(FDataLock);
     uint8_t* Buffer = nullptr;
     GetData(Buffer, Bytes);
     if (Buffer == nullptr)

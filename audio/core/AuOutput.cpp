@@ -13,7 +13,6 @@
 
 namespace au {
 namespace {
-constexpr auto PauseAckTimeout = std::chrono::milliseconds(5000);
 constexpr auto StopPumpInterval = std::chrono::milliseconds(1);
 } // namespace
 
@@ -84,6 +83,7 @@ void TAuOutput::Run()
     FStopped = false;
     ++FRunId;
     FThread->FStopRequested = false;
+    FThread->FPauseRequested = false;
     FThread->RequestRun();
 }
 
@@ -120,31 +120,28 @@ void TAuOutput::Pause()
 {
     if (FInput == nullptr)
         throw EAuException("Input is not assigned.");
-    if (!FBusy)
+    if (!FBusy || FThread->FPauseRequested)
         return;
     FThread->FPauseRequested = true;
-    FThread->FPauseAck.WaitFor(PauseAckTimeout);
     if (TAuInput* Source = FInput)
         Source->Pause();
 }
 
 void TAuOutput::Resume()
 {
-    if (!FBusy || !FThread->FPaused)
+    if (!FBusy || !FThread->FPauseRequested)
         return;
     if (TAuInput* Source = FInput)
         Source->Resume();
-    while (FThread->FPaused) {
-        FThread->FGo.Signal();
-        std::this_thread::yield();
-    }
+    FThread->FPauseRequested = false;
+    FThread->FGo.Signal();
 }
 
 TOutputStatus TAuOutput::Status() const
 {
     if (!FBusy)
         return osIdle;
-    return FThread->FPaused ? osPaused : osRunning;
+    return FThread->FPauseRequested ? osPaused : osRunning;
 }
 
 int TAuOutput::Progress() const

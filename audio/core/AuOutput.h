@@ -42,10 +42,13 @@ public:
     // Async: returns at once and OnDone follows. Otherwise returns after Finish
     // and no OnDone is delivered; pending UI-thread calls are serviced meanwhile.
     void Stop(bool Async = true);
-    // Waits up to 5 s for the worker to park, then tells the input.
+    // Both return at once and tell the input. A pause holds from the moment it
+    // is asked for, also while the run is still starting: the worker parks
+    // before its next chunk (Pausing), and goes on after Resume (Resuming).
     void Pause();
     void Resume();
 
+    // Paused from the moment Pause is asked for until Resume.
     TOutputStatus Status() const;
     // Percent of Input.Size delivered; -1 when the size is not known.
     int Progress() const;
@@ -69,6 +72,10 @@ protected:
     virtual void Finish() = 0;
     // Worker thread. Opens the sink and calls Input->Init().
     virtual void Prepare() = 0;
+    // Worker thread, after Prepare: the worker is about to park for a pause,
+    // and has woken from one to go on (not after a stop).
+    virtual void Pausing() {}
+    virtual void Resuming() {}
 
     void DoDestroying() override;
 

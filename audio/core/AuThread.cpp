@@ -73,6 +73,20 @@ void TAuThread::Execute()
     FFinished = true;
 }
 
+// Parked is raised before the request is tested again, so a stop or resume
+// that finds it lowered has set its flag before the test, and one that finds it
+// raised signals the event: either way the worker does not sleep through it.
+void TAuThread::Park()
+{
+    FOutput->Pausing();
+    FPaused = true;
+    while (FPauseRequested && !FStopRequested)
+        FGo.Wait();
+    FPaused = false;
+    if (!FStopRequested)
+        FOutput->Resuming();
+}
+
 void TAuThread::RunOnce(uint64_t RunId)
 {
     TEventHandler& Events = TEventHandler::Instance();
@@ -96,9 +110,8 @@ void TAuThread::RunOnce(uint64_t RunId)
     try {
         FOutput->Prepare();
         FOutput->FActive = true;
-        FPauseRequested = false;
-        FPaused = false;
-        FPauseAck.Reset();
+        // A pause asked for while the run started (the file opening, the
+        // device connecting) holds: Run() alone clears it.
         bool More = true;
         while (More && !FStopRequested) {
             const int Percent = FOutput->Progress();
@@ -107,14 +120,8 @@ void TAuThread::RunOnce(uint64_t RunId)
                 if (auto Handler = FOutput->OnProgress())
                     Post(TEventKind::Progress, std::move(Handler));
             }
-            if (FPauseRequested) {
-                FPauseRequested = false;
-                FGo.Reset();
-                FPaused = true;
-                FPauseAck.Signal();
-                FGo.Wait();
-                FPaused = false;
-            }
+            if (FPauseRequested && !FStopRequested)
+                Park();
             More = FOutput->ProcessChunk(FStopRequested);
         }
     } catch (const std::exception& E) {

@@ -28,7 +28,6 @@ public:
     bool Idle() const;
 
     TAutoResetEvent FGo;
-    TAutoResetEvent FPauseAck;
     std::atomic<bool> FNotifyDone{true};
     std::atomic<bool> FDonePosted{false};
     std::atomic<bool> FStopRequested{false};
@@ -41,6 +40,8 @@ private:
     void Execute();
     void WaitForGo();
     void RunOnce(uint64_t RunId);
+    // Waits between chunks while a pause is asked for and no stop.
+    void Park();
 
     TAuOutput* FOutput;
     std::atomic<bool> FRunRequested{false};

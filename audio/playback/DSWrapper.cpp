@@ -431,4 +431,14 @@ void DSWRelease(TDSWDevice& Device)
     Device.Playing = false;
 }
 
+std::string DSWErrorText(TDSWResult Result)
+{
+    // Without the library its own texts are missing too.
+    const TPulseBinding* Pulse = PulseLibrary();
+    if (Pulse == nullptr)
+        return "the sound library " + PulseLibraryName() + " is missing";
+    const char* Text = Pulse->pa_strerror(static_cast<int>(Result));
+    return Text != nullptr ? Text : "error " + std::to_string(Result);
+}
+
 } // namespace au

@@ -103,5 +103,7 @@ TDSWResult DSWSetVolume(TDSWDevice& Device, int Value);
 bool DSWAudioPending(TDSWDevice& Device);
 // Closes the stream and the connection; the record is as new afterwards.
 void DSWRelease(TDSWDevice& Device);
+// The client library's words for a result code ("Connection refused").
+std::string DSWErrorText(TDSWResult Result);
 
 } // namespace au

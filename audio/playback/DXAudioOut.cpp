@@ -31,7 +31,22 @@ std::string HexCode(TDSWResult Code)
 
 TDXAudioOut::TDXAudioOut()
 {
-    DSWEnumerateDevices(FDevices);
+    ReadDevices();
+}
+
+void TDXAudioOut::ReadDevices()
+{
+    if (!Busy())
+        FDevicesResult = DSWEnumerateDevices(FDevices);
+}
+
+std::string TDXAudioOut::NoDeviceReason() const
+{
+    if (!FDevices.empty())
+        return std::string();
+    if (FDevicesResult == 0)
+        return "the sound server has no output device";
+    return "the sound server cannot be reached (" + DSWErrorText(FDevicesResult) + ")";
 }
 
 TDXAudioOut::~TDXAudioOut()
@@ -53,20 +68,18 @@ uint32_t TDXAudioOut::DrainTime(uint32_t BufferBytes, uint32_t BytesPerSecond)
     return static_cast<uint32_t>(RoundToEven(Seconds) * 1000);
 }
 
-void TDXAudioOut::Pause()
+// A stream that has not started yet has nothing to stop; once the input has
+// ended, the rest of the buffer plays while the worker is parked.
+void TDXAudioOut::Pausing()
 {
-    TAuOutput::Pause();
-    // Only a parked worker leaves the device alone; a run that ended meanwhile
-    // has none.
-    if (Status() == osPaused && !FInputEnded && FDevice)
+    if (!FFirstChunk && !FInputEnded)
         DSWStopOutput(*FDevice);
 }
 
-void TDXAudioOut::Resume()
+void TDXAudioOut::Resuming()
 {
-    if (Status() == osPaused && !FInputEnded && FDevice)
+    if (!FFirstChunk && !FInputEnded)
         DSWRestartOutput(*FDevice);
-    TAuOutput::Resume();
 }
 
 void TDXAudioOut::Prepare()

@@ -55,13 +55,14 @@ public:
     // Underruns the card reported in this run, as of the last one noticed.
     uint32_t Underruns() const { return FUnderruns; }
 
+    // Reads the device table again (a sound server may have started since);
+    // ignored while the output is busy.
+    void ReadDevices();
+    // Why the device table is empty, in words ("the sound server cannot be
+    // reached (Connection refused)"); empty when it has devices.
+    std::string NoDeviceReason() const;
     int DeviceCount() const { return static_cast<int>(FDevices.size()); }
     const TDSWDeviceInfo& Device(int Index) const { return FDevices.at(static_cast<size_t>(Index)); }
-
-    // Also stop and restart the card, unless the input has ended (the rest of
-    // the buffer then plays while the worker is parked).
-    void Pause();
-    void Resume();
 
     // How long the buffer is left to play after the input ended: its duration
     // rounded to whole seconds (halves to even), in milliseconds.
@@ -71,6 +72,9 @@ protected:
     void Prepare() override;
     bool ProcessChunk(bool Abort) override;
     void Finish() override;
+    // Stop and restart the card while the worker is parked.
+    void Pausing() override;
+    void Resuming() override;
 
 private:
     void StartPlaying();
@@ -86,6 +90,7 @@ private:
     std::atomic<int> FVolume{0};
     std::atomic<uint32_t> FUnderruns{0};
     std::vector<TDSWDeviceInfo> FDevices;
+    TDSWResult FDevicesResult = 0;
 
     TLockedValue<TUnderrunEvent> FOnUnderrun;
 

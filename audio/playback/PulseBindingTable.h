@@ -23,6 +23,7 @@
     X(pa_context_get_state)                                                                 \
     X(pa_context_set_state_callback)                                                        \
     X(pa_context_errno)                                                                     \
+    X(pa_strerror)                                                                          \
     X(pa_context_get_sink_info_list)                                                        \
     X(pa_context_set_sink_input_volume)                                                     \
     X(pa_operation_get_state)                                                               \

@@ -90,4 +90,6 @@ TEST(CliPlay, WithoutASoundServerThereIsNoDevice)
                          &Out),
               1);
     EXPECT_NE(Out.find("Invalid device number"), std::string::npos) << Out;
+    EXPECT_NE(Out.find("This file cannot be played."), std::string::npos) << Out;
+    EXPECT_NE(Out.find("the sound server cannot be reached (Connection refused)"), std::string::npos) << Out;
 }

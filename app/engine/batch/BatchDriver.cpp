@@ -5,7 +5,7 @@
 #include "app/engine/chain/ConversionChain.h"
 #include "app/engine/settings/CdSettings.h"
 #include "app/engine/settings/Language.h"
-#include "audio/core/AuOutput.h"
+#include "app/engine/player/PreviewPlayer.h"
 
 #include <QFileInfo>
 
@@ -61,8 +61,8 @@ bool TBatchDriver::StartRun(const QString& OutputFolder)
             return false;
         }
     }
-    if (FPreview != nullptr && FPreview->Status() == au::osRunning)
-        FPreview->Stop(true);
+    if (FPreview != nullptr && FPreview->State() == TPreviewPlayer::psPlaying)
+        FPreview->Stop();
     FSettings.SetSavePath(FOutputFolder);
     std::vector<int> Lengths;
     for (int Row = 0; Row < FFiles.Count(); ++Row)

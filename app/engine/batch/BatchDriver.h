@@ -11,14 +11,11 @@
 #include <QStringList>
 #include <QTimer>
 
-namespace au {
-class TAuOutput;
-}
-
 namespace app {
 
 class TConversionChain;
 class TFileListModel;
+class TPreviewPlayer;
 class TcdSettings;
 
 // Converts the rows of the batch list one after another: a 500 ms timer takes
@@ -48,8 +45,9 @@ public:
     TBatchDriver(TFileListModel& Files, TcdSettings& Settings, TConversionChain& Chain, QObject* Parent = nullptr);
     ~TBatchDriver() override;
 
-    // A preview output that a run stops when it is playing.
-    void SetPreview(au::TAuOutput* Preview) { FPreview = Preview; }
+    // A preview player that a run stops when it is playing (a paused one is
+    // left as it is).
+    void SetPreview(TPreviewPlayer* Preview) { FPreview = Preview; }
 
     // Starts a run into OutputFolder (the folder the user chose). Every row is
     // reset; when the chain is held by the hot directory, or a listed file no
@@ -109,7 +107,7 @@ private:
     TOutputLedger FLedger;
     TRunProgress FProgress;
     QElapsedTimer FElapsed;
-    au::TAuOutput* FPreview = nullptr;
+    TPreviewPlayer* FPreview = nullptr;
     QTimer FTimer;
     QString FOutputFolder;
     bool FStopRequested = false;

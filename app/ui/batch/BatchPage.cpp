@@ -42,14 +42,15 @@ QStringList LocalFiles(const QMimeData* Data)
 } // namespace
 
 TBatchPage::TBatchPage(TFileListModel& Files, TFileLoader& Loader, TBatchDriver& Batch, TcdSettings& Settings,
-                       TDecoderSet& PreviewDecoders, au::TDXAudioOut& Preview, TDialogs& Dialogs, TShell& Shell,
+                       TPreviewPlayer& Player, TDialogs& Dialogs, TShell& Shell,
                        QWidget* Parent)
     : QWidget(Parent), FLoader(Loader), FBatch(Batch), FStatus(new TBatchStatusBar(this)),
       FLog(new TLogPanel(this)), FView(new TFileListView(new TFileListIcons(&Files, this), this))
 {
     setObjectName(QStringLiteral("tsConvert"));
     setAcceptDrops(true);
-    FPreview = new TPreviewControl(Files, Batch, PreviewDecoders, Preview, *FView->selectionModel(), *FStatus, this);
+    FPreview = new TPreviewControl(
+        Player, [&Files](int Row) { return Files.Row(Row).Path; }, *FView->selectionModel(), *FStatus, this);
     new TRunNotifier(Batch, this);
     FRun = new TRunControl(Batch, Settings, Dialogs, Shell, *FStatus, *FLog, this);
     FListActions = new TFileListActions(Files, Loader, Batch, Dialogs, Shell, *FView, *FPreview, *FStatus,
@@ -144,8 +145,9 @@ QLayout* TBatchPage::BuildBottomBar()
 
 void TBatchPage::EnableBatchControls(bool Enabled)
 {
-    for (QAction* Action : {FPreview->Play(), FPreview->Pause(), FPreview->Stop(), FListActions->Add(),
-                            FListActions->AddFolder(), FListActions->Remove(), FListActions->Clear()})
+    FPreview->EnableControls(Enabled);
+    for (QAction* Action : {FListActions->Add(), FListActions->AddFolder(), FListActions->Remove(),
+                            FListActions->Clear()})
         Action->setEnabled(Enabled);
     FOption->setEnabled(Enabled);
     FRun->Convert()->setEnabled(Enabled);

@@ -6,18 +6,14 @@
 
 class QPushButton;
 
-namespace au {
-class TDXAudioOut;
-} // namespace au
-
 namespace app {
 
 class TBatchDriver;
 class TBatchStatusBar;
-class TDecoderSet;
 class TDialogs;
 class TFileListModel;
 class TFileLoader;
+class TPreviewPlayer;
 class TcdSettings;
 class TFileListActions;
 class TFileListView;
@@ -37,7 +33,7 @@ public:
     // The list, the loader that fills it and the driver that converts it; the
     // preview plays through its own decoders and output.
     TBatchPage(TFileListModel& Files, TFileLoader& Loader, TBatchDriver& Batch, TcdSettings& Settings,
-               TDecoderSet& PreviewDecoders, au::TDXAudioOut& Preview, TDialogs& Dialogs, TShell& Shell,
+               TPreviewPlayer& Player, TDialogs& Dialogs, TShell& Shell,
                QWidget* Parent = nullptr);
     ~TBatchPage() override;
 

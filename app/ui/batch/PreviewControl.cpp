@@ -3,53 +3,40 @@
 
 #include "ActionButton.h"
 #include "BatchStatusBar.h"
-#include "app/engine/batch/BatchDriver.h"
-#include "app/engine/batch/FileListModel.h"
-#include "app/engine/chain/DecoderSet.h"
-#include "audio/playback/DXAudioOut.h"
 #include "app/engine/settings/Language.h"
 
 #include <QAction>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QItemSelectionModel>
 #include <QMouseEvent>
-#include <QPointer>
 #include <QProgressBar>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace app {
 namespace {
 
 constexpr int PanelPreview = 1;
-constexpr int StrCannotPlay = 17;
+// What a screen reader says of the bar while a file plays: "1:05 of 3:20".
+constexpr const char* PositionOf = "%1 of %2";
 
 // The pause button's two captions and the status of the sound come from the
 // language file's strings, as they change.
 constexpr int StrPause = 29, StrResume = 30, StrPlaying = 33, StrPaused = 34;
 
-QString PauseCaption()
-{
-    return LangText(StrPause, "Pa&use");
-}
-
 } // namespace
 
-TPreviewControl::TPreviewControl(const TFileListModel& Files, const TBatchDriver& Batch, const TDecoderSet& Decoders,
-                                 au::TDXAudioOut& Preview, QItemSelectionModel& Selection, TBatchStatusBar& Status,
-                                 QWidget* Parent)
-    : QWidget(Parent), FFiles(Files), FBatch(Batch), FDecoders(Decoders), FOutput(Preview), FSelection(Selection),
-      FStatus(Status),
-      FPlay(new QAction(QStringLiteral("&Play"), this)), FPause(new QAction(PauseCaption(), this)),
+TPreviewControl::TPreviewControl(TPreviewPlayer& Player, TPreviewPlayer::TRowPath RowPath,
+                                 QItemSelectionModel& Selection, TBatchStatusBar& Status, QWidget* Parent)
+    : QWidget(Parent), FPlayer(Player), FSelection(Selection), FStatus(Status),
+      FPlay(new QAction(QStringLiteral("&Play"), this)), FPause(new QAction(LangText(StrPause, "Pa&use"), this)),
       FStop(new QAction(QStringLiteral("&Stop"), this)), FBar(new QProgressBar(this))
 {
     setObjectName(QStringLiteral("pnlPlay"));
     FPlay->setObjectName(QStringLiteral("actStart"));
     FPause->setObjectName(QStringLiteral("actPause"));
     FStop->setObjectName(QStringLiteral("actStop"));
-    FPause->setEnabled(false);
-    FStop->setEnabled(false);
     FBar->setObjectName(QStringLiteral("pbPlay"));
     FBar->setRange(0, 100);
     FBar->setValue(0);
@@ -64,67 +51,30 @@ TPreviewControl::TPreviewControl(const TFileListModel& Files, const TBatchDriver
     Layout->addWidget(new TActionButton(FStop, QStringLiteral("btnstop"), this));
     Layout->addWidget(FBar, 1);
 
+    FPlayer.SetRows(std::move(RowPath), [&Selection] { return static_cast<int>(Selection.selectedRows().size()); });
     connect(FPlay, &QAction::triggered, this, &TPreviewControl::OnPlay);
     connect(FPause, &QAction::triggered, this, &TPreviewControl::OnPause);
-    connect(FStop, &QAction::triggered, this, &TPreviewControl::OnStop);
-
-    au::TDXAudioOut& Output = FOutput;
-    Output.SetDeviceNumber(0);
-    Output.SetFramesInBuffer(24576);
-    Output.SetPollingInterval(100);
-    Output.SetPrefetchData(true);
-    // The output may outlive this strip (the window owns it); a late event of
-    // it must then find nobody.
-    QPointer<TPreviewControl> Self(this);
-    Output.SetOnDone([Self](au::TAuComponent*) {
-        if (Self)
-            Self->OnDone();
-    });
-    Output.SetOnProgress([Self](au::TAuComponent*) {
-        if (Self)
-            Self->OnProgress();
-    });
+    connect(FStop, &QAction::triggered, &FPlayer, &TPreviewPlayer::Stop);
+    connect(&FPlayer, &TPreviewPlayer::StateChanged, this, &TPreviewControl::ShowState);
+    connect(&FPlayer, &TPreviewPlayer::PositionChanged, this, &TPreviewControl::ShowPosition);
+    ShowState();
 }
 
-TPreviewControl::~TPreviewControl() = default;
-
-bool TPreviewControl::Playing() const
+// The player outlives the strip; its hand-over must not ask a gone selection.
+TPreviewControl::~TPreviewControl()
 {
-    return FOutput.Status() == au::osRunning;
+    FPlayer.SetRows({}, {});
 }
 
-bool TPreviewControl::Plays(const QString& Path) const
+void TPreviewControl::EnableControls(bool Enabled)
 {
-    if (!Playing())
-        return false;
-    const TDecoderSet& Decoders = FDecoders;
-    const QStringList Kinds = Decoders.Extensions();
-    return std::any_of(Kinds.begin(), Kinds.end(), [&](const QString& Kind) {
-        return QString::fromStdString(Decoders.ForExtension(Kind)->FileName()) == Path;
-    });
-}
-
-void TPreviewControl::StopForRemoval()
-{
-    if (!Playing())
-        return;
-    FStopRequested = true;
-    FOutput.Stop(true);
-    FPause->setEnabled(false);
-    FStop->setEnabled(false);
-}
-
-void TPreviewControl::StopForClose()
-{
-    FStopRequested = true;
-    FOutput.Stop(false);
+    FEnabled = Enabled;
+    FPlay->setEnabled(Enabled);
+    ShowState();
 }
 
 void TPreviewControl::OnPlay()
 {
-    FPause->setEnabled(true);
-    FPause->setText(PauseCaption());
-    FStop->setEnabled(true);
     const QModelIndexList Rows = FSelection.selectedRows();
     if (Rows.isEmpty())
         return;
@@ -132,92 +82,61 @@ void TPreviewControl::OnPlay()
     int Last = Rows.front().row();
     for (const QModelIndex& Row : Rows)
         Last = std::max(Last, Row.row());
-    FPreviewItem = Last;
-    PlayItem();
-}
-
-void TPreviewControl::PlayItem()
-{
-    au::TDXAudioOut& Output = FOutput;
-    Output.Stop(false);
-    FStopRequested = false;
-    FDecoder = nullptr;
-    const QString Path = FFiles.Row(FPreviewItem).Path;
-    au::TAuFileIn* Decoder = FDecoders.ForFile(Path);
-    if (Decoder != nullptr) {
-        Output.SetInput(Decoder);
-        Decoder->SetFileName(Path.toStdString());
-    }
-    // A file that does not decode is not started: its text stays in the panel
-    // instead of a "Playing:" that nothing backs.
-    if (Decoder == nullptr || !Decoder->Valid()) {
-        FStatus.SetPanelText(PanelPreview, LangStrings()[StrCannotPlay]);
-        return;
-    }
-    FDecoder = Decoder;
-    FName = QFileInfo(Path).fileName();
-    FStatus.SetPanelText(PanelPreview, LangText(StrPlaying, "Playing:") + FName);
-    try {
-        Output.Run();
-    } catch (const std::exception& E) {
-        FStatus.SetPanelText(PanelPreview, QString::fromUtf8(E.what()));
-    }
+    FPlayer.PlayRow(Last);
 }
 
 void TPreviewControl::OnPause()
 {
-    if (!FSelection.hasSelection() || FFiles.Count() == 0)
+    if (!FSelection.hasSelection() || FSelection.model()->rowCount() == 0)
         return;
-    au::TDXAudioOut& Output = FOutput;
-    const au::TOutputStatus State = Output.Status();
-    // Nothing plays: there is nothing to pause or resume.
-    if (State == au::osIdle)
-        return;
-    FPreviewPaused = true;
-    if (State == au::osPaused) {
-        FPause->setText(PauseCaption());
-        FStatus.SetPanelText(PanelPreview, LangText(StrPlaying, "Playing:") + FName);
-        Output.Resume();
-    } else {
+    if (FPlayer.State() == TPreviewPlayer::psPaused)
+        FPlayer.Resume();
+    else
+        FPlayer.Pause();
+}
+
+void TPreviewControl::ShowState()
+{
+    const TPreviewPlayer::TState State = FPlayer.State();
+    const bool Active = State != TPreviewPlayer::psIdle;
+    FPause->setEnabled(FEnabled && Active);
+    FStop->setEnabled(FEnabled && Active);
+    switch (State) {
+    case TPreviewPlayer::psPlaying:
+        FPause->setText(LangText(StrPause, "Pa&use"));
+        FStatus.SetPanelText(PanelPreview, LangText(StrPlaying, "Playing:") + FPlayer.Name());
+        break;
+    case TPreviewPlayer::psPaused:
         FPause->setText(LangText(StrResume, "Res&ume"));
-        FStatus.SetPanelText(PanelPreview, LangText(StrPaused, "Pause:") + FName);
-        Output.Pause();
+        FStatus.SetPanelText(PanelPreview, LangText(StrPaused, "Pause:") + FPlayer.Name());
+        break;
+    case TPreviewPlayer::psIdle:
+        // Empty after a file that ended or was stopped; why it could not play
+        // otherwise.
+        FStatus.SetPanelText(PanelPreview, FPlayer.ErrorText());
+        break;
     }
+    ShowPosition(FBar->value());
 }
 
-void TPreviewControl::OnStop()
+void TPreviewControl::ShowPosition(int Percent)
 {
-    FStopRequested = true;
-    FOutput.Stop(true);
-}
-
-void TPreviewControl::OnDone()
-{
-    FStatus.SetPanelText(PanelPreview, QString());
-    FBar->setValue(0);
-    // A preview stopped by the user, by a removal or by a conversion run ends
-    // there; only a file that played to its end hands over to the next row.
-    const bool Ended = !FStopRequested && !FBatch.Running();
-    FStopRequested = false;
-    if (!Ended || FPreviewPaused)
-        return;
-    ++FPreviewItem;
-    if (FPreviewItem < FSelection.selectedRows().size())
-        PlayItem();
-}
-
-void TPreviewControl::OnProgress()
-{
-    FBar->setValue(FOutput.Progress());
+    FBar->setValue(Percent);
+    // The bar shows no text; a screen reader says where playback is.
+    FBar->setAccessibleDescription(
+        FPlayer.State() == TPreviewPlayer::psIdle
+            ? QString()
+            : QString::fromLatin1(PositionOf)
+                  .arg(PlayClock(FPlayer.PositionSeconds()), PlayClock(FPlayer.DurationSeconds())));
 }
 
 void TPreviewControl::Seek(int X)
 {
-    if (FOutput.Status() != au::osRunning || FDecoder == nullptr || FBar->width() <= 0)
+    if (FPlayer.State() == TPreviewPlayer::psIdle || FBar->width() <= 0)
         return;
     const double Target = static_cast<double>(X) * FBar->maximum() / FBar->width();
     // The default rounding mode takes halves to the even neighbour.
-    FDecoder->SeekRelative(static_cast<int>(std::nearbyint(Target)) - FBar->value());
+    FPlayer.SeekTo(static_cast<int>(std::nearbyint(Target)));
 }
 
 bool TPreviewControl::eventFilter(QObject* Watched, QEvent* Event)

@@ -29,10 +29,10 @@ Tfrmsondrix::Tfrmsondrix(TcdSettings& Settings, const QString& LanguageFile, TDi
     : FSettings(Settings), FLanguageFile(LanguageFile), FShell(Shell), FDialogs(Dialogs), FLoader(FFiles),
       FBatchRun(FFiles, Settings, FChain), FHotDirectory(Settings, FChain), FPages(new QStackedWidget(this)),
       FMode(new TModePage(FPages)),
-      FBatch(new TBatchPage(FFiles, FLoader, FBatchRun, Settings, FPreviewDecoders, FPreview, Dialogs, Shell, FPages)),
+      FBatch(new TBatchPage(FFiles, FLoader, FBatchRun, Settings, FPlayer, Dialogs, Shell, FPages)),
       FHotDir(new THotDirPage(FHotDirectory, Settings, Dialogs, Shell, FPages)), FTray(this, TrayAvailable)
 {
-    FBatchRun.SetPreview(&FPreview);
+    FBatchRun.SetPreview(&FPlayer);
     setObjectName(QStringLiteral("frmsondrix"));
     setWindowIcon(QIcon(QStringLiteral(":/kelvaro/org.trevalin.Kelvaro.svg")));
     FPages->setObjectName(QStringLiteral("pgcMain"));

@@ -6,9 +6,8 @@
 #include "app/engine/batch/FileListModel.h"
 #include "app/engine/batch/FileLoader.h"
 #include "app/engine/chain/ConversionChain.h"
-#include "app/engine/chain/DecoderSet.h"
+#include "app/engine/player/PreviewPlayer.h"
 #include "app/engine/hotdir/HotDirectory.h"
-#include "audio/playback/DXAudioOut.h"
 
 #include <QMainWindow>
 
@@ -91,8 +90,8 @@ private:
     QString FLanguageFile;
     TShell& FShell;
     TDialogs& FDialogs;
-    // The engine. Members are destroyed in reverse order: the preview output
-    // (declared last) stops before the decoders it pulls from, the loader
+    // The engine. Members are destroyed in reverse order: the preview player
+    // (declared last) stops first, the loader
     // before the list it fills, and the batch run's and the hot directory's
     // conversions before the chain they pull through.
     TConversionChain FChain;
@@ -100,8 +99,7 @@ private:
     TFileLoader FLoader;
     TBatchDriver FBatchRun;
     THotDirectory FHotDirectory;
-    TDecoderSet FPreviewDecoders;
-    au::TDXAudioOut FPreview;
+    TPreviewPlayer FPlayer;
     QStackedWidget* FPages;
     TModePage* FMode;
     TBatchPage* FBatch;

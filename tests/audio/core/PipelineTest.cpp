@@ -199,6 +199,8 @@ TEST(Pipeline, PauseParksTheWorkerAndStopWakesIt)
     Sink.Pause();
     EXPECT_EQ(Sink.Status(), osPaused);
     EXPECT_EQ(Source.PauseCount, 1);
+    // Pause does not wait: the chunk under way completes, then the worker parks.
+    PumpUntil([] { return false; }, std::chrono::milliseconds(50));
     const int Parked = Sink.ChunkCount;
     PumpUntil([] { return false; }, std::chrono::milliseconds(50));
     EXPECT_EQ(Sink.ChunkCount, Parked);
@@ -210,6 +212,7 @@ TEST(Pipeline, PauseParksTheWorkerAndStopWakesIt)
 
     Sink.Pause();
     ASSERT_EQ(Sink.Status(), osPaused);
+    PumpUntil([] { return false; }, std::chrono::milliseconds(50));
     Sink.Stop(true);
     ASSERT_TRUE(PumpUntil([&] { return Log.Done == 1; }));
     EXPECT_EQ(Sink.Status(), osIdle);

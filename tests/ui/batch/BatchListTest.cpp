@@ -413,7 +413,7 @@ TEST_F(BatchPageTest, AColumnWidthTheUserSetsIsKeptAcrossARestart)
     {
         app::TcdSettings Restarted;
         Restarted.SetAutoLoad(false);
-        app::TBatchPage Reopened(FilesModel, Loader, Batch, Restarted, PreviewDecoders, PreviewOutput, Dialogs, Shell);
+        app::TBatchPage Reopened(FilesModel, Loader, Batch, Restarted, Player, Dialogs, Shell);
         Reopened.resize(1200, 600);
         Reopened.show();
         QCoreApplication::processEvents();

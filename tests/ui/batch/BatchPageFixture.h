@@ -12,6 +12,7 @@
 #include "app/engine/batch/FileLoader.h"
 #include "app/engine/chain/ConversionChain.h"
 #include "app/engine/chain/DecoderSet.h"
+#include "app/engine/player/PreviewPlayer.h"
 #include "app/engine/hotdir/HotDirectory.h"
 #include "app/engine/settings/CdSettings.h"
 #include "app/engine/settings/Language.h"
@@ -47,8 +48,8 @@ protected:
         Settings.SetAutoLoad(false);
         app::LoadLanguageStrings(app::LangStrings(), 450, app::ExeFolderFile(QStringLiteral("English.lng")),
                                  QStringLiteral("Strings"));
-        Batch.SetPreview(&PreviewOutput);
-        Page = std::make_unique<app::TBatchPage>(FilesModel, Loader, Batch, Settings, PreviewDecoders, PreviewOutput,
+        Batch.SetPreview(&Player);
+        Page = std::make_unique<app::TBatchPage>(FilesModel, Loader, Batch, Settings, Player,
                                                  Dialogs, Shell);
         Page->resize(900, 600);
         Page->show();
@@ -149,8 +150,7 @@ protected:
     app::TFileLoader Loader{FilesModel};
     app::TBatchDriver Batch{FilesModel, Settings, Chain};
     app::THotDirectory HotDir{Settings, Chain};
-    app::TDecoderSet PreviewDecoders;
-    au::TDXAudioOut PreviewOutput;
+    app::TPreviewPlayer Player;
     TFakeDialogs Dialogs;
     TFakeShell Shell;
     std::unique_ptr<app::TBatchPage> Page;

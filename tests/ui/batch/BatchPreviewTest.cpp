@@ -4,6 +4,7 @@
 
 #include "audio/playback/SoundServer.h"
 
+#include <QAccessible>
 #include <QProgressBar>
 #include <QTest>
 
@@ -14,7 +15,7 @@ namespace {
 class BatchPreviewTest : public BatchPageTest {
 protected:
     app::TPreviewControl& Preview() { return Page->Preview(); }
-    au::TOutputStatus State() { return PreviewOutput.Status(); }
+    au::TOutputStatus State() { return Player.Output().Status(); }
     QString Panel() { return Status().PanelText(1); }
     QProgressBar* Bar() { return Preview().Bar(); }
     bool PlaysSoon(const QString& Name)
@@ -73,51 +74,43 @@ TEST_F(BatchPreviewTest, PlayOverThreeSelectedRowsEndsWithTheLastPlaying)
     EXPECT_FALSE(Preview().Plays(Path("b.wma")));
 }
 
-TEST_F(BatchPreviewTest, StopEmptiesThePanelReturnsTheBarAndStartsNoOtherRow)
+TEST_F(BatchPreviewTest, StopEmptiesThePanelReturnsTheBarAndDisablesPauseAndStop)
 {
     Drop({LongWma("a.wma", 30), LongWma("b.wma", 30)});
+    EXPECT_FALSE(Preview().Pause()->isEnabled());
+    EXPECT_FALSE(Preview().Stop()->isEnabled());
     Select({0});
     Preview().Play()->trigger();
     ASSERT_TRUE(PlaysSoon("a.wma"));
     ASSERT_TRUE(ProgressShown());
     Select({0, 1});
     Preview().Stop()->trigger();
+    EXPECT_FALSE(Preview().Pause()->isEnabled());
+    EXPECT_FALSE(Preview().Stop()->isEnabled());
     ASSERT_TRUE(EndsSoon());
-    EXPECT_EQ(Bar()->value(), 0);
-    EXPECT_TRUE(StaysIdle());
+    EXPECT_TRUE(autest::RunUntil([&] { return Bar()->value() == 0; }));
 }
 
-TEST_F(BatchPreviewTest, AFileThatEndsHandsOverToTheNextUnlessPauseWasUsed)
+TEST_F(BatchPreviewTest, PauseTogglesCaptionAndPanelAndAnEndedFileDisablesBoth)
 {
-    Drop({LongWma("long.wma", 30), Wma("a.wma"), Wma("b.wma")});
-    Select({1});
-    Preview().Play()->trigger();
-    ASSERT_TRUE(PlaysSoon("a.wma"));
-    // Three rows are selected when row 1 ends: row 2 follows.
-    Select({0, 1, 2});
-    ASSERT_TRUE(PlaysSoon("b.wma"));
-    ASSERT_TRUE(EndsSoon());
-
+    Drop({Wma("a.wma")});
     Select({0});
     Preview().Play()->trigger();
-    ASSERT_TRUE(PlaysSoon("long.wma"));
-    ASSERT_TRUE(ProgressShown());
+    ASSERT_TRUE(PlaysSoon("a.wma"));
     Preview().Pause()->trigger();
-    EXPECT_EQ(Panel(), "Pause:long.wma");
+    EXPECT_EQ(Panel(), "Pause:a.wma");
     EXPECT_EQ(Preview().Pause()->text(), "Res&ume");
     EXPECT_EQ(Child<QPushButton>("btnPause")->text(), "Res&ume");
     EXPECT_EQ(State(), au::osPaused);
     Preview().Pause()->trigger();
-    EXPECT_EQ(Panel(), "Playing:long.wma");
+    EXPECT_EQ(Panel(), "Playing:a.wma");
     EXPECT_EQ(Preview().Pause()->text(), "Pa&use");
-    // To the end at once, with every row selected.
-    QTest::mouseClick(Bar(), Qt::LeftButton, Qt::NoModifier, QPoint(Bar()->width() - 1, 2));
-    Select({0, 1, 2});
     ASSERT_TRUE(EndsSoon());
-    EXPECT_TRUE(StaysIdle());
+    EXPECT_FALSE(Preview().Pause()->isEnabled());
+    EXPECT_FALSE(Preview().Stop()->isEnabled());
 }
 
-TEST_F(BatchPreviewTest, AClickOnTheBarSeeksByItsDistanceFromThePositionOnlyWhilePlaying)
+TEST_F(BatchPreviewTest, AClickOnTheBarSeeksThereAlsoWhilePausedAndTheBarSaysTheTime)
 {
     Drop({LongWma("long.wma", 60)});
     Bar()->setFixedWidth(200);
@@ -125,18 +118,17 @@ TEST_F(BatchPreviewTest, AClickOnTheBarSeeksByItsDistanceFromThePositionOnlyWhil
     Preview().Play()->trigger();
     ASSERT_TRUE(PlaysSoon("long.wma"));
     ASSERT_TRUE(ProgressShown());
-    // Paused, a click does nothing.
+    QAccessibleInterface* Access = QAccessible::queryAccessibleInterface(Bar());
+    ASSERT_NE(Access, nullptr);
+    EXPECT_EQ(Access->text(QAccessible::Name), "Position");
+    // The middle of the bar is the middle of the file.
     Preview().Pause()->trigger();
-    const int Before = Bar()->value();
-    QTest::mouseClick(Bar(), Qt::LeftButton, Qt::NoModifier, QPoint(180, Bar()->height() / 2));
-    Preview().Pause()->trigger();
-    autest::RunUntil([] { return false; }, 300);
-    EXPECT_LT(Bar()->value(), Before + 5);
-    // At 10 %, the middle of the bar moves the file on by 40 % of its length.
-    Bar()->setValue(10);
     QTest::mouseClick(Bar(), Qt::LeftButton, Qt::NoModifier, QPoint(100, Bar()->height() / 2));
-    ASSERT_TRUE(autest::RunUntil([&] { return Bar()->value() >= 40; }, 5000));
-    EXPECT_LT(Bar()->value(), 50);
+    EXPECT_NEAR(Bar()->value(), 50, 1);
+    EXPECT_EQ(Access->text(QAccessible::Description), "0:30 of 1:00");
+    Preview().Pause()->trigger();
+    ASSERT_TRUE(autest::RunUntil([&] { return Bar()->value() > 51; }, 5000));
+    EXPECT_LT(Bar()->value(), 60);
 }
 
 TEST_F(BatchPreviewTest, AFileThatDoesNotDecodeSaysSoAndDoesNotPlay)
@@ -183,4 +175,8 @@ TEST_F(BatchPreviewTest, AConversionRunStopsThePreview)
     ASSERT_TRUE(EndsSoon());
     ASSERT_TRUE(autest::RunUntil([&] { return !Dialogs.Messages.empty(); }));
     EXPECT_EQ(State(), au::osIdle);
+    // Nothing plays after the run: only Play comes back.
+    EXPECT_TRUE(Preview().Play()->isEnabled());
+    EXPECT_FALSE(Preview().Pause()->isEnabled());
+    EXPECT_FALSE(Preview().Stop()->isEnabled());
 }
