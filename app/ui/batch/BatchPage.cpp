@@ -23,6 +23,7 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace app {
 namespace {
@@ -90,9 +91,16 @@ TBatchPage::TBatchPage(TFileListModel& Files, TFileLoader& Loader, TBatchDriver&
         if (Progress.Row >= 0)
             FView->scrollTo(FView->model()->index(Progress.Row, 0));
     });
-    connect(&Batch, &TBatchDriver::ControlsEnabled, this, &TBatchPage::EnableBatchControls);
+    connect(&Batch, &TBatchDriver::ControlsEnabled, this, [this](bool Enabled) {
+        EnableBatchControls(Enabled);
+        if (Enabled)
+            AddWaitingFiles();
+    });
     connect(&Loader, &TFileLoader::Started, this, [this] { EnableAdding(false); });
-    connect(&Loader, &TFileLoader::Finished, this, [this] { EnableAdding(true); });
+    connect(&Loader, &TFileLoader::Finished, this, [this] {
+        EnableAdding(true);
+        AddWaitingFiles();
+    });
     FListActions->UpdateListActions();
     SetTabOrder();
 }
@@ -170,6 +178,19 @@ void TBatchPage::EnableAdding(bool Enabled)
 void TBatchPage::AddDroppedFiles(const QStringList& Paths)
 {
     FListActions->AddDroppedFiles(Paths);
+}
+
+void TBatchPage::OpenFiles(const QStringList& Paths)
+{
+    FWaitingFiles += Paths;
+    AddWaitingFiles();
+}
+
+void TBatchPage::AddWaitingFiles()
+{
+    if (FWaitingFiles.isEmpty() || FLoader.Busy() || FBatch.Running())
+        return;
+    FLoader.AddFiles(std::exchange(FWaitingFiles, {}));
 }
 
 void TBatchPage::dragEnterEvent(QDragEnterEvent* Event)

@@ -40,6 +40,10 @@ public:
     // Files dropped on the page: the files of the kinds the list takes are
     // appended.
     void AddDroppedFiles(const QStringList& Paths);
+    // Files another start of the program hands over. A drop during a load or
+    // a run is refused where the user sees it; these were asked for from
+    // elsewhere, so they wait for the list to be free instead of being lost.
+    void OpenFiles(const QStringList& Paths);
     // Whether a conversion run is active.
     bool Converting() const;
     // Before the window closes: stops a running conversion (its file leaves
@@ -66,6 +70,7 @@ private:
     // While files come in, nothing may start another load or a run over the
     // half-filled list.
     void EnableAdding(bool Enabled);
+    void AddWaitingFiles();
     // Enables or disables the run's controls (the playback and list buttons,
     // Option, Convert, the list, Hot Directories Mode, the list-file button); on
     // enabling, the list-dependent actions follow the rows.
@@ -76,6 +81,7 @@ private:
 
     TFileLoader& FLoader;
     TBatchDriver& FBatch;
+    QStringList FWaitingFiles;
     TBatchStatusBar* FStatus;
     TLogPanel* FLog;
     TFileListView* FView;

@@ -185,7 +185,7 @@ void Tfrmsondrix::OpenFiles(const QStringList& Paths)
         FPageMode = 1;
         ShowPage(FBatch);
     }
-    FBatch->AddDroppedFiles(Paths);
+    FBatch->OpenFiles(Paths);
 }
 
 void Tfrmsondrix::CloseWithoutAsking()

@@ -267,9 +267,14 @@ TEST_F(BatchRunTest, StopDuringTheLastRowEndsWithoutTaskEndOrQuestion)
     AddProbed({LongWma("long.wma", 300)});
     Convert();
     ASSERT_TRUE(autest::RunUntil([this] { return Status().PanelText(0) == "Converting: long.wma"; }));
+    // Files a second start hands over wait for the run, which the rows must not move under.
+    const QString Later = Wma("later.wma");
+    Page->OpenFiles({Later});
     StopButton()->click();
     ASSERT_TRUE(autest::RunUntil([this] { return ConvertButton()->isVisible(); }, 120000));
     autest::RunUntil([] { return false; }, 700); // a timer tick that must start nothing
+    WaitLoaded();
+    EXPECT_EQ(Paths(), (QStringList{Path("long.wma"), Later}));
     EXPECT_EQ(Log(), (QStringList{"Task Begin", "[T]Load: " + Path("long.wma") + " [Success]",
                                   app::LangStrings()[16], "[T]Convert to: long.wav [Success]"}));
     EXPECT_TRUE(Dialogs.Messages.empty());
