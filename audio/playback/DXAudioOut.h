@@ -76,7 +76,7 @@ private:
     void StartPlaying();
     void WaitPollingInterval();
     uint32_t PollFreeSpace();
-    void Drain();
+    bool DrainStep();
     void ReportUnderrun();
 
     std::atomic<int> FDeviceNumber{0};
@@ -100,6 +100,7 @@ private:
     bool FFirstChunk = false;
     bool FReleased = true;
     uint32_t FLastUnderruns = 0;
+    uint64_t FDrained = 0; // ms of the drain so far
     std::atomic<bool> FInputEnded{false};
 };
 

@@ -387,6 +387,26 @@ TEST(DXAudioOutPlayback, AsyncStopEndsWithOnDoneEvenWhileDraining)
     }
 }
 
+// A large buffer drains for seconds after the input ended; a pause meanwhile
+// parks the worker between two steps of the drain instead of waiting it out.
+TEST(DXAudioOutPlayback, PauseWhileDrainingParksTheWorker)
+{
+    TDXAudioOut Out;
+    TOutputEvents Events(Out);
+    Out.SetFramesInBuffer(ToneRate * 2);
+    auto Input = BytesInput(LittleEndianBytes(StereoTone(ToneRate / 10, 440, 1000)), ToneRate, 16, 2);
+    Out.SetInput(Input.get());
+    Out.Run();
+    ASSERT_TRUE(PumpUntil([&] { return Input->EndOfData() || Input->Position() == Input->Size(); }));
+    std::this_thread::sleep_for(200ms);
+    Out.Pause();
+    EXPECT_EQ(Out.Status(), au::osPaused);
+    Out.Resume();
+    ASSERT_TRUE(Events.WaitDone(10s));
+    EXPECT_EQ(Out.ExceptionMessage(), "");
+    EXPECT_EQ(Out.Status(), au::osIdle);
+}
+
 TEST(DXAudioOutPlayback, VolumeIsAttenuationInHundredthsOfADecibel)
 {
     TDXAudioOut Out;
