@@ -84,6 +84,12 @@ void TAuOutput::Run()
     FStopped = false;
     ++FRunId;
     FThread->FStopRequested = false;
+    // Cleared here rather than by the worker after preparing, which may take a
+    // while (a sound server to reach): a pause asked for meanwhile is kept and
+    // answered at the first chunk, instead of holding the caller for seconds.
+    FThread->FPauseRequested = false;
+    FThread->FPaused = false;
+    FThread->FPauseAck.Reset();
     FThread->RequestRun();
 }
 

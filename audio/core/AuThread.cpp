@@ -96,9 +96,6 @@ void TAuThread::RunOnce(uint64_t RunId)
     try {
         FOutput->Prepare();
         FOutput->FActive = true;
-        FPauseRequested = false;
-        FPaused = false;
-        FPauseAck.Reset();
         bool More = true;
         while (More && !FStopRequested) {
             const int Percent = FOutput->Progress();

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <thread>
 
 namespace autest {
 
@@ -57,6 +58,7 @@ std::vector<uint8_t> TSyntheticInput::Expected(int64_t From, int64_t Count) cons
 void TSyntheticInput::DoInit()
 {
     ++InitCount;
+    std::this_thread::sleep_for(InitDelay);
     if (FailInit)
         throw au::EAuException(FailText);
     FProduced = 0;

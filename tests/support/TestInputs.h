@@ -5,6 +5,7 @@
 #include "audio/core/AuInput.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -31,6 +32,7 @@ public:
     int64_t ReportedSize = -2; // -2: report the real total
     uint32_t ChunkLimit = 4096;
     bool FailInit = false;
+    std::chrono::milliseconds InitDelay{0}; // a slow opening
     int64_t FailAfter = -1;   // throw once this many bytes were given
     std::string FailText = "synthetic failure";
 

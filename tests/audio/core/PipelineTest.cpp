@@ -216,6 +216,24 @@ TEST(Pipeline, PauseParksTheWorkerAndStopWakesIt)
     EXPECT_TRUE(Sink.SawAbort);
 }
 
+// Preparing may take a while; a pause asked for meanwhile parks the worker at
+// its first chunk rather than being dropped after a wait of seconds.
+TEST(Pipeline, PauseWhilePreparingParksTheWorkerAtItsFirstChunk)
+{
+    TSyntheticInput Source(44100, 16, 2, 1 << 30);
+    Source.InitDelay = std::chrono::milliseconds(300);
+    TMemorySink Sink;
+    TEventLog Log;
+    Log.Attach(Sink);
+    Sink.SetInput(&Source);
+    Sink.Run();
+    Sink.Pause();
+    EXPECT_EQ(Sink.Status(), osPaused);
+    EXPECT_EQ(Sink.ChunkCount, 0);
+    Sink.Stop(true);
+    ASSERT_TRUE(PumpUntil([&] { return Log.Done == 1; }));
+}
+
 TEST(Pipeline, AFailedInitReportsTheExceptionThenDone)
 {
     TSyntheticInput Source(44100, 16, 2, 1000);
