@@ -67,7 +67,7 @@ const char* const KindNames[akKindCount] = {"add",   "add-folder", "select",  "r
                                             "convert", "stop-run", "wait",    "page",   "log",      "reopen"};
 const double KindWeights[akKindCount] = {8, 2, 8, 5, 1, 5, 7, 4, 5, 3, 5, 7, 4, 6, 6, 1, 1};
 
-// The peer's view of an input: the seconds of audio FFmpeg decodes from it,
+// The peer's view of an input: the seconds of audio ffprobe finds it states,
 // for the inputs that are whole.
 using TDurations = std::map<QString, double>;
 
@@ -193,10 +193,12 @@ void TSoak::MakeInputs()
         if (!QFileInfo(File).fileName().contains(QLatin1String("-wma")) &&
             !QFileInfo(File).fileName().startsWith(QLatin1String("long-")))
             continue;
-        // What the peer decodes, resampled to one 48 kHz 16-bit channel.
+        // The length the file states, which a conversion fills: FFmpeg's own
+        // decoder leaves out the codec's first frame, the stand-in keeps it.
         std::string Out;
-        autest::RunCommand("ffmpeg -v error -i '" + File.toStdString() + "' -ac 1 -ar 48000 -f s16le - | wc -c", &Out);
-        FDurations[File] = std::stod(Out) / 2 / 48000;
+        autest::RunCommand("ffprobe -v error -show_entries format=duration -of csv=p=0 '" + File.toStdString() + "'",
+                           &Out);
+        FDurations[File] = std::stod(Out);
     }
 }
 
