@@ -75,8 +75,10 @@ void THangWatchdog::Watch()
         }
         const long long Wall = std::chrono::duration_cast<std::chrono::milliseconds>(Now - Since).count();
         const long long Silent = Wall - (Queued - QueuedSince);
-        if (Silent > FLongest)
+        if (Silent > FLongest) {
             FLongest = Silent;
+            FLongestStep = FStep.load();
+        }
         if (Silent > std::chrono::duration_cast<std::chrono::milliseconds>(Limit).count()) {
             std::fprintf(stderr,
                          "HANG: the user-interface thread did not answer for %lld ms (%lld ms more waiting for a "

@@ -29,6 +29,8 @@ public:
     // The longest time the thread went without a beat so far, waits for a
     // processor left out.
     std::chrono::milliseconds Longest() const { return std::chrono::milliseconds(FLongest.load()); }
+    // The step during which it was.
+    int LongestStep() const { return FLongestStep; }
 
 private:
     void Watch();
@@ -40,6 +42,7 @@ private:
     QTimer FBeat;
     std::atomic<uint64_t> FBeats{0};
     std::atomic<long long> FLongest{0};
+    std::atomic<int> FLongestStep{0};
     std::atomic<bool> FEnd{false};
     std::thread FThread;
 };

@@ -135,7 +135,7 @@ private:
     int FRunLogStart = 0;
     app::TOutputFormat FRunFormat;
     QElapsedTimer FStopAsked;
-    std::map<QString, int> FCounts;
+    std::map<QString, int> FCounts, FDone;
     int FRuns = 0, FStoppedRuns = 0, FChecked = 0, FConvertedChecked = 0;
     QStringList FFindings;
 };
@@ -206,6 +206,13 @@ void TSoak::OpenWindow()
 {
     FWindow = std::make_unique<app::Tfrmsondrix>(FSettings, app::ExeFolderFile(QStringLiteral("English.lng")),
                                                  FDialogs, FShell, false);
+    // A control renamed in the window would turn its actions into silent
+    // no-ops; the soak must learn the new name instead.
+    for (const char* Name : {"rbBatch", "rbHotDir", "btnnext", "btnadd", "btnadddir", "btnRemove", "btnClear",
+                             "btnstart", "btnPause", "btnstop", "pbPlay", "lvFiles", "btnOption", "btnset",
+                             "btnHotdirectory", "btnsbtreturn", "btnConvert", "btnStopConvert", "btnOpenLog", "mmolog"})
+        if (Find<QObject>(Name) == nullptr)
+            Finding(QStringLiteral("the window has no control named %1").arg(QLatin1String(Name)));
     FRunLogStart = 0;
     FWindow->show();
     QApplication::setActiveWindow(FWindow.get());
@@ -629,6 +636,8 @@ int TSoak::Run()
         std::fflush(stdout);
         const QString Said = Act(D);
         ++FCounts[KindNames[D.Kind]];
+        if (!Said.startsWith(QLatin1String("(not available)")))
+            ++FDone[KindNames[D.Kind]];
         std::printf("%s\n", qPrintable(Said));
         std::fflush(stdout);
         // A moment between actions, as a user takes.
@@ -653,11 +662,12 @@ int TSoak::Run()
     CloseWindow();
 
     std::printf("\nsteps %d, runs %d (%d stopped), output checks %d, converted files checked %d, longest silence of "
-                "the user-interface thread %lld ms\n",
+                "the user-interface thread %lld ms (step %d)\n",
                 FStep.load(), FRuns, FStoppedRuns, FChecked, FConvertedChecked,
-                static_cast<long long>(Watchdog.Longest().count()));
+                static_cast<long long>(Watchdog.Longest().count()), Watchdog.LongestStep());
+    std::printf("actions drawn and done (the rest found their control hidden or disabled):\n");
     for (const auto& [Kind, Count] : FCounts)
-        std::printf("  %-12s %d\n", qPrintable(Kind), Count);
+        std::printf("  %-12s %5d %5d\n", qPrintable(Kind), Count, FDone[Kind]);
     if (FirstMinute > 0) {
         std::printf("resident memory: %ld KiB after the first minute, %ld KiB at the end\n", FirstMinute, Last);
         // After the first minute the codecs, the sound server's connection and
