@@ -71,6 +71,10 @@ const double KindWeights[akKindCount] = {8, 2, 8, 5, 1, 5, 7, 4, 5, 3, 5, 7, 4, 
 // for the inputs that are whole.
 using TDurations = std::map<QString, double>;
 
+// The real main window over real files, a private sound server and the
+// desktop's dialogs answered here; Run() draws and takes the steps until the
+// time is up, checks each run's files when the run ends, and returns the exit
+// status.
 class TSoak {
 public:
     TSoak(uint64_t Seed, double Minutes) : FSeed(Seed), FMinutes(Minutes), FRandom(Seed)
