@@ -62,10 +62,13 @@ fuzz-check: setup
 
 # Long runs, not part of CI: the hot directory with 2,000 files dropped over
 # 10 minutes under load, then a full disk in small tmpfs folders (as root, in a
-# private mount namespace). Both print their figures.
+# private mount namespace), then the window under 10 minutes of random user
+# actions on the offscreen platform (SEED=N replays a run). All print their
+# figures.
 soak: build
 	@python3 tests/soak/hotdir-soak.py $(BUILD)/bin
 	@python3 tests/soak/disk-full.py $(BUILD)/bin
+	@QT_QPA_PLATFORM=offscreen $(BUILD)/bin/window_soak --minutes 10 $(if $(SEED),--seed $(SEED))
 
 clean:
 	rm -rf $(BUILD) build-asan build-tsan build-fuzz

@@ -115,6 +115,7 @@ void TDXAudioOut::Prepare()
 
     FFirstChunk = true;
     FInputEnded = false;
+    FDrained = 0;
     FLastUnderruns = 0;
     FUnderruns = 0;
 }
@@ -130,10 +131,8 @@ bool TDXAudioOut::ProcessChunk(bool Abort)
         FActive = false;
         return false;
     }
-    if (FInputEnded) {
-        Drain();
-        return false;
-    }
+    if (FInputEnded)
+        return DrainStep();
 
     const uint32_t Free = PollFreeSpace();
     bool EndReached = false;
@@ -198,19 +197,22 @@ void TDXAudioOut::WaitPollingInterval()
 // the rounded buffer time would cut the end of the audio whenever the buffer
 // lasts longer than that (under half a second it would not wait at all), so the
 // drain goes on while written audio is still unheard. A stop ends it at once.
-void TDXAudioOut::Drain()
+// One step per chunk: the drain of a large buffer lasts seconds, and a pause
+// asked for meanwhile waits for the worker to reach the end of a chunk.
+bool TDXAudioOut::DrainStep()
 {
-    FActive = false;
     const uint32_t Wait = DrainTime(FBufferBytes, FSampleRate * FFrameBytes);
     const uint64_t Limit =
         uint64_t{Wait} + uint64_t{FBufferBytes} * 1000 / (uint64_t{FSampleRate} * FFrameBytes) + DrainGraceMs;
-    for (uint64_t Elapsed = 0; Elapsed < Limit && !Stopped(); Elapsed += DrainStepMs) {
-        if (Elapsed >= Wait && !DSWAudioPending(*FDevice))
-            break;
+    if (FDrained < Limit && !Stopped() && (FDrained < Wait || DSWAudioPending(*FDevice))) {
         std::this_thread::sleep_for(std::chrono::milliseconds(DrainStepMs));
         DSWFillSilence(*FDevice, FSilence);
+        FDrained += DrainStepMs;
+        return true;
     }
+    FActive = false;
     DSWStopOutput(*FDevice);
+    return false;
 }
 
 void TDXAudioOut::ReportUnderrun()

@@ -80,7 +80,7 @@ private:
     void StartPlaying();
     void WaitPollingInterval();
     uint32_t PollFreeSpace();
-    void Drain();
+    bool DrainStep();
     void ReportUnderrun();
 
     std::atomic<int> FDeviceNumber{0};
@@ -105,6 +105,7 @@ private:
     bool FFirstChunk = false;
     bool FReleased = true;
     uint32_t FLastUnderruns = 0;
+    uint64_t FDrained = 0; // ms of the drain so far
     std::atomic<bool> FInputEnded{false};
 };
 

@@ -180,8 +180,9 @@ void TBatchDriver::FinishRun()
     emit StatusText(0, QString());
     emit LogLine(QStringLiteral("Task End"));
     emit LogLine(QString());
-    if (!FStopRequested)
-        emit ConvertButtonShown(true);
+    // Also after a stop asked for once the last file had ended: nothing was
+    // left to stop, and without its button the window could not convert again.
+    emit ConvertButtonShown(true);
     const int Rows = FFiles.Count();
     const QString LastOutput = Rows > 0 ? FFiles.Row(Rows - 1).Output : QString();
     emit RunFinished(FCounts[crConverted] == Rows ? Lang(StrOpenOutput) : SummaryMessage(), LastOutput);

@@ -219,6 +219,8 @@ TEST(Pipeline, PauseParksTheWorkerAndStopWakesIt)
     EXPECT_TRUE(Sink.SawAbort);
 }
 
+// Preparing may take a while; a pause asked for meanwhile parks the worker at
+// its first chunk rather than being dropped after a wait of seconds.
 TEST(Pipeline, AFailedInitReportsTheExceptionThenDone)
 {
     TSyntheticInput Source(44100, 16, 2, 1000);

@@ -348,6 +348,23 @@ TEST(DXAudioOutPlayback, PauseThenResumeGoesOnWhereItStopped)
     EXPECT_TRUE(Played == Tone) << Played.size() << " samples played of " << Tone.size();
 }
 
+namespace {
+
+// Plays a tenth of a second through a two-second buffer and returns its input
+// once the input has ended and the output drains, for about two seconds.
+auto StartDraining(TDXAudioOut& Out)
+{
+    Out.SetFramesInBuffer(ToneRate * 2);
+    auto Input = BytesInput(LittleEndianBytes(StereoTone(ToneRate / 10, 440, 1000)), ToneRate, 16, 2);
+    Out.SetInput(Input.get());
+    Out.Run();
+    EXPECT_TRUE(PumpUntil([&] { return Input->EndOfData() || Input->Position() == Input->Size(); }));
+    std::this_thread::sleep_for(200ms);
+    return Input;
+}
+
+} // namespace
+
 TEST(DXAudioOutPlayback, AsyncStopEndsWithOnDoneEvenWhileDraining)
 {
     {
@@ -373,18 +390,28 @@ TEST(DXAudioOutPlayback, AsyncStopEndsWithOnDoneEvenWhileDraining)
         SCOPED_TRACE("while draining");
         TDXAudioOut Out;
         TOutputEvents Events(Out);
-        Out.SetFramesInBuffer(ToneRate * 2);
-        auto Input = BytesInput(LittleEndianBytes(StereoTone(ToneRate / 10, 440, 1000)), ToneRate, 16, 2);
-        Out.SetInput(Input.get());
-        Out.Run();
-        ASSERT_TRUE(PumpUntil([&] { return Input->EndOfData() || Input->Position() == Input->Size(); }));
-        std::this_thread::sleep_for(200ms);
+        const auto Input = StartDraining(Out);
         const auto Stopped = std::chrono::steady_clock::now();
         Out.Stop(true);
         ASSERT_TRUE(Events.WaitDone(5s));
         EXPECT_LT(std::chrono::steady_clock::now() - Stopped, 1500ms);
         EXPECT_EQ(Out.ExceptionMessage(), "");
     }
+}
+
+// A large buffer drains for seconds after the input ended; a pause meanwhile
+// parks the worker between two steps of the drain instead of waiting it out.
+TEST(DXAudioOutPlayback, PauseWhileDrainingParksTheWorker)
+{
+    TDXAudioOut Out;
+    TOutputEvents Events(Out);
+    const auto Input = StartDraining(Out);
+    Out.Pause();
+    EXPECT_EQ(Out.Status(), au::osPaused);
+    Out.Resume();
+    ASSERT_TRUE(Events.WaitDone(10s));
+    EXPECT_EQ(Out.ExceptionMessage(), "");
+    EXPECT_EQ(Out.Status(), au::osIdle);
 }
 
 TEST(DXAudioOutPlayback, VolumeIsAttenuationInHundredthsOfADecibel)

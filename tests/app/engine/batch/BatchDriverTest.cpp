@@ -160,6 +160,21 @@ TEST_F(BatchDriverTest, StopEndsTheRunAfterTheCurrentFile)
     EXPECT_EQ(Status, ""); // no "Converting: a.flac" left behind
 }
 
+// The stop comes after the last file ended and before the run noticed it had
+// no file left: the run finishes, and the Convert button must come back, or
+// the window could never start another run.
+TEST_F(BatchDriverTest, StopAfterTheLastFileStillBringsBackTheConvertButton)
+{
+    List.AddFile(Flac("a.flac"));
+    bool ConvertShown = true;
+    QObject::connect(&Driver, &TBatchDriver::ConvertButtonShown, [&](bool Shown) { ConvertShown = Shown; });
+    QObject::connect(&Driver, &TBatchDriver::ItemFinished, &Driver, &TBatchDriver::RequestStop);
+    ASSERT_TRUE(RunAll());
+    EXPECT_EQ(Finished.size(), 1);
+    EXPECT_TRUE(ConvertShown);
+    EXPECT_FALSE(Driver.Running());
+}
+
 TEST_F(BatchDriverTest, TheSettingsChooseTheOutputFormat)
 {
     Settings.SetMRate("22050");
