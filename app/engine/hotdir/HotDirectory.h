@@ -61,7 +61,9 @@ public:
     // output folder may not be the input folder or lie below it (WithinFolder).
     static int CheckFolders(const QString& Input, const QString& Output, const QString& Log);
     static constexpr const char* MsgLogUnwritable = "The day log %1 cannot be written: %2";
+    // Start throws it in English; the window shows string StrChainInUse.
     static constexpr const char* MsgChainInUse = "The batch list is converting; start watching once it is done.";
+    static constexpr int StrChainInUse = 66;
 
     // Takes the folders into the settings (in memory; saving is the caller's
     // choice) and starts watching Input for ".wma" files. Throws EAuException

@@ -21,6 +21,7 @@ namespace {
 
 constexpr int StrAddFolder = 11;
 constexpr int StrNoListFile = 26;
+constexpr int StrAudioFiles = 64, StrCannotCreate = 65;
 constexpr int PanelStatus = 0;
 const QString WmaExtension = QStringLiteral(".wma");
 const QString TextFilter = QStringLiteral("TEXT FILE(*.txt)");
@@ -136,7 +137,7 @@ QString TFileListActions::AddFilter() const
         Patterns << QStringLiteral("*") + Kind;
         Filters << KindFilter(Kind);
     }
-    Filters.prepend(QStringLiteral("Audio files (%1)").arg(Patterns.join(QLatin1Char(' '))));
+    Filters.prepend(LangText(StrAudioFiles, "Audio files (%1)").arg(Patterns.join(QLatin1Char(' '))));
     return Filters.join(QStringLiteral(";;"));
 }
 
@@ -190,7 +191,7 @@ void TFileListActions::OnExportList()
     QString Error;
     if (!FLoader.ExportList(Name, Error))
         FDialogs.Message(FWindow, QMessageBox::Critical,
-                         QStringLiteral("Cannot create file \"%1\". %2").arg(Name, Error),
+                         LangText(StrCannotCreate, "Cannot create file \"%1\". %2").arg(Name, Error),
                          QMessageBox::Ok);
 }
 
