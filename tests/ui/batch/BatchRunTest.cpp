@@ -319,3 +319,39 @@ TEST_F(BatchRunTest, AFailingRunLeavesTheWavFilesAlreadyThereAsTheyWere)
     EXPECT_EQ(Dialogs.Messages[0].Text, "Converted 0 of 3 files: 3 failed, 0 skipped.\nFailed: cut.wma, damaged.wma, "
                                         "notes.wma\n\nOpen the output folder?");
 }
+
+// What a run shows, in German: the status, the whole run's progress, the
+// rows' states, the headers and the end question; nothing reads as in English.
+TEST_F(BatchRunTest, AGermanRunShowsNoEnglishText)
+{
+    autest::WriteBytes(Path("gone.wma").toStdString(), std::vector<uint8_t>(3000, 0x41));
+    AddProbed({Wma("kept.wma"), Wma("new.wma"), Path("gone.wma")});
+    QDir().mkpath(Out());
+    autest::WriteBytes((Out() + "/kept.wav").toStdString(), {1, 2, 3});
+    Settings.SetIfExists(1);
+    std::vector<QStringList> Shown;
+    for (const char* Language : {"English.lng", "Deutsch.lng"}) {
+        app::LoadLanguageStrings(app::LangStrings(), 450, app::ExeFolderFile(Language), "Strings");
+        QStringList Texts;
+        const auto Watch = QObject::connect(&Batch, &app::TBatchDriver::RunProgress, [&] {
+            if (Texts.isEmpty())
+                Texts << Status().PanelText(0) << Status().PanelText(3);
+        });
+        Dialogs.Messages.clear();
+        QFile::remove(Out() + "/new.wav");
+        Convert(QMessageBox::Cancel);
+        ASSERT_TRUE(Finished());
+        QObject::disconnect(Watch);
+        Texts << Dialogs.Messages[0].Text;
+        for (int Row = 0; Row < Files().Count(); ++Row)
+            Texts << Cell(Row, 0, Qt::ToolTipRole) << Cell(Row, 1);
+        for (int Column = 0; Column < TFileListModel::VisibleColumns; ++Column)
+            Texts << Page->FileList().model()->headerData(Column, Qt::Horizontal).toString();
+        Shown.push_back(Texts);
+    }
+    ASSERT_EQ(Shown[0].size(), Shown[1].size());
+    for (qsizetype I = 0; I < Shown[0].size(); ++I)
+        if (Shown[0][I] != "Name")
+            EXPECT_NE(Shown[0][I], Shown[1][I]);
+    EXPECT_EQ(Shown[0][2], "Converted 1 of 3 files: 1 failed, 1 skipped.\nFailed: gone.wma\n\nOpen the output folder?");
+}

@@ -2,6 +2,7 @@
 // Every page and dialog as a screen reader and a keyboard user meet it, in
 // both shipped languages: names, roles, one mnemonic per key, Tab's reach.
 #include "ui/FakeDesktop.h"
+#include "app/engine/settings/AppTitle.h"
 #include "app/engine/settings/CdSettings.h"
 #include "app/engine/settings/Language.h"
 #include "app/engine/system/PathUtils.h"
@@ -9,17 +10,24 @@
 #include "app/ui/help/AboutDialog.h"
 #include "app/ui/help/DocumentViewer.h"
 #include "app/ui/hotdir/HotDirPage.h"
+#include "app/ui/language/QtTranslation.h"
 #include "app/ui/option/OptionDialog.h"
 #include "app/ui/window/MainWindow.h"
 #include "app/ui/mode/ModePage.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
+#include <QAction>
+#include <QComboBox>
+#include <QMessageBox>
 #include <QApplication>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTranslator>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <map>
@@ -157,6 +165,75 @@ TEST_P(AccessibilityWalk, EveryPageAndDialog)
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     EXPECT_TRUE(QTest::qWaitFor([&] { return Window.findChild<app::TfrmAbout*>() != nullptr; }));
     app::LangStrings() = {};
+}
+
+// Every text a user meets in the window and its dialogs, in a fixed order:
+// what the accessibility interface says of each widget, tool tips, list
+// items, and the menus' items.
+QStringList ShownTexts(const QString& LanguageFile)
+{
+    app::LoadLanguageStrings(app::LangStrings(), app::LangStringCount - 1, LanguageFile, QStringLiteral("Strings"));
+    app::TcdSettings Settings;
+    uitest::TFakeDialogs Dialogs;
+    uitest::TFakeShell Shell;
+    app::Tfrmsondrix Window(Settings, LanguageFile, Dialogs, Shell, false);
+    Window.show();
+    Window.OpenAbout();
+    Window.OpenReadme();
+    new app::TfrmOption(Settings, LanguageFile, &Window);
+    QStringList Texts;
+    for (QWidget* Control : Window.findChildren<QWidget*>()) {
+        // A list's popup is made on demand; the list's items count below.
+        bool Made = false;
+        for (QWidget* Parent = Control->parentWidget(); Parent != nullptr; Parent = Parent->parentWidget())
+            Made |= qobject_cast<QComboBox*>(Parent) != nullptr;
+        if (Made)
+            continue;
+        QAccessibleInterface* Said = QAccessible::queryAccessibleInterface(Control);
+        Texts << Control->windowTitle() << Said->text(QAccessible::Name) << Said->text(QAccessible::Description)
+              << Control->toolTip();
+        if (auto* List = qobject_cast<QComboBox*>(Control))
+            for (int Item = 0; Item < List->count(); ++Item)
+                Texts << List->itemText(Item);
+    }
+    for (auto* Menu : Window.findChildren<QMenu*>())
+        for (auto* Action : Menu->actions())
+            Texts << Action->text();
+    return Texts;
+}
+
+// The same in both languages: names, numbers, units, versions, and words
+// German has taken over.
+bool SameInBothLanguages(const QString& Text)
+{
+    static const QStringList Words{"Name",          "Position", "Pause", "&Pause",  "Mono",
+                                   "Stereo",        "(Bit)",    "OK",    "&OK",     "RAW PCM",
+                                   "DVI IMA ADPCM", "README",   QString::fromUtf8(app::ApplicationTitle)};
+    return Words.contains(Text) || Text.contains(QRegularExpression(QStringLiteral("^[^A-Za-z]*$|\\d+\\.\\d+")));
+}
+
+TEST(GermanWindow, NoTextIsLeftInEnglish)
+{
+    const QStringList English = ShownTexts(app::ExeFolderFile(QStringLiteral("English.lng")));
+    const QStringList German = ShownTexts(app::ExeFolderFile(QStringLiteral("Deutsch.lng")));
+    app::LangStrings() = {};
+    ASSERT_EQ(English.size(), German.size());
+    QStringList Left;
+    for (qsizetype I = 0; I < English.size(); ++I)
+        if (English[I] == German[I] && !SameInBothLanguages(English[I]))
+            Left << English[I];
+    EXPECT_TRUE(Left.isEmpty()) << Left.join('|').toStdString();
+
+    // Qt's own buttons follow the language file, where Qt's translations are.
+    EXPECT_FALSE(app::InstallQtTranslation(app::ExeFolderFile(QStringLiteral("English.lng"))));
+    QTemporaryDir Empty;
+    EXPECT_FALSE(app::InstallQtTranslation(QStringLiteral("Deutsch.lng"), Empty.path()));
+    ASSERT_TRUE(app::InstallQtTranslation(QStringLiteral("Deutsch.lng")));
+    QMessageBox Box(QMessageBox::Question, QString(), QString(), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    EXPECT_EQ(Box.button(QMessageBox::Yes)->text(), "&Ja");
+    EXPECT_EQ(Box.button(QMessageBox::Cancel)->text(), "Abbrechen");
+    for (auto* Translator : qApp->findChildren<QTranslator*>())
+        delete Translator;
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, AccessibilityWalk, ::testing::Values("English.lng", "Deutsch.lng"));
