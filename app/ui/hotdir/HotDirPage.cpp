@@ -157,6 +157,10 @@ THotDirPage::THotDirPage(THotDirectory& HotDir, TcdSettings& Settings, TDialogs&
     connect(FMinimize, &QPushButton::clicked, this, &THotDirPage::btnminClick);
     connect(About, &QPushButton::clicked, this, &THotDirPage::HelpRequested);
     connect(&FHotDir, &THotDirectory::LogLine, FActivity, &QPlainTextEdit::appendPlainText);
+    connect(&FHotDir, &THotDirectory::LogUnwritable, FActivity, [this](const QString& File, const QString& Error) {
+        FActivity->appendPlainText(
+            LangText(THotDirectory::StrLogUnwritable, THotDirectory::MsgLogUnwritable).arg(File, Error));
+    });
 
     LoadHotDirFields();
     SetHotDirRunning(false);
