@@ -21,15 +21,19 @@ namespace {
 
 constexpr int StrAddFolder = 11;
 constexpr int StrNoListFile = 26;
-constexpr int StrAudioFiles = 64, StrCannotCreate = 65;
+constexpr int StrAudioFiles = 64, StrCannotCreate = 65, StrKindFilter = 68, StrTextFilter = 69;
 constexpr int PanelStatus = 0;
 const QString WmaExtension = QStringLiteral(".wma");
-const QString TextFilter = QStringLiteral("TEXT FILE(*.txt)");
 
 // "WMA FILE(*.wma)" for ".wma".
 QString KindFilter(const QString& Extension)
 {
-    return QStringLiteral("%1 FILE(*%2)").arg(Extension.mid(1).toUpper(), Extension);
+    return LangText(StrKindFilter, "%1 FILE(*%2)").arg(Extension.mid(1).toUpper(), Extension);
+}
+
+QString TextFilter()
+{
+    return LangText(StrTextFilter, "TEXT FILE(*.txt)");
 }
 
 } // namespace
@@ -176,7 +180,7 @@ void TFileListActions::AddDroppedFiles(const QStringList& Paths)
 
 void TFileListActions::OnImportList()
 {
-    const QStringList Chosen = FDialogs.OpenFiles(FWindow, TextFilter, false);
+    const QStringList Chosen = FDialogs.OpenFiles(FWindow, TextFilter(), false);
     if (Chosen.isEmpty())
         return;
     if (!FLoader.ImportList(Chosen.constFirst()))
@@ -185,7 +189,7 @@ void TFileListActions::OnImportList()
 
 void TFileListActions::OnExportList()
 {
-    const QString Name = FDialogs.SaveFile(FWindow, TextFilter, QStringLiteral("txt"));
+    const QString Name = FDialogs.SaveFile(FWindow, TextFilter(), QStringLiteral("txt"));
     if (Name.isEmpty())
         return;
     QString Error;
