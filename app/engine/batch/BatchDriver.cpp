@@ -141,9 +141,8 @@ void TBatchDriver::FinishRow(TConversionResult Result, const QString& Message)
     if (Result == crFailed || Result == crStopped)
         FFailedNames << FFiles.Row(Row).Caption();
     FFiles.SetOutput(Row, Output);
-    // The row's result reads as text too: its reason stays with it.
-    // The log keeps the English reason other programs read; the row shows
-    // the window's language where it has a text for it.
+    // The row's result reads as text too: its reason stays with it, in the
+    // window's language where there is a text for it (the log keeps English).
     const bool Kept = Result == crSkipped && Message == QLatin1String(TFileConversion::MsgSkipped);
     FFiles.SetState(Row, Result == crConverted  ? TFileListModel::rsConverted
                          : Result == crSkipped ? TFileListModel::rsSkipped
