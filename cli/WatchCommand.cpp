@@ -56,8 +56,12 @@ int RunWatch(const QStringList& Arguments)
     Settings.SetAutoLoad(false);
     app::TConversionChain Chain;
     app::THotDirectory Hot(Settings, Chain);
-    if (!Quiet)
+    if (!Quiet) {
         QObject::connect(&Hot, &app::THotDirectory::LogLine, [](const QString& Line) { PrintLine(stdout, Line); });
+        QObject::connect(&Hot, &app::THotDirectory::LogUnwritable, [](const QString& File, const QString& Error) {
+            PrintLine(stdout, QString::fromLatin1(app::THotDirectory::MsgLogUnwritable).arg(File, Error));
+        });
+    }
     bool Ending = false;
     // The file in progress finishes; nothing more starts.
     app::TSignalWatcher Signals([&](int) {

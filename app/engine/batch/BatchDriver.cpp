@@ -39,7 +39,7 @@ bool TBatchDriver::StartRun(const QString& OutputFolder)
 {
     // The hot directory pulls through the same resampler and converter.
     if (!FChain.Claim(this)) {
-        emit StartRefused(QString::fromLatin1(MsgChainInUse));
+        emit StartRefused(LangText(StrChainInUse, MsgChainInUse));
         return false;
     }
     FOutputFolder = OutputFolder;
@@ -124,7 +124,7 @@ void TBatchDriver::StartRow(int Row)
     const QString Output = FConversion.OutputPath();
     FFiles.SetOutput(Row, Output);
     FFiles.SetState(Row, TFileListModel::rsConverting);
-    emit StatusText(0, QStringLiteral("Converting: ") + FFiles.Row(Row).Caption());
+    emit StatusText(0, LangText(StrConverting, MsgConverting) + FFiles.Row(Row).Caption());
     EmitRunProgress();
 }
 
@@ -141,11 +141,13 @@ void TBatchDriver::FinishRow(TConversionResult Result, const QString& Message)
     if (Result == crFailed || Result == crStopped)
         FFailedNames << FFiles.Row(Row).Caption();
     FFiles.SetOutput(Row, Output);
-    // The row's result reads as text too: its reason stays with it.
+    // The row's result reads as text too: its reason stays with it, in the
+    // window's language where there is a text for it (the log keeps English).
+    const bool Kept = Result == crSkipped && Message == QLatin1String(TFileConversion::MsgSkipped);
     FFiles.SetState(Row, Result == crConverted  ? TFileListModel::rsConverted
                          : Result == crSkipped ? TFileListModel::rsSkipped
                                                : TFileListModel::rsFailed,
-                    Message);
+                    Kept ? LangText(StrKept, TFileConversion::MsgSkipped) : Message);
     for (const QString& Line : ResultLines(QFileInfo(Output).fileName(), Result, Message))
         emit LogLine(Line);
     if (Result == crConverted) {
@@ -190,7 +192,7 @@ void TBatchDriver::FinishRun()
 
 QString TBatchDriver::SummaryMessage() const
 {
-    QString Text = QString::fromLatin1(MsgRunSummary)
+    QString Text = LangText(StrRunSummary, MsgRunSummary)
                        .arg(FCounts[crConverted])
                        .arg(FFiles.Count())
                        .arg(FCounts[crFailed] + FCounts[crStopped])
@@ -198,10 +200,10 @@ QString TBatchDriver::SummaryMessage() const
     if (!FFailedNames.isEmpty()) {
         QStringList Names = FFailedNames.mid(0, SummaryNames);
         if (FFailedNames.size() > SummaryNames)
-            Names << QStringLiteral("and %1 more").arg(FFailedNames.size() - SummaryNames);
-        Text += QLatin1Char('\n') + QString::fromLatin1(MsgFailedNames).arg(Names.join(QStringLiteral(", ")));
+            Names << LangText(StrMoreNames, MsgMoreNames).arg(FFailedNames.size() - SummaryNames);
+        Text += QLatin1Char('\n') + LangText(StrFailedNames, MsgFailedNames).arg(Names.join(QStringLiteral(", ")));
     }
-    return Text + QStringLiteral("\n\n") + QString::fromLatin1(MsgOpenFolder);
+    return Text + QStringLiteral("\n\n") + LangText(StrOpenFolder, MsgOpenFolder);
 }
 
 } // namespace app

@@ -31,6 +31,9 @@ public:
     static constexpr int TimerInterval = 500;
     // Language strings it says things with.
     static constexpr int StrStarting = 13, StrMissingFile = 14, StrOpenOutput = 15, StrStopped = 16;
+    // The window's texts, English when the language file lacks them.
+    static constexpr int StrChainInUse = 39, StrRunSummary = 40, StrFailedNames = 41, StrOpenFolder = 42,
+                         StrMoreNames = 43, StrConverting = 44, StrKept = 45;
     static constexpr const char* MsgChainInUse =
         "The hot directory is still watching or converting. Stop it on the hot directory page and let its "
         "last file finish before converting the list.";
@@ -39,6 +42,8 @@ public:
     static constexpr const char* MsgRunSummary = "Converted %1 of %2 files: %3 failed, %4 skipped.";
     static constexpr const char* MsgFailedNames = "Failed: %1";
     static constexpr const char* MsgOpenFolder = "Open the output folder?";
+    static constexpr const char* MsgMoreNames = "and %1 more";
+    static constexpr const char* MsgConverting = "Converting: ";
     // How many failed names the summary lists before "and N more".
     static constexpr int SummaryNames = 5;
 

@@ -2,6 +2,7 @@
 #include "FileListModel.h"
 
 #include "app/engine/chain/FileProbe.h"
+#include "app/engine/settings/Language.h"
 
 #include <QCollator>
 #include <QFileInfo>
@@ -28,6 +29,10 @@ QString ChannelsText(int Channels)
 }
 
 QString Key(const QString& Path) { return Path.toLower(); }
+
+// Language strings of what the window shows: the nine headers from
+// StrFirstColumn on, the row states and the Information column's prefix.
+constexpr int StrFirstColumn = 46, StrSucceeded = 55, StrFailed = 56, StrSkipped = 57, StrSaveTo = 58;
 
 } // namespace
 
@@ -239,11 +244,11 @@ QVariant TFileListModel::data(const QModelIndex& Index, int Role) const
         return ImageIndex(R);
     if (Role == Qt::ToolTipRole || Role == Qt::AccessibleDescriptionRole) {
         if (R.State == rsConverted)
-            return QStringLiteral("Succeeded");
+            return LangText(StrSucceeded, "Succeeded");
         if (R.State == rsFailed)
-            return QStringLiteral("Failed: ") + R.StateMessage;
+            return LangText(StrFailed, "Failed: ") + R.StateMessage;
         if (R.State == rsSkipped)
-            return QStringLiteral("Skipped: ") + R.StateMessage;
+            return LangText(StrSkipped, "Skipped: ") + R.StateMessage;
     }
     return {};
 }
@@ -259,7 +264,7 @@ QString TFileListModel::ColumnText(const TRow& Row, int Column)
     case colName:
         return Row.Caption();
     case colInformation:
-        return Row.State == rsPending ? QString() : QStringLiteral("Save to: ") + QFileInfo(Row.Output).fileName();
+        return Row.State == rsPending ? QString() : LangText(StrSaveTo, "Save to: ") + QFileInfo(Row.Output).fileName();
     case colSize:
         return Row.SizeBytes < 0 ? QString() : FormatSizeKB(Row.SizeBytes);
     case colPath:
@@ -293,7 +298,7 @@ QVariant TFileListModel::headerData(int Section, Qt::Orientation Orientation, in
         return FHeaderImages.at(static_cast<size_t>(Section));
     if (Role != Qt::DisplayRole)
         return {};
-    return ColumnCaption(Section);
+    return LangText(StrFirstColumn + Section, ColumnCaptions[Section]);
 }
 
 } // namespace app

@@ -79,7 +79,8 @@ public:
     void SetHeaderImage(int Column, int Image);
     void ClearHeaderImages();
 
-    // The header text of visible column Column (0 to 8); empty for any other.
+    // The English header text of visible column Column (0 to 8), as scripts
+    // read it; empty for any other. The header shows the window's language.
     static QString ColumnCaption(int Column);
     // What Row shows in visible column Column (0 to 8).
     static QString ColumnText(const TRow& Row, int Column);

@@ -192,7 +192,7 @@ void THotDirectory::Log(const QString& Text)
     const QString Error = AppendLogLine(Text, LogFile);
     // Said once while the log cannot be written; the conversions go on.
     if (!Error.isEmpty() && !FLogFailing)
-        emit LogLine(QString::fromLatin1(MsgLogUnwritable).arg(LogFile, Error));
+        emit LogUnwritable(LogFile, Error);
     FLogFailing = !Error.isEmpty();
     for (const QString& Line : QString(Text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")).split('\n'))
         emit LogLine(Line);

@@ -60,8 +60,12 @@ public:
     // string to show (22 to 25). Input is trimmed as the monitor trims it; the
     // output folder may not be the input folder or lie below it (WithinFolder).
     static int CheckFolders(const QString& Input, const QString& Output, const QString& Log);
+    // LogUnwritable's words: the log file and why.
     static constexpr const char* MsgLogUnwritable = "The day log %1 cannot be written: %2";
+    static constexpr int StrLogUnwritable = 67;
+    // Start throws it in English; the window shows string StrChainInUse.
     static constexpr const char* MsgChainInUse = "The batch list is converting; start watching once it is done.";
+    static constexpr int StrChainInUse = 66;
 
     // Takes the folders into the settings (in memory; saving is the caller's
     // choice) and starts watching Input for ".wma" files. Throws EAuException
@@ -89,6 +93,9 @@ public:
 signals:
     // A line written to the day's log.
     void LogLine(const QString& Line);
+    // The day's log LogFile cannot be written, for the reason Error; said once
+    // until a write succeeds again, before the lines that were not written.
+    void LogUnwritable(const QString& LogFile, const QString& Error);
     void FileFinished(const QString& Path, app::TConversionResult Result);
 
 private:

@@ -67,6 +67,15 @@ QString LanguageFilePath(const QString& RegistryPath)
     return Result;
 }
 
+QString LanguageCode(const QString& FileName)
+{
+    const QString Name = QFileInfo(FileName).fileName();
+    for (const auto& [Language, File] : LocaleFiles)
+        if (Name.compare(QLatin1String(File), Qt::CaseInsensitive) == 0)
+            return QString::fromLatin1(Language);
+    return {};
+}
+
 QString LangText(int Index, const char* English)
 {
     const QString& Text = LangStrings().at(static_cast<size_t>(Index));

@@ -19,6 +19,11 @@ TLangStrings& LangStrings();
 // Deutsch.lng); English.lng beside the program when that file does not exist.
 QString LanguageFilePath(const QString& RegistryPath);
 
+// The language code ("de") of the language file FileName, a path or a name,
+// by the files the program ships (any case); empty for English and for
+// files of its users' own making.
+QString LanguageCode(const QString& FileName);
+
 // The string Index (0 to 450) of the loaded table; English when the language
 // file has none, so that a file written for an older version still leaves no
 // caption empty. UI thread.

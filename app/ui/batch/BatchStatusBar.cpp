@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "BatchStatusBar.h"
 
+#include "app/engine/settings/Language.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
@@ -14,6 +16,8 @@ namespace {
 constexpr int PanelChars[TBatchStatusBar::PanelCount] = {0, 0, 22, 0, 5};
 constexpr int RunPanel = 3;
 constexpr int PanelMargins = 8;
+// Language strings of the run panel: the run so far, then the time left.
+constexpr int StrRunDone = 60, StrRunLeft = 61;
 
 // "m:ss", or "h:mm:ss" from an hour on.
 QString ClockText(qint64 Milliseconds)
@@ -88,13 +92,13 @@ void TBatchStatusBar::HideProgress()
 
 void TBatchStatusBar::ShowRunProgress(const TRunSnapshot& Progress)
 {
-    QString Text = QStringLiteral("File %1 of %2, %3% done, %4 elapsed")
+    QString Text = LangText(StrRunDone, "File %1 of %2, %3% done, %4 elapsed")
                        .arg(Progress.File)
                        .arg(Progress.Files)
                        .arg(Progress.Percent)
                        .arg(ClockText(Progress.ElapsedMs));
     if (Progress.RemainingMs >= 0)
-        Text += QStringLiteral(", %1 left").arg(ClockText(Progress.RemainingMs));
+        Text += LangText(StrRunLeft, ", %1 left").arg(ClockText(Progress.RemainingMs));
     QLabel* Panel = FPanels[RunPanel];
     SetPanelText(RunPanel, Text);
     // Grows with its text but never shrinks during the run, so the panels

@@ -3,11 +3,17 @@
 
 #include "app/engine/batch/FileLoader.h"
 #include "app/engine/settings/AppTitle.h"
+#include "app/engine/settings/Language.h"
 
 #include <QApplication>
 #include <QProgressDialog>
 
 namespace app {
+namespace {
+
+constexpr int StrAdding = 59;
+
+} // namespace
 
 TFileAdder::TFileAdder(TFileLoader& Loader, QWidget* Window) : QObject(Window), FLoader(Loader), FWindow(Window)
 {
@@ -47,7 +53,7 @@ void TFileAdder::OnProgress(int Done, int Total)
         FProgress->show();
     }
     FProgress->setRange(0, Total);
-    FProgress->setLabelText(QStringLiteral("Adding files: %1 of %2").arg(Done).arg(Total));
+    FProgress->setLabelText(LangText(StrAdding, "Adding files: %1 of %2").arg(Done).arg(Total));
     FProgress->setValue(Done);
 }
 

@@ -21,14 +21,19 @@ namespace {
 
 constexpr int StrAddFolder = 11;
 constexpr int StrNoListFile = 26;
+constexpr int StrAudioFiles = 64, StrCannotCreate = 65, StrKindFilter = 68, StrTextFilter = 69;
 constexpr int PanelStatus = 0;
 const QString WmaExtension = QStringLiteral(".wma");
-const QString TextFilter = QStringLiteral("TEXT FILE(*.txt)");
 
 // "WMA FILE(*.wma)" for ".wma".
 QString KindFilter(const QString& Extension)
 {
-    return QStringLiteral("%1 FILE(*%2)").arg(Extension.mid(1).toUpper(), Extension);
+    return LangText(StrKindFilter, "%1 FILE(*%2)").arg(Extension.mid(1).toUpper(), Extension);
+}
+
+QString TextFilter()
+{
+    return LangText(StrTextFilter, "TEXT FILE(*.txt)");
 }
 
 } // namespace
@@ -136,7 +141,7 @@ QString TFileListActions::AddFilter() const
         Patterns << QStringLiteral("*") + Kind;
         Filters << KindFilter(Kind);
     }
-    Filters.prepend(QStringLiteral("Audio files (%1)").arg(Patterns.join(QLatin1Char(' '))));
+    Filters.prepend(LangText(StrAudioFiles, "Audio files (%1)").arg(Patterns.join(QLatin1Char(' '))));
     return Filters.join(QStringLiteral(";;"));
 }
 
@@ -175,7 +180,7 @@ void TFileListActions::AddDroppedFiles(const QStringList& Paths)
 
 void TFileListActions::OnImportList()
 {
-    const QStringList Chosen = FDialogs.OpenFiles(FWindow, TextFilter, false);
+    const QStringList Chosen = FDialogs.OpenFiles(FWindow, TextFilter(), false);
     if (Chosen.isEmpty())
         return;
     if (!FLoader.ImportList(Chosen.constFirst()))
@@ -184,13 +189,13 @@ void TFileListActions::OnImportList()
 
 void TFileListActions::OnExportList()
 {
-    const QString Name = FDialogs.SaveFile(FWindow, TextFilter, QStringLiteral("txt"));
+    const QString Name = FDialogs.SaveFile(FWindow, TextFilter(), QStringLiteral("txt"));
     if (Name.isEmpty())
         return;
     QString Error;
     if (!FLoader.ExportList(Name, Error))
         FDialogs.Message(FWindow, QMessageBox::Critical,
-                         QStringLiteral("Cannot create file \"%1\". %2").arg(Name, Error),
+                         LangText(StrCannotCreate, "Cannot create file \"%1\". %2").arg(Name, Error),
                          QMessageBox::Ok);
 }
 

@@ -20,6 +20,7 @@ namespace {
 constexpr int PanelPreview = 1;
 // What a screen reader says of the bar while a file plays: "1:05 of 3:20".
 constexpr const char* PositionOf = "%1 of %2";
+constexpr int StrPositionOf = 62;
 
 // The pause button's two captions and the status of the sound come from the
 // language file's strings, as they change.
@@ -126,7 +127,7 @@ void TPreviewControl::ShowPosition(int Percent)
     FBar->setAccessibleDescription(
         FPlayer.State() == TPreviewPlayer::psIdle
             ? QString()
-            : QString::fromLatin1(PositionOf)
+            : LangText(StrPositionOf, PositionOf)
                   .arg(PlayClock(FPlayer.PositionSeconds()), PlayClock(FPlayer.DurationSeconds())));
 }
 

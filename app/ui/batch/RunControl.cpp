@@ -98,7 +98,7 @@ void TRunControl::OnConvert()
 {
     // Asked before the folder browser, which would be wasted on a refusal.
     if (!FBatch.CanStart()) {
-        FDialogs.Message(FWindow, QMessageBox::Warning, QString::fromLatin1(TBatchDriver::MsgChainInUse),
+        FDialogs.Message(FWindow, QMessageBox::Warning, LangText(TBatchDriver::StrChainInUse, TBatchDriver::MsgChainInUse),
                          QMessageBox::Ok);
         return;
     }

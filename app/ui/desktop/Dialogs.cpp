@@ -2,12 +2,18 @@
 #include "Dialogs.h"
 
 #include "app/engine/settings/AppTitle.h"
+#include "app/engine/settings/Language.h"
 
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QGridLayout>
 
 namespace app {
+namespace {
+
+constexpr int StrSubFolders = 63;
+
+} // namespace
 
 QMessageBox::StandardButton TQtDialogs::Message(QWidget* Owner, QMessageBox::Icon Icon, const QString& Text,
                                                 QMessageBox::StandardButtons Buttons)
@@ -28,7 +34,7 @@ QString TQtDialogs::BrowseForFolderTree(QWidget* Owner, const QString& Title, co
     QFileDialog Dialog(Owner, Title, Start);
     Dialog.setFileMode(QFileDialog::Directory);
     Dialog.setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
-    auto* Below = new QCheckBox(QStringLiteral("Include &sub-folders"), &Dialog);
+    auto* Below = new QCheckBox(LangText(StrSubFolders, "Include &sub-folders"), &Dialog);
     Below->setObjectName(QStringLiteral("chkAddSubFolders"));
     Below->setChecked(SubFolders);
     if (auto* Grid = qobject_cast<QGridLayout*>(Dialog.layout()))

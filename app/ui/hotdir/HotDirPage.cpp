@@ -157,6 +157,10 @@ THotDirPage::THotDirPage(THotDirectory& HotDir, TcdSettings& Settings, TDialogs&
     connect(FMinimize, &QPushButton::clicked, this, &THotDirPage::btnminClick);
     connect(About, &QPushButton::clicked, this, &THotDirPage::HelpRequested);
     connect(&FHotDir, &THotDirectory::LogLine, FActivity, &QPlainTextEdit::appendPlainText);
+    connect(&FHotDir, &THotDirectory::LogUnwritable, FActivity, [this](const QString& File, const QString& Error) {
+        FActivity->appendPlainText(
+            LangText(THotDirectory::StrLogUnwritable, THotDirectory::MsgLogUnwritable).arg(File, Error));
+    });
 
     LoadHotDirFields();
     SetHotDirRunning(false);
@@ -249,7 +253,12 @@ void THotDirPage::btnsbtrunClick()
     } catch (const std::exception& Error) {
         // The folder cannot be watched (gone since the check, unreadable, out
         // of watches): say why and leave the page as it was, ready to retry.
-        FDialogs.Message(window(), QMessageBox::Critical, QString::fromUtf8(Error.what()), QMessageBox::Ok);
+        const QString Reason = QString::fromUtf8(Error.what());
+        FDialogs.Message(window(), QMessageBox::Critical,
+                         Reason == QLatin1String(THotDirectory::MsgChainInUse)
+                             ? LangText(THotDirectory::StrChainInUse, THotDirectory::MsgChainInUse)
+                             : Reason,
+                         QMessageBox::Ok);
         FRun->setEnabled(true);
         FReturn->setEnabled(true);
         return;

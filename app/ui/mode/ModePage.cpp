@@ -76,13 +76,15 @@ TModePage::TModePage(QWidget* Parent) : QWidget(Parent)
     FHotDir = new QRadioButton(QStringLiteral("&Hot Directories Mode"), Modes);
     FHotDir->setObjectName(QStringLiteral("rbHotDir"));
     auto* ModeLayout = new QVBoxLayout(Modes);
-    ModeLayout->addWidget(Batch);
-    ModeLayout->addWidget(MakeNote("lblbatchnote",
-                                   "Collect WMA files in a list, then convert them all into one folder.", Batch));
-    ModeLayout->addWidget(FHotDir);
-    ModeLayout->addWidget(MakeNote("lblhotnote",
-                                   "Watch a folder and convert every WMA file copied into it, with a log per day.",
-                                   FHotDir));
+    FNotes = {{MakeNote("lblbatchnote", "Collect WMA files in a list, then convert them all into one folder.", Batch),
+               Batch},
+              {MakeNote("lblhotnote", "Watch a folder and convert every WMA file copied into it, with a log per day.",
+                        FHotDir),
+               FHotDir}};
+    for (const auto& [Note, Choice] : FNotes) {
+        ModeLayout->addWidget(Choice);
+        ModeLayout->addWidget(Note);
+    }
 
     QPushButton* Link = MakeLink(this);
     QPushButton* About = MakeButton("btnmodeabout", "&About", this);
@@ -112,6 +114,13 @@ TModePage::TModePage(QWidget* Parent) : QWidget(Parent)
     connect(Exit, &QPushButton::clicked, this, &TModePage::ExitRequested);
     connect(About, &QPushButton::clicked, this, &TModePage::AboutRequested);
     connect(Link, &QPushButton::clicked, this, &TModePage::CommandLineRequested);
+}
+
+void TModePage::showEvent(QShowEvent* Event)
+{
+    for (const auto& [Note, Choice] : FNotes)
+        Choice->setAccessibleDescription(Note->text());
+    QWidget::showEvent(Event);
 }
 
 bool TModePage::HotDirChosen() const

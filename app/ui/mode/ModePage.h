@@ -2,7 +2,11 @@
 #pragma once
 
 #include <QWidget>
+#include <utility>
+#include <vector>
 
+class QAbstractButton;
+class QLabel;
 class QRadioButton;
 
 namespace app {
@@ -26,8 +30,15 @@ signals:
     void AboutRequested();
     void CommandLineRequested();
 
+protected:
+    // The notes may have been renamed by the language file since the choices
+    // took them as their descriptions.
+    void showEvent(QShowEvent* Event) override;
+
 private:
     QRadioButton* FHotDir = nullptr;
+    // Each choice's note, which a screen reader reads as its description.
+    std::vector<std::pair<QLabel*, QAbstractButton*>> FNotes;
 };
 
 } // namespace app

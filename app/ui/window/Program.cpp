@@ -8,6 +8,7 @@
 #include "app/engine/settings/CdSettings.h"
 #include "app/engine/settings/Language.h"
 #include "app/engine/system/SignalWatcher.h"
+#include "app/ui/language/QtTranslation.h"
 
 #include <QApplication>
 #include <QSystemTrayIcon>
@@ -23,6 +24,7 @@ int RunProgram(TDialogs& Dialogs, TShell& Shell, const QStringList& Files)
         Settings.emplace();
         const QString LanguageFile = LanguageFilePath(QStringLiteral("Software\\Trevalin\\Kelvaro\\Language"));
         LoadLanguageStrings(LangStrings(), LangStringCount - 1, LanguageFile, QStringLiteral("Strings"));
+        InstallQtTranslation(LanguageFile);
         TSingleInstance Instance(QString::fromUtf8(ApplicationTitle));
         if (Instance.AlreadyRunning()) {
             // The running copy owns the settings file; this one must not write

@@ -324,3 +324,36 @@ TEST_F(BatchRunTest, AFailingRunLeavesTheWavFilesAlreadyThereAsTheyWere)
     EXPECT_EQ(Dialogs.Messages[0].Text, "Converted 0 of 3 files: 3 failed, 0 skipped.\nFailed: cut.wma, damaged.wma, "
                                         "notes.wma\n\nOpen the output folder?");
 }
+
+// A run in German: its status, progress, rows, headers and end question all
+// read otherwise than in English.
+TEST_F(BatchRunTest, AGermanRunShowsNoEnglishText)
+{
+    autest::WriteBytes(Path("bad.wma").toStdString(), std::vector<uint8_t>(3000, 0x41));
+    AddProbed({Wma("kept.wma"), Wma("new.wma"), Path("bad.wma")});
+    QDir().mkpath(Out());
+    autest::WriteBytes((Out() + "/kept.wav").toStdString(), {1});
+    Settings.SetIfExists(1); // skip
+    std::vector<QStringList> Shown;
+    for (const char* Language : {"English.lng", "Deutsch.lng"}) {
+        app::LoadLanguageStrings(app::LangStrings(), 450, app::ExeFolderFile(Language), "Strings");
+        QStringList Texts;
+        const auto Watch = QObject::connect(&Batch, &app::TBatchDriver::RunProgress, [&] {
+            if (Texts.isEmpty())
+                Texts << Status().PanelText(0) << Status().PanelText(3);
+        });
+        QFile::remove(Out() + "/new.wav");
+        Dialogs.Messages.clear();
+        Convert(QMessageBox::Cancel);
+        ASSERT_TRUE(Finished());
+        QObject::disconnect(Watch);
+        Texts << Dialogs.Messages[0].Text;
+        for (int Row = 0; Row < 3; ++Row)
+            Texts << Cell(Row, 0, Qt::ToolTipRole) << Cell(Row, 1);
+        for (int Column = 1; Column < TFileListModel::VisibleColumns; ++Column) // "Name" is German too
+            Texts << Page->FileList().model()->headerData(Column, Qt::Horizontal).toString();
+        Shown.push_back(Texts);
+    }
+    for (qsizetype I = 0; I < Shown[0].size(); ++I)
+        EXPECT_NE(Shown[0][I], Shown[1][I]);
+}

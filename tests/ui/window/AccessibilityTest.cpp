@@ -2,6 +2,7 @@
 // Every page and dialog as a screen reader and a keyboard user meet it, in
 // both shipped languages: names, roles, one mnemonic per key, Tab's reach.
 #include "ui/FakeDesktop.h"
+#include "app/engine/settings/AppTitle.h"
 #include "app/engine/settings/CdSettings.h"
 #include "app/engine/settings/Language.h"
 #include "app/engine/system/PathUtils.h"
@@ -9,17 +10,22 @@
 #include "app/ui/help/AboutDialog.h"
 #include "app/ui/help/DocumentViewer.h"
 #include "app/ui/hotdir/HotDirPage.h"
+#include "app/ui/language/QtTranslation.h"
 #include "app/ui/option/OptionDialog.h"
 #include "app/ui/window/MainWindow.h"
 #include "app/ui/mode/ModePage.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
+#include <QComboBox>
+#include <QMessageBox>
 #include <QApplication>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QTranslator>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <map>
@@ -157,6 +163,58 @@ TEST_P(AccessibilityWalk, EveryPageAndDialog)
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     EXPECT_TRUE(QTest::qWaitFor([&] { return Window.findChild<app::TfrmAbout*>() != nullptr; }));
     app::LangStrings() = {};
+}
+
+// What the window and its dialogs say, in a fixed order: each widget's title,
+// accessible name and description, tool tip and list items; the menus' items.
+QStringList ShownTexts(const char* Language)
+{
+    const QString File = app::ExeFolderFile(QString::fromLatin1(Language));
+    app::LoadLanguageStrings(app::LangStrings(), app::LangStringCount - 1, File, QStringLiteral("Strings"));
+    app::TcdSettings Settings;
+    uitest::TFakeDialogs Dialogs;
+    uitest::TFakeShell Shell;
+    app::Tfrmsondrix Window(Settings, File, Dialogs, Shell, false);
+    Window.show();
+    Window.OpenAbout();
+    Window.OpenReadme();
+    new app::TfrmOption(Settings, File, &Window);
+    QStringList Texts;
+    for (QWidget* Control : Window.findChildren<QWidget*>()) {
+        if (Control->window()->inherits("QComboBoxPrivateContainer")) // made on demand; the items count below
+            continue;
+        QAccessibleInterface* Said = QAccessible::queryAccessibleInterface(Control);
+        Texts << Control->windowTitle() << Said->text(QAccessible::Name) << Said->text(QAccessible::Description)
+              << Control->toolTip();
+        if (auto* List = qobject_cast<QComboBox*>(Control))
+            for (int Item = 0; Item < List->count(); ++Item)
+                Texts << List->itemText(Item);
+    }
+    for (auto* Menu : Window.findChildren<QMenu*>())
+        for (auto* Action : Menu->actions())
+            Texts << Action->text();
+    return Texts;
+}
+
+TEST(GermanWindow, NoTextIsLeftInEnglish)
+{
+    const QStringList English = ShownTexts("English.lng"), German = ShownTexts("Deutsch.lng");
+    app::LangStrings() = {};
+    ASSERT_EQ(English.size(), German.size());
+    // Names, units, numbers, versions and the words German took over read alike.
+    const QStringList Alike{"Name", "Position", "Pause", "&Pause", "Mono", "Stereo", "(Bit)", "OK", "&OK", "RAW PCM",
+                            "DVI IMA ADPCM", "README", QString::fromUtf8(app::ApplicationTitle)};
+    const QRegularExpression NoWords(QStringLiteral("^[^A-Za-z]*$|\\d+\\.\\d+"));
+    for (qsizetype I = 0; I < English.size(); ++I)
+        if (!Alike.contains(English[I]) && !English[I].contains(NoWords))
+            EXPECT_NE(English[I], German[I]) << English[I].toStdString();
+
+    // Qt's own buttons follow the language file, where Qt's translations are.
+    EXPECT_FALSE(app::InstallQtTranslation(app::ExeFolderFile(QStringLiteral("English.lng"))));
+    EXPECT_FALSE(app::InstallQtTranslation(QStringLiteral("Deutsch.lng"), QStringLiteral("/nonexistent")));
+    ASSERT_TRUE(app::InstallQtTranslation(QStringLiteral("Deutsch.lng")));
+    EXPECT_EQ(QMessageBox(QMessageBox::Question, {}, {}, QMessageBox::Yes).button(QMessageBox::Yes)->text(), "&Ja");
+    qDeleteAll(qApp->findChildren<QTranslator*>());
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, AccessibilityWalk, ::testing::Values("English.lng", "Deutsch.lng"));
