@@ -13,6 +13,7 @@
 #include "RunControl.h"
 #include "app/engine/batch/BatchDriver.h"
 #include "app/engine/batch/FileLoader.h"
+#include "app/engine/player/PreviewPlayer.h"
 #include "RunNotifier.h"
 
 #include <QAction>
@@ -45,7 +46,7 @@ QStringList LocalFiles(const QMimeData* Data)
 TBatchPage::TBatchPage(TFileListModel& Files, TFileLoader& Loader, TBatchDriver& Batch, TcdSettings& Settings,
                        TPreviewPlayer& Player, TDialogs& Dialogs, TShell& Shell,
                        QWidget* Parent)
-    : QWidget(Parent), FLoader(Loader), FBatch(Batch), FStatus(new TBatchStatusBar(this)),
+    : QWidget(Parent), FLoader(Loader), FBatch(Batch), FPlayer(Player), FStatus(new TBatchStatusBar(this)),
       FLog(new TLogPanel(this)), FView(new TFileListView(new TFileListIcons(&Files, this), this))
 {
     setObjectName(QStringLiteral("tsConvert"));
@@ -54,7 +55,7 @@ TBatchPage::TBatchPage(TFileListModel& Files, TFileLoader& Loader, TBatchDriver&
         Player, [&Files](int Row) { return Files.Row(Row).Path; }, *FView->selectionModel(), *FStatus, this);
     new TRunNotifier(Batch, this);
     FRun = new TRunControl(Batch, Settings, Dialogs, Shell, *FStatus, *FLog, this);
-    FListActions = new TFileListActions(Files, Loader, Batch, Dialogs, Shell, *FView, *FPreview, *FStatus,
+    FListActions = new TFileListActions(Files, Loader, Batch, Dialogs, Shell, *FView, Player, FPreview->Play(), *FStatus,
                                         FRun->Convert(), this);
     new TFileAdder(Loader, this); // shows every load's progress over the page, which owns it
 
@@ -217,7 +218,7 @@ void TBatchPage::StopForClose()
 {
     FLoader.Cancel();
     FBatch.StopNow();
-    FPreview->StopForClose();
+    FPlayer.StopAndWait();
 }
 
 } // namespace app

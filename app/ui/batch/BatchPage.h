@@ -81,6 +81,7 @@ private:
 
     TFileLoader& FLoader;
     TBatchDriver& FBatch;
+    TPreviewPlayer& FPlayer;
     QStringList FWaitingFiles;
     TBatchStatusBar* FStatus;
     TLogPanel* FLog;

@@ -5,9 +5,9 @@
 #include "app/engine/batch/BatchDriver.h"
 #include "app/ui/desktop/Dialogs.h"
 #include "FileListView.h"
-#include "PreviewControl.h"
 #include "app/ui/desktop/Shell.h"
 #include "app/engine/batch/FileLoader.h"
+#include "app/engine/player/PreviewPlayer.h"
 #include "app/engine/settings/Language.h"
 #include "app/engine/system/PathUtils.h"
 
@@ -39,10 +39,10 @@ QString TextFilter()
 } // namespace
 
 TFileListActions::TFileListActions(TFileListModel& Files, TFileLoader& Loader, const TBatchDriver& Batch,
-                                   TDialogs& Dialogs, TShell& Shell, TFileListView& View, TPreviewControl& Preview,
-                                   TBatchStatusBar& Status, QAction* Convert, QWidget* Window)
+                                   TDialogs& Dialogs, TShell& Shell, TFileListView& View, TPreviewPlayer& Player,
+                                   QAction* Play, TBatchStatusBar& Status, QAction* Convert, QWidget* Window)
     : QObject(Window), FFiles(Files), FLoader(Loader), FBatch(Batch), FDialogs(Dialogs), FShell(Shell), FView(View),
-      FPreview(Preview), FStatus(Status), FConvert(Convert), FWindow(Window),
+      FPlayer(Player), FPlay(Play), FStatus(Status), FConvert(Convert), FWindow(Window),
       FAdd(NewAction("&Add", "actAdd", &TFileListActions::OnAdd)),
       FAddFolder(NewAction("Add &Folder", "actAddFolder", &TFileListActions::OnAddFolder)),
       FRemove(NewAction("&Remove", "actRemove", &TFileListActions::OnRemove)),
@@ -99,7 +99,7 @@ void TFileListActions::BuildFilesMenu()
         FMenuItems.emplace_back(Entry, Source);
         return Entry;
     };
-    QAction* Play = Item(FPreview.Play());
+    QAction* Play = Item(FPlay);
     FFilesMenu->setDefaultAction(Play);
     FFilesMenu->addSeparator();
     QAction* OpenFolder = Item(FOpenFolder);
@@ -211,8 +211,8 @@ void TFileListActions::OnRemove()
         return;
     // Exactly the selected rows go, last first, also when the selection has gaps.
     for (auto Row = Rows.crbegin(); Row != Rows.crend(); ++Row) {
-        if (FPreview.Plays(FFiles.Row(*Row).Path))
-            FPreview.StopForRemoval();
+        if (FPlayer.Plays(FFiles.Row(*Row).Path))
+            FPlayer.Stop();
         FFiles.RemoveRow(*Row);
     }
     if (FFiles.Count() == 0)
@@ -224,7 +224,7 @@ void TFileListActions::OnClear()
 {
     if (FFiles.Count() == 0)
         return;
-    FPreview.StopForRemoval();
+    FPlayer.Stop();
     FFiles.ClearHeaderImages();
     FFiles.Clear();
     FStatus.SetPanelText(PanelStatus, QString());
@@ -241,7 +241,7 @@ void TFileListActions::RemoveInState(TFileListModel::TRowState State)
     for (int Row = FFiles.Count() - 1; Row >= 0; --Row) {
         if (FFiles.Row(Row).State != State)
             continue;
-        FPreview.StopForRemoval();
+        FPlayer.Stop();
         FFiles.RemoveRow(Row);
     }
     UpdateListActions();

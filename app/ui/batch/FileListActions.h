@@ -19,7 +19,7 @@ class TBatchStatusBar;
 class TDialogs;
 class TFileListView;
 class TFileLoader;
-class TPreviewControl;
+class TPreviewPlayer;
 class TShell;
 
 // What the user does to the batch list: add files, a folder, dropped files, a
@@ -33,7 +33,7 @@ class TFileListActions final : public QObject {
 
 public:
     TFileListActions(TFileListModel& Files, TFileLoader& Loader, const TBatchDriver& Batch, TDialogs& Dialogs,
-                     TShell& Shell, TFileListView& View, TPreviewControl& Preview, TBatchStatusBar& Status,
+                     TShell& Shell, TFileListView& View, TPreviewPlayer& Player, QAction* Play, TBatchStatusBar& Status,
                      QAction* Convert, QWidget* Window);
     ~TFileListActions() override;
 
@@ -83,7 +83,8 @@ private:
     TDialogs& FDialogs;
     TShell& FShell;
     TFileListView& FView;
-    TPreviewControl& FPreview;
+    TPreviewPlayer& FPlayer;
+    QAction* FPlay;
     TBatchStatusBar& FStatus;
     QAction* FConvert;
     QWidget* FWindow;

@@ -33,12 +33,6 @@ public:
     QAction* Stop() const { return FStop; }
     QProgressBar* Bar() const { return FBar; }
 
-    // Whether it plays (not paused) and Path is the file it plays.
-    bool Plays(const QString& Path) const { return FPlayer.Plays(Path); }
-    // Stops the preview without waiting, as removing rows does.
-    void StopForRemoval() { FPlayer.Stop(); }
-    // Stops and waits, paused or playing.
-    void StopForClose() { FPlayer.StopAndWait(); }
     // For a conversion run (false) and after it (true): Play follows Enabled;
     // Pause and Stop besides need something that plays or is paused.
     void EnableControls(bool Enabled);

@@ -57,7 +57,7 @@ TEST_F(BatchPreviewTest, DoubleClickPlaysARowAndAnotherSwitchesAtOnce)
     DoubleClick(1);
     EXPECT_EQ(Panel(), "Playing:second.wma");
     EXPECT_EQ(State(), au::osRunning);
-    EXPECT_TRUE(Preview().Plays(Path("second.wma")));
+    EXPECT_TRUE(Player.Plays(Path("second.wma")));
 }
 
 TEST_F(BatchPreviewTest, PlayOverThreeSelectedRowsEndsWithTheLastPlaying)
@@ -71,7 +71,7 @@ TEST_F(BatchPreviewTest, PlayOverThreeSelectedRowsEndsWithTheLastPlaying)
     Select({0, 2});
     Preview().Play()->trigger();
     ASSERT_TRUE(PlaysSoon("c.wma"));
-    EXPECT_FALSE(Preview().Plays(Path("b.wma")));
+    EXPECT_FALSE(Player.Plays(Path("b.wma")));
 }
 
 TEST_F(BatchPreviewTest, StopEmptiesThePanelReturnsTheBarAndDisablesPauseAndStop)

@@ -205,9 +205,11 @@ TEST(GermanWindow, NoTextIsLeftInEnglish)
     const QStringList Alike{"Name", "Position", "Pause", "&Pause", "Mono", "Stereo", "(Bit)", "OK", "&OK", "RAW PCM",
                             "DVI IMA ADPCM", "README", QString::fromUtf8(app::ApplicationTitle)};
     const QRegularExpression NoWords(QStringLiteral("^[^A-Za-z]*$|\\d+\\.\\d+"));
-    for (qsizetype I = 0; I < English.size(); ++I)
-        if (!Alike.contains(English[I]) && !English[I].contains(NoWords))
+    for (qsizetype I = 0; I < English.size(); ++I) {
+        if (!Alike.contains(English[I]) && !English[I].contains(NoWords)) {
             EXPECT_NE(English[I], German[I]) << English[I].toStdString();
+        }
+    }
 
     // Qt's own buttons follow the language file, where Qt's translations are.
     EXPECT_FALSE(app::InstallQtTranslation(app::ExeFolderFile(QStringLiteral("English.lng"))));
