@@ -10,8 +10,9 @@
 
 namespace app {
 
-TRunNotifier::TRunNotifier(TBatchDriver& Batch, QWidget* Window, QDBusConnection Bus, int MinimumMilliseconds)
-    : QObject(Window), FNotifications(std::move(Bus)), FWindow(Window), FMinimumMilliseconds(MinimumMilliseconds)
+TRunNotifier::TRunNotifier(TBatchDriver& Batch, QWidget* Window, TNotifications Notifications,
+                           int MinimumMilliseconds)
+    : QObject(Window), FNotifications(std::move(Notifications)), FWindow(Window), FMinimumMilliseconds(MinimumMilliseconds)
 {
     // "Stop Convert" takes the place of "Convert To Wav" exactly when a run starts.
     connect(&Batch, &TBatchDriver::ConvertButtonShown, this, [this](bool Shown) {

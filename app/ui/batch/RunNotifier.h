@@ -16,7 +16,7 @@ class TBatchDriver;
 // Tells the desktop when a long batch run ends while the user looks elsewhere:
 // a run that took at least MinimumMilliseconds and ends while Window is not the
 // active window gives a notification with the counts of converted, failed and
-// skipped files, sent on Bus. Made before anything that asks the user at the
+// skipped files, sent through Notifications. Made before anything that asks the user at the
 // end of a run, it notifies before that question waits. User-interface thread
 // only.
 class TRunNotifier final : public QObject {
@@ -29,7 +29,7 @@ public:
     static constexpr const char* MsgSummary = "Conversion finished";
     static constexpr const char* MsgCounts = "%1 converted, %2 failed, %3 skipped.";
 
-    TRunNotifier(TBatchDriver& Batch, QWidget* Window, QDBusConnection Bus = QDBusConnection::sessionBus(),
+    TRunNotifier(TBatchDriver& Batch, QWidget* Window, TNotifications Notifications = {},
                  int MinimumMilliseconds = LongRunMilliseconds);
 
 private:

@@ -15,7 +15,9 @@ constexpr int ServerTimeout = -1;
 
 void TNotifications::Notify(const QString& Summary, const QString& Body)
 {
-    if (!FBus.isConnected())
+    if (!FBus)
+        FBus = QDBusConnection::sessionBus();
+    if (!FBus->isConnected())
         return;
     QDBusMessage Call = QDBusMessage::createMethodCall(Service, QStringLiteral("/org/freedesktop/Notifications"),
                                                        Service, QStringLiteral("Notify"));
@@ -26,7 +28,7 @@ void TNotifications::Notify(const QString& Summary, const QString& Body)
          << QStringList() << Hints << ServerTimeout;
     // Without a server the bus answers with an error nobody needs to read;
     // a server the bus starts on demand is never waited for.
-    FBus.send(Call);
+    FBus->send(Call);
 }
 
 } // namespace app

@@ -79,8 +79,8 @@ TEST_F(NotificationTest, LongRunEndingBehindAnotherWindowNotifiesWithTheCounts)
     // The same run, also as a short one, which tells nothing: its call would
     // come first on the one connection, so the long one's shows it did not.
     const QDBusConnection Client = Connect("notification client");
-    const app::TRunNotifier Short(Batch, &Window, Client, 60000);
-    const app::TRunNotifier Long(Batch, &Window, Client, 0);
+    const app::TRunNotifier Short(Batch, &Window, app::TNotifications(Client), 60000);
+    const app::TRunNotifier Long(Batch, &Window, app::TNotifications(Client), 0);
     Run();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !Server.Received.isEmpty(); }, 10000));
     EXPECT_EQ(Server.Received, QStringList{"kelvaro|org.trevalin.Kelvaro|Conversion finished|"
@@ -89,7 +89,7 @@ TEST_F(NotificationTest, LongRunEndingBehindAnotherWindowNotifiesWithTheCounts)
 
 TEST_F(NotificationTest, NoServerMeansNothingAndNoWait)
 {
-    const app::TRunNotifier Notifier(Batch, &Window, Connect("notification client"), 0);
+    const app::TRunNotifier Notifier(Batch, &Window, app::TNotifications(Connect("notification client")), 0);
     Run();
     // The bus still answers: the call neither blocked nor broke it.
     EXPECT_FALSE(Connect("notification client").interface()->isServiceRegistered("org.freedesktop.Notifications"));
