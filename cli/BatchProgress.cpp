@@ -3,7 +3,7 @@
 
 #include "Console.h"
 #include "app/engine/chain/FileProbe.h"
-#include "app/engine/batch/ParallelBatch.h"
+#include "app/engine/batch/BatchRunner.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -29,7 +29,7 @@ QString Clock(qint64 Seconds)
 
 } // namespace
 
-TBatchProgress::TBatchProgress(const app::TParallelBatch& Batch, const QStringList& Inputs, bool Json)
+TBatchProgress::TBatchProgress(const app::TBatchRunner& Batch, const QStringList& Inputs, bool Json)
     : FBatch(Batch), FInputs(Inputs), FJson(Json)
 {
     FTimer.setInterval(RedrawInterval);

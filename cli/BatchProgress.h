@@ -11,7 +11,7 @@
 #include <vector>
 
 namespace app {
-class TParallelBatch;
+class TBatchRunner;
 }
 
 namespace cli {
@@ -33,7 +33,7 @@ class TBatchProgress : public QObject {
 
 public:
     // Inputs: the batch's files, in its order.
-    TBatchProgress(const app::TParallelBatch& Batch, const QStringList& Inputs, bool Json);
+    TBatchProgress(const app::TBatchRunner& Batch, const QStringList& Inputs, bool Json);
 
     // Starts drawing; the time taken counts from here.
     void Start();
@@ -47,7 +47,7 @@ private:
     void ReadDurations();
     double ConvertedShare() const;
 
-    const app::TParallelBatch& FBatch;
+    const app::TBatchRunner& FBatch;
     QStringList FInputs;
     std::vector<double> FSeconds; // of the files read so far
     double FTotalSeconds = 0;

@@ -8,23 +8,14 @@
 #include "app/engine/system/SignalWatcher.h"
 #include "app/engine/settings/CdSettings.h"
 #include "app/engine/chain/DecoderSet.h"
-#include "app/engine/batch/ParallelBatch.h"
+#include "app/engine/batch/BatchRunner.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QTimer>
 #include <optional>
-#include <unistd.h>
 
 namespace cli {
-namespace {
-
-int OnlineProcessors()
-{
-    return static_cast<int>(std::max(1L, ::sysconf(_SC_NPROCESSORS_ONLN)));
-}
-
-} // namespace
 
 int RunConvert(const TConvertOptions& Options)
 {
@@ -51,7 +42,7 @@ int RunConvert(const TConvertOptions& Options)
     TInputCollector Collector(app::TDecoderSet().Extensions(), Options.Recursive);
     for (const QString& Input : Options.Inputs)
         Collector.Add(Input);
-    const QList<app::TParallelBatch::TItem>& Items = Collector.Items();
+    const QList<app::TBatchRunner::TItem>& Items = Collector.Items();
     int Failures = static_cast<int>(Collector.Refusals().size());
     if (Json)
         for (const TInputCollector::TRefusal& Refusal : Collector.Refusals())
@@ -62,10 +53,11 @@ int RunConvert(const TConvertOptions& Options)
         return Failures > 0 ? 1 : 0;
     }
 
-    app::TParallelBatch Batch(QDir(OutputFolder).absolutePath(), app::TOutputFormat::FromSettings(Settings),
-                              Options.IfExists, Options.Jobs > 0 ? Options.Jobs : OnlineProcessors());
+    app::TBatchRunner Batch;
+    Batch.SetOutput(QDir(OutputFolder).absolutePath(), app::TOutputFormat::FromSettings(Settings), Options.IfExists);
+    Batch.SetJobs(app::ParallelJobs(Options.Jobs));
     QStringList Inputs;
-    for (const app::TParallelBatch::TItem& Item : Items)
+    for (const app::TBatchRunner::TItem& Item : Items)
         Inputs << Item.Input;
     TBatchProgress Progress(Batch, Inputs, Options.ProgressJson);
     int Signal = 0;
@@ -77,14 +69,14 @@ int RunConvert(const TConvertOptions& Options)
 
     // With JSON results the log makes way on standard output.
     if (!Options.Quiet)
-        QObject::connect(&Batch, &app::TParallelBatch::LogLine, [&](const QString& Line) {
+        QObject::connect(&Batch, &app::TBatchRunner::LogLine, [&](const QString& Line) {
             Progress.Clear();
             PrintLine(Json ? stderr : stdout, Line);
         });
     if (Json)
-        QObject::connect(&Batch, &app::TParallelBatch::ItemStarted, [&](int Index) { Json->Started(Index); });
+        QObject::connect(&Batch, &app::TBatchRunner::ItemStarted, [&](int Index) { Json->Started(Index); });
     int Converted = 0;
-    QObject::connect(&Batch, &app::TParallelBatch::ItemFinished, [&](int Index, app::TConversionResult Result) {
+    QObject::connect(&Batch, &app::TBatchRunner::ItemFinished, [&](int Index, app::TConversionResult Result) {
         if (Result == app::crConverted)
             ++Converted;
         else if (Result != app::crSkipped)
@@ -98,7 +90,7 @@ int RunConvert(const TConvertOptions& Options)
     });
     // A signal after the last file ended interrupted nothing.
     bool Interrupted = false;
-    QObject::connect(&Batch, &app::TParallelBatch::Finished, [&](bool Stopped) {
+    QObject::connect(&Batch, &app::TBatchRunner::Finished, [&](bool Stopped) {
         Interrupted = Stopped;
         QCoreApplication::exit();
     });

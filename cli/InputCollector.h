@@ -2,7 +2,7 @@
 #pragma once
 
 #include "app/engine/batch/FolderScan.h"
-#include "app/engine/batch/ParallelBatch.h"
+#include "app/engine/batch/BatchRunner.h"
 
 #include <QList>
 #include <QString>
@@ -26,14 +26,14 @@ public:
     };
 
     void Add(const QString& Input);
-    const QList<app::TParallelBatch::TItem>& Items() const { return FItems; }
+    const QList<app::TBatchRunner::TItem>& Items() const { return FItems; }
     const QList<TRefusal>& Refusals() const { return FRefusals; }
 
 private:
     void Refuse(const QString& Input, const QString& Reason);
 
     app::TFolderScan FScan;
-    QList<app::TParallelBatch::TItem> FItems;
+    QList<app::TBatchRunner::TItem> FItems;
     QList<TRefusal> FRefusals;
 };
 

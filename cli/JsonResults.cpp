@@ -2,7 +2,7 @@
 #include "JsonResults.h"
 
 #include "Console.h"
-#include "app/engine/batch/ParallelBatch.h"
+#include "app/engine/batch/BatchRunner.h"
 #include "app/engine/chain/FileProbe.h"
 
 #include <QFileInfo>
@@ -51,7 +51,7 @@ void TJsonResults::Started(int Index)
     Item(Index).Start = FRun.elapsed();
 }
 
-void TJsonResults::Finished(const app::TParallelBatch& Batch, int Index, const QString& Input)
+void TJsonResults::Finished(const app::TBatchRunner& Batch, int Index, const QString& Input)
 {
     TItem& Ended = Item(Index);
     Ended.Done = true;

@@ -10,7 +10,7 @@
 #include <vector>
 
 namespace app {
-class TParallelBatch;
+class TBatchRunner;
 }
 
 namespace cli {
@@ -34,7 +34,7 @@ public:
     // Item Index of Batch started converting.
     void Started(int Index);
     // Item Index of Batch, whose input is Input, ended.
-    void Finished(const app::TParallelBatch& Batch, int Index, const QString& Input);
+    void Finished(const app::TBatchRunner& Batch, int Index, const QString& Input);
     // After a stopped run: the items of Inputs (the batch's, in its order) that
     // never ended answer as stopped.
     void NotStarted(const QStringList& Inputs);

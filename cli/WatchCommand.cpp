@@ -3,13 +3,12 @@
 
 #include "Console.h"
 #include "app/engine/system/SignalWatcher.h"
+#include "app/engine/batch/RunClaim.h"
 #include "app/engine/settings/CdSettings.h"
-#include "app/engine/chain/ConversionChain.h"
 #include "app/engine/hotdir/HotDirectory.h"
 #include "app/engine/settings/Language.h"
 
 #include <QCoreApplication>
-#include <QTimer>
 #include <cstdio>
 
 namespace cli {
@@ -28,6 +27,7 @@ int RunWatch(const QStringList& Arguments)
     QString Input, Output, Log;
     bool SubDirs = false;
     bool Quiet = false; // the day logs still take every line
+    int Jobs = 0;       // as the settings say
     for (int At = 0; At < Arguments.size(); ++At) {
         const QString& Argument = Arguments[At];
         QString* Target = Argument == QLatin1String("--in")    ? &Input
@@ -40,6 +40,11 @@ int RunWatch(const QStringList& Arguments)
             *Target = Arguments[++At];
         } else if (Argument == QLatin1String("--subdirs")) {
             SubDirs = true;
+        } else if (Argument == QLatin1String("-j")) {
+            bool Ok = false;
+            Jobs = At + 1 < Arguments.size() ? Arguments[++At].toInt(&Ok) : 0;
+            if (!Ok || Jobs < 1)
+                return Usage(QStringLiteral("option -j needs a number of files, 1 or more"));
         } else if (Argument == QLatin1String("-q") || Argument == QLatin1String("--quiet")) {
             Quiet = true;
         } else {
@@ -54,8 +59,10 @@ int RunWatch(const QStringList& Arguments)
 
     app::TcdSettings Settings;
     Settings.SetAutoLoad(false);
-    app::TConversionChain Chain;
-    app::THotDirectory Hot(Settings, Chain);
+    if (Jobs > 0)
+        Settings.SetParallel(Jobs);
+    app::TRunClaim Claim;
+    app::THotDirectory Hot(Settings, Claim);
     if (!Quiet) {
         QObject::connect(&Hot, &app::THotDirectory::LogLine, [](const QString& Line) { PrintLine(stdout, Line); });
         QObject::connect(&Hot, &app::THotDirectory::LogUnwritable, [](const QString& File, const QString& Error) {
@@ -63,18 +70,16 @@ int RunWatch(const QStringList& Arguments)
         });
     }
     bool Ending = false;
-    // The file in progress finishes; nothing more starts.
+    // The files in progress finish; nothing more starts.
     app::TSignalWatcher Signals([&](int) {
         Ending = true;
         Hot.Halt();
         if (!Hot.Busy())
             QCoreApplication::exit();
     });
-    QObject::connect(&Hot, &app::THotDirectory::FileFinished, [&] {
+    QObject::connect(&Hot, &app::THotDirectory::Idle, [&] {
         if (Ending)
             QCoreApplication::exit();
-        else // the next queued file starts at once, not at the next tick
-            QTimer::singleShot(0, &Hot, &app::THotDirectory::TimerStep);
     });
     try {
         Hot.Start(Input, Output, Log, SubDirs);

@@ -32,7 +32,14 @@ QString Key(const QString& Path) { return Path.toLower(); }
 
 // Language strings of what the window shows: the nine headers from
 // StrFirstColumn on, the row states and the Information column's prefix.
-constexpr int StrFirstColumn = 46, StrSucceeded = 55, StrFailed = 56, StrSkipped = 57, StrSaveTo = 58;
+constexpr int StrConverting = 44, StrFirstColumn = 46, StrSucceeded = 55, StrFailed = 56, StrSkipped = 57,
+              StrSaveTo = 58;
+
+// "37%", or "..." while the size of the file is not known.
+QString PercentText(const TFileListModel::TRow& Row)
+{
+    return Row.Percent < 0 ? QStringLiteral("...") : QStringLiteral("%1%").arg(Row.Percent);
+}
 
 } // namespace
 
@@ -104,6 +111,16 @@ void TFileListModel::SetState(int Index, TRowState State, const QString& Message
     TRow& Row = FRows.at(static_cast<size_t>(Index));
     Row.State = State;
     Row.StateMessage = State == rsPending ? QString() : Message;
+    Row.Percent = 0;
+    emit dataChanged(index(Index, colName), index(Index, colInformation));
+}
+
+void TFileListModel::SetProgress(int Index, int Percent)
+{
+    TRow& Row = FRows.at(static_cast<size_t>(Index));
+    if (Row.State != rsConverting || Row.Percent == Percent)
+        return;
+    Row.Percent = Percent;
     emit dataChanged(index(Index, colName), index(Index, colInformation));
 }
 
@@ -224,6 +241,8 @@ int TFileListModel::ImageIndex(const TRow& Row)
         return imgFailed;
     case rsSkipped:
         return imgSkipped;
+    case rsConverting:
+        return imgConverting;
     default:
         return imgPending;
     }
@@ -249,6 +268,8 @@ QVariant TFileListModel::data(const QModelIndex& Index, int Role) const
             return LangText(StrFailed, "Failed: ") + R.StateMessage;
         if (R.State == rsSkipped)
             return LangText(StrSkipped, "Skipped: ") + R.StateMessage;
+        if (R.State == rsConverting)
+            return LangText(StrConverting, "Converting: ") + PercentText(R);
     }
     return {};
 }
@@ -264,7 +285,10 @@ QString TFileListModel::ColumnText(const TRow& Row, int Column)
     case colName:
         return Row.Caption();
     case colInformation:
-        return Row.State == rsPending ? QString() : LangText(StrSaveTo, "Save to: ") + QFileInfo(Row.Output).fileName();
+        if (Row.State == rsPending)
+            return QString();
+        return LangText(StrSaveTo, "Save to: ") + QFileInfo(Row.Output).fileName() +
+               (Row.State == rsConverting ? QStringLiteral(" (") + PercentText(Row) + QLatin1Char(')') : QString());
     case colSize:
         return Row.SizeBytes < 0 ? QString() : FormatSizeKB(Row.SizeBytes);
     case colPath:

@@ -26,8 +26,8 @@ public:
     static constexpr int VisibleColumns = 9;
     // Header images: the sort column's arrow, or none.
     enum TImage { imgNone = -1, imgPending = 0, imgFailed = 1, imgSucceeded = 2, imgSortDescending = 3,
-                  imgSortAscending = 4, imgSkipped = 5 };
-    // A row's place in the batch run; a row converting still shows as pending.
+                  imgSortAscending = 4, imgSkipped = 5, imgConverting = 6 };
+    // A row's place in the batch run.
     enum TRowState { rsPending, rsConverting, rsConverted, rsFailed, rsSkipped };
     // The image index of a row (column 0) or of a column header, for the view
     // that turns it into a picture.
@@ -49,6 +49,8 @@ public:
         int Channels = 0;
         std::optional<int> BitrateKbps;
         TRowState State = rsPending;
+        // Of a row converting; -1 while its size is not known.
+        int Percent = 0;
         // Why the row's last conversion failed or was skipped.
         QString StateMessage;
         QString Output;
@@ -67,8 +69,10 @@ public:
     void Clear();
     int Count() const { return static_cast<int>(FRows.size()); }
     const TRow& Row(int Index) const { return FRows.at(static_cast<size_t>(Index)); }
-    // Pending forgets the message of the last conversion.
+    // Pending forgets the message of the last conversion; converting starts at 0 %.
     void SetState(int Index, TRowState State, const QString& Message = QString());
+    // How far the row converting has come.
+    void SetProgress(int Index, int Percent);
     void SetOutput(int Index, const QString& Output);
     void RemoveRow(int Index);
     // Reorders the rows by Column's SortRole value: text in the user's locale

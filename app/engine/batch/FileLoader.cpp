@@ -42,10 +42,10 @@ bool TFileLoader::AddFolder(const QString& Folder, bool Recursive)
 {
     return Run(
         [this, Folder, Recursive] {
-            QList<TParallelBatch::TItem> Found;
+            QList<TBatchRunner::TItem> Found;
             TFolderScan(FKinds, Recursive, true).Scan(Folder, Found);
             QStringList Paths;
-            for (const TParallelBatch::TItem& File : Found)
+            for (const TBatchRunner::TItem& File : Found)
                 Paths << File.Input;
             return Paths;
         },

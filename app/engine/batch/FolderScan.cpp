@@ -13,12 +13,12 @@ TFolderScan::TFolderScan(QStringList Extensions, bool Recursive, bool Hidden)
 {
 }
 
-int TFolderScan::Scan(const QString& Folder, QList<TParallelBatch::TItem>& Found, const TUnreadable& Unreadable)
+int TFolderScan::Scan(const QString& Folder, QList<TBatchRunner::TItem>& Found, const TUnreadable& Unreadable)
 {
     return ScanBelow(Folder, QString(), Found, Unreadable);
 }
 
-int TFolderScan::ScanBelow(const QString& Folder, const QString& Relative, QList<TParallelBatch::TItem>& Found,
+int TFolderScan::ScanBelow(const QString& Folder, const QString& Relative, QList<TBatchRunner::TItem>& Found,
                            const TUnreadable& Unreadable)
 {
     const QFileInfo Info(Folder);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "ParallelBatch.h"
+#include "BatchRunner.h"
 
 #include <QList>
 #include <QSet>
@@ -28,10 +28,10 @@ public:
 
     // Appends Folder's files to Found and returns how many it appended. Each
     // folder that cannot be read goes to Unreadable, which may be empty.
-    int Scan(const QString& Folder, QList<TParallelBatch::TItem>& Found, const TUnreadable& Unreadable = {});
+    int Scan(const QString& Folder, QList<TBatchRunner::TItem>& Found, const TUnreadable& Unreadable = {});
 
 private:
-    int ScanBelow(const QString& Folder, const QString& Relative, QList<TParallelBatch::TItem>& Found,
+    int ScanBelow(const QString& Folder, const QString& Relative, QList<TBatchRunner::TItem>& Found,
                   const TUnreadable& Unreadable);
 
     QStringList FExtensions;

@@ -8,9 +8,27 @@ namespace app {
 
 void TRunProgress::Start(const std::vector<int>& LengthSeconds)
 {
+    FLengths.clear();
+    FEnded.clear();
+    FFinishedCount = 0;
+    FConverting.clear();
+    Append(LengthSeconds);
+}
+
+void TRunProgress::Append(const std::vector<int>& LengthSeconds)
+{
+    FLengths.insert(FLengths.end(), LengthSeconds.begin(), LengthSeconds.end());
+    FEnded.resize(FLengths.size(), false);
+    Weigh();
+}
+
+// The average of the known lengths changes as rows join, and with it what the
+// rows already done weigh.
+void TRunProgress::Weigh()
+{
     double Known = 0;
     int KnownCount = 0;
-    for (int Length : LengthSeconds) {
+    for (int Length : FLengths) {
         if (Length > 0) {
             Known += Length;
             ++KnownCount;
@@ -18,51 +36,54 @@ void TRunProgress::Start(const std::vector<int>& LengthSeconds)
     }
     const double Average = KnownCount > 0 ? Known / KnownCount : 1.0;
     FWeights.clear();
-    for (int Length : LengthSeconds)
+    for (int Length : FLengths)
         FWeights.push_back(Length > 0 ? Length : Average);
-    FTotal = Known + Average * static_cast<double>(LengthSeconds.size() - static_cast<size_t>(KnownCount));
+    FTotal = Known + Average * static_cast<double>(FLengths.size() - static_cast<size_t>(KnownCount));
     FFinished = 0;
-    FFinishedCount = 0;
-    FRow = -1;
-    FFilePercent = 0;
+    for (size_t Row = 0; Row < FEnded.size(); ++Row)
+        FFinished += FEnded[Row] ? FWeights[Row] : 0;
 }
 
 void TRunProgress::StartFile(int Row)
 {
-    FRow = Row >= 0 && Row < static_cast<int>(FWeights.size()) ? Row : -1;
-    FFilePercent = 0;
-}
-
-void TRunProgress::SetFilePercent(int Percent)
-{
-    FFilePercent = std::clamp(Percent, 0, 100);
-}
-
-void TRunProgress::FinishFile()
-{
-    if (FRow < 0)
+    if (Row < 0 || Row >= static_cast<int>(FWeights.size()))
         return;
-    FFinished += FWeights[static_cast<size_t>(FRow)];
+    FConverting[Row] = 0;
+}
+
+void TRunProgress::SetFilePercent(int Row, int Percent)
+{
+    const auto File = FConverting.find(Row);
+    if (File != FConverting.end())
+        File->second = std::clamp(Percent, 0, 100);
+}
+
+void TRunProgress::FinishFile(int Row)
+{
+    if (FConverting.erase(Row) == 0)
+        return;
+    FEnded[static_cast<size_t>(Row)] = true;
+    FFinished += FWeights[static_cast<size_t>(Row)];
     ++FFinishedCount;
-    FRow = -1;
-    FFilePercent = 0;
 }
 
 double TRunProgress::Done() const
 {
     if (FTotal <= 0)
         return 0;
-    const double Current = FRow < 0 ? 0 : FWeights[static_cast<size_t>(FRow)] * FFilePercent / 100.0;
+    double Current = 0;
+    for (const auto& [Row, Percent] : FConverting)
+        Current += FWeights[static_cast<size_t>(Row)] * Percent / 100.0;
     return std::clamp((FFinished + Current) / FTotal, 0.0, 1.0);
 }
 
 TRunSnapshot TRunProgress::Snapshot(qint64 ElapsedMs) const
 {
     TRunSnapshot Shot;
-    Shot.Row = FRow;
+    Shot.Row = FConverting.empty() ? -1 : FConverting.rbegin()->first;
+    Shot.Converting = static_cast<int>(FConverting.size());
+    Shot.Done = FFinishedCount;
     Shot.Files = static_cast<int>(FWeights.size());
-    Shot.File = std::min(FFinishedCount + 1, Shot.Files);
-    Shot.FilePercent = FFilePercent;
     const double Share = Done();
     // Rounded down, so that 100 means finished rather than nearly.
     Shot.Percent = FFinishedCount == Shot.Files ? 100 : std::min(static_cast<int>(Share * 100), 99);

@@ -13,20 +13,6 @@ TConversionChain::TConversionChain()
     FConverter.SetMode(au::msmMonoToBoth);
 }
 
-bool TConversionChain::Claim(const void* User)
-{
-    if (ClaimedByOther(User))
-        return false;
-    FHolder = User;
-    return true;
-}
-
-void TConversionChain::Release(const void* User)
-{
-    if (FHolder == User)
-        FHolder = nullptr;
-}
-
 bool TConversionChain::PrepareChain(const QString& InFile, const QString& OutFile, au::TAuFileIn* Decoder,
                                     au::TWaveOut& Output, const TOutputFormat& Format)
 {

@@ -15,21 +15,13 @@ class TWaveOut;
 namespace app {
 
 // The resampler and the converter a conversion runs through, and the routine
-// that wires a decoder and a writer to them and starts the writer. The window's
-// batch list and hot directory share one chain: whoever claims it first keeps
-// it until it releases it, so two files are never pulled through it at once.
+// that wires a decoder and a writer to them and starts the writer. One file at
+// a time is pulled through a chain.
 class TConversionChain {
 public:
     TConversionChain();
     TConversionChain(const TConversionChain&) = delete;
     TConversionChain& operator=(const TConversionChain&) = delete;
-
-    // UI thread. Claims the chain for User (any tag that names it); false when
-    // another user holds it. Claiming it again as its holder succeeds.
-    bool Claim(const void* User);
-    // UI thread. Lets the chain go when User holds it.
-    void Release(const void* User);
-    bool ClaimedByOther(const void* User) const { return FHolder != nullptr && FHolder != User; }
 
     au::TFastResampler& Resampler() { return FResampler; }
     au::TAudioConverter& Converter() { return FConverter; }
@@ -44,7 +36,6 @@ public:
 private:
     au::TFastResampler FResampler;
     au::TAudioConverter FConverter;
-    const void* FHolder = nullptr;
 };
 
 } // namespace app

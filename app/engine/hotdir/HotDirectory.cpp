@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "HotDirectory.h"
 
+#include "app/engine/batch/RunClaim.h"
 #include "app/engine/settings/CdSettings.h"
-#include "app/engine/chain/ConversionChain.h"
 #include "audio/core/AuException.h"
 #include "app/engine/system/PathUtils.h"
 
@@ -94,19 +94,27 @@ QString RelativeToFolder(const QString& Folder, const QString& Path)
     return QFileInfo(Path).fileName();
 }
 
-THotDirectory::THotDirectory(TcdSettings& Settings, TConversionChain& Chain, QObject* Parent)
-    : QObject(Parent), FSettings(Settings), FChain(Chain), FConversion(Chain)
+THotDirectory::THotDirectory(TcdSettings& Settings, TRunClaim& Claim, QObject* Parent)
+    : QObject(Parent), FSettings(Settings), FClaim(Claim)
 {
-    connect(&FConversion, &TFileConversion::Finished, this, &THotDirectory::Finish);
-    FTimer.setInterval(TimerInterval);
-    connect(&FTimer, &QTimer::timeout, this, &THotDirectory::TimerStep);
+    connect(&FRunner, &TBatchRunner::ItemStarted, this, [this](int Index) { FileStarted(FRunItems[Index]); });
+    connect(&FRunner, &TBatchRunner::ItemFinished, this, [this](int Index, TConversionResult Result) {
+        FileEnded(FRunItems[Index], Result, FRunner.Message(Index), FRunner.Output(Index));
+    });
+    connect(&FRunner, &TBatchRunner::Finished, this, [this] {
+        // Files queued while a stopped run wound down wait for no other.
+        Submit();
+        ReleaseClaimWhenIdle();
+        if (!Busy())
+            emit Idle();
+    });
     FMonitor.SetOnFileReady([this](const QString& Path, void*) { QueueReadyFile(Path); });
 }
 
 THotDirectory::~THotDirectory()
 {
     FMonitor.Stop();
-    FChain.Release(this);
+    FClaim.Release(this);
 }
 
 int THotDirectory::CheckFolders(const QString& Input, const QString& Output, const QString& Log)
@@ -126,7 +134,7 @@ int THotDirectory::CheckFolders(const QString& Input, const QString& Output, con
 
 void THotDirectory::Start(const QString& Input, const QString& Output, const QString& Log, bool SubDirs)
 {
-    if (!FChain.Claim(this))
+    if (!FClaim.Claim(this))
         throw au::EAuException(MsgChainInUse);
     FHalted = false;
     FMonitor.SetDirectory(Input);
@@ -135,36 +143,37 @@ void THotDirectory::Start(const QString& Input, const QString& Output, const QSt
     try {
         FMonitor.Start();
     } catch (...) {
-        ReleaseChainWhenIdle();
+        ReleaseClaimWhenIdle();
         throw;
     }
     FSettings.SetIndir(Input);
     FSettings.SetOutDir(Output);
     FSettings.SetLogDir(Log);
     FSettings.SetSubDir(SubDirs);
+    Submit();
 }
 
 void THotDirectory::Stop()
 {
     FMonitor.Stop();
-    ReleaseChainWhenIdle();
+    ReleaseClaimWhenIdle();
 }
 
 void THotDirectory::Halt()
 {
     FMonitor.Stop();
-    FTimer.stop();
     FHalted = true;
-    ReleaseChainWhenIdle();
+    FRunner.RequestStop();
+    ReleaseClaimWhenIdle();
 }
 
 void THotDirectory::StopNow()
 {
     Halt();
-    FConversion.StopNow();
+    FRunner.StopNow();
 }
 
-void THotDirectory::ReleaseChainWhenIdle()
+void THotDirectory::ReleaseClaimWhenIdle()
 {
     if (Watching() || Busy())
         return;
@@ -172,13 +181,44 @@ void THotDirectory::ReleaseChainWhenIdle()
     for (int Index = 0; Index < FQueue.Count() && !Queued; ++Index)
         Queued = FQueue.Values(Index).isEmpty();
     if (FHalted || !Queued)
-        FChain.Release(this);
+        FClaim.Release(this);
+}
+
+TBatchRunner::TItem THotDirectory::RunItem(const QString& Path) const
+{
+    const QString Folder = QFileInfo(RelativeToFolder(FSettings.Indir(), Path)).path();
+    return {Path, Folder == QLatin1String(".") ? QString() : AddTrailingBackslash(Folder)};
 }
 
 void THotDirectory::QueueReadyFile(const QString& Path)
 {
     FQueue.Add(Path, QString());
-    FTimer.start();
+    if (!FRunner.Running()) {
+        Submit();
+        return;
+    }
+    // A stopping run starts it no more; its end submits it again.
+    FRunItems << FQueue.Count() - 1;
+    FRunner.Append({RunItem(Path)});
+}
+
+void THotDirectory::Submit()
+{
+    if (FHalted || FRunner.Running())
+        return;
+    QList<TBatchRunner::TItem> Items;
+    FRunItems.clear();
+    for (int Index = 0; Index < FQueue.Count(); ++Index) {
+        if (!FQueue.Values(Index).isEmpty())
+            continue;
+        FRunItems << Index;
+        Items << RunItem(FQueue.Names(Index));
+    }
+    if (Items.isEmpty())
+        return;
+    FRunner.SetOutput(FSettings.OutDir(), TOutputFormat::FromSettings(FSettings), IfExistsChoice(FSettings.IfExists()));
+    FRunner.SetJobs(ParallelJobs(FSettings.Parallel()));
+    FRunner.Start(Items);
 }
 
 QString THotDirectory::TimeText()
@@ -198,40 +238,23 @@ void THotDirectory::Log(const QString& Text)
         emit LogLine(Line);
 }
 
-void THotDirectory::TimerStep()
+void THotDirectory::FileStarted(int Item)
 {
-    if (Busy() || FHalted)
-        return;
-    for (int Index = 0; Index < FQueue.Count(); ++Index) {
-        if (!FQueue.Values(Index).isEmpty())
-            continue;
-        const QString Path = FQueue.Names(Index);
-        const QString Folder = QFileInfo(RelativeToFolder(FSettings.Indir(), Path)).path();
-        TConversionRequest Request;
-        Request.Input = Path;
-        Request.OutputFolder = FSettings.OutDir();
-        Request.RelativeFolder = Folder == QLatin1String(".") ? QString() : AddTrailingBackslash(Folder);
-        Request.Format = TOutputFormat::FromSettings(FSettings);
-        Request.IfExists = IfExistsChoice(FSettings.IfExists());
-        Log(QStringLiteral("Start: [") + TimeText() + QStringLiteral("]\r\nExcute File: ") + Path);
-        FHotItem = Index;
-        FConversion.Start(Request);
-        return;
-    }
-    FTimer.stop();
-    ReleaseChainWhenIdle();
+    FGroups.insert(Item, QStringLiteral("Start: [") + TimeText() + QStringLiteral("]\r\nExcute File: ") +
+                             FQueue.Names(Item));
 }
 
-void THotDirectory::Finish(TConversionResult Result, const QString& Message)
+void THotDirectory::FileEnded(int Item, TConversionResult Result, const QString& Message, const QString& Output)
 {
     static const char* const Marks[] = {" [Success]", " [Failed]", " [Skipped]", " [Failed]"};
-    FQueue.SetValue(FHotItem, Result == crConverted ? QStringLiteral("1") : QStringLiteral("2"));
+    FQueue.SetValue(Item, Result == crConverted ? QStringLiteral("1") : QStringLiteral("2"));
     // The reason follows on a line of its own, as in the batch log.
-    Log(QStringLiteral("Save to: ") + FConversion.OutputPath() + QLatin1String(Marks[Result]) +
-        (Message.isEmpty() ? QString() : QStringLiteral("\r\n") + Message));
-    Log(QStringLiteral("Finish: [") + TimeText() + QStringLiteral("]"));
-    ReleaseChainWhenIdle();
-    emit FileFinished(FQueue.Names(FHotItem), Result);
+    QString Group = FGroups.take(Item);
+    Group += QStringLiteral("\r\nSave to: ") + Output + QLatin1String(Marks[Result]) +
+             (Message.isEmpty() ? QString() : QStringLiteral("\r\n") + Message);
+    Group += QStringLiteral("\r\nFinish: [") + TimeText() + QStringLiteral("]");
+    Log(Group);
+    emit FileFinished(FQueue.Names(Item), Result);
 }
 
 } // namespace app

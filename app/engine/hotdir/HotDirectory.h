@@ -1,17 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "app/engine/chain/FileConversion.h"
+#include "app/engine/batch/BatchRunner.h"
 #include "app/engine/monitor/DirectoryMonitor.h"
 
+#include <QHash>
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
-#include <QTimer>
 
 namespace app {
 
-class TConversionChain;
+class TRunClaim;
 class TcdSettings;
 
 // An ordered list of (name, value) pairs; out-of-range reads give empty texts
@@ -41,19 +42,20 @@ QString DayLogFile(const QString& LogDir);
 QString RelativeToFolder(const QString& Folder, const QString& Path);
 
 // The hot directory: the monitor reports each complete file of the input
-// folder, the queue keeps it, and a 1000 ms timer converts the queue one file
-// at a time, writing the day's log. It holds the chain it shares with the
-// batch list from its start until it neither watches nor converts.
-// User-interface thread only.
+// folder, the queue keeps it, and the batch runner converts it at once, as
+// many files at a time as the settings' parallel choice says. Each file's
+// lines of the day's log (Start, Excute File, Save to, Finish) are written
+// together when it ends, so that files ending in any order never mix their
+// lines. It holds the claim it shares with the batch list from its start
+// until it neither watches nor converts. User-interface thread only.
 class THotDirectory : public QObject {
     Q_OBJECT
 
 public:
-    static constexpr int TimerInterval = 1000;
     // Language strings of the start checks.
     static constexpr int StrNoInput = 22, StrNoOutput = 23, StrNoLog = 24, StrOutputInsideInput = 25;
 
-    THotDirectory(TcdSettings& Settings, TConversionChain& Chain, QObject* Parent = nullptr);
+    THotDirectory(TcdSettings& Settings, TRunClaim& Claim, QObject* Parent = nullptr);
     ~THotDirectory() override;
 
     // The four start checks, in order: 0 when they pass, else the language
@@ -69,23 +71,22 @@ public:
 
     // Takes the folders into the settings (in memory; saving is the caller's
     // choice) and starts watching Input for ".wma" files. Throws EAuException
-    // when the batch list holds the chain, or with the monitor's text when the
+    // when the batch list holds the claim, or with the monitor's text when the
     // folder cannot be watched.
     void Start(const QString& Input, const QString& Output, const QString& Log, bool SubDirs);
     // Ends watching; the file in progress and the files still queued go on
     // converting.
     void Stop();
-    // Stops watching and starts nothing more; the file in progress finishes.
+    // Stops watching and starts nothing more; the files in progress finish.
     void Halt();
-    // Stops watching and converting now: the file in progress is stopped,
-    // leaves nothing under its name and ends its log group as failed.
+    // Stops watching and converting now: the files in progress are stopped,
+    // leave nothing under their names and end their log groups as failed.
     void StopNow();
     bool Watching() const { return FMonitor.Started(); }
-    bool Busy() const { return FConversion.Busy(); }
+    bool Busy() const { return FRunner.Running(); }
 
-    // The monitor's report: queues Path and starts the timer.
+    // The monitor's report: queues Path and converts it as soon as a slot is free.
     void QueueReadyFile(const QString& Path);
-    void TimerStep();
 
     const TStringValues& Queue() const { return FQueue; }
     DirectoryMonitor& Monitor() { return FMonitor; }
@@ -97,22 +98,29 @@ signals:
     // until a write succeeds again, before the lines that were not written.
     void LogUnwritable(const QString& LogFile, const QString& Error);
     void FileFinished(const QString& Path, app::TConversionResult Result);
+    // Nothing converts any more, and nothing waits that may start.
+    void Idle();
 
 private:
+    TBatchRunner::TItem RunItem(const QString& Path) const;
+    // Starts a run over the waiting entries unless one goes on.
+    void Submit();
+    void FileStarted(int Item);
+    // Queue entry Item's conversion has ended with Result into Output.
+    void FileEnded(int Item, TConversionResult Result, const QString& Message, const QString& Output);
     void Log(const QString& Text);
-    void Finish(TConversionResult Result, const QString& Message);
-    void ReleaseChainWhenIdle();
+    void ReleaseClaimWhenIdle();
     static QString TimeText();
 
     TcdSettings& FSettings;
-    TConversionChain& FChain;
-    TFileConversion FConversion;
+    TRunClaim& FClaim;
+    TBatchRunner FRunner;
     DirectoryMonitor FMonitor;
-    QTimer FTimer;
     TStringValues FQueue;
+    QList<int> FRunItems;        // the queue entry of each item of the runner's run
+    QHash<int, QString> FGroups; // the day-log lines of the files converting, by queue entry
     bool FHalted = false;
     bool FLogFailing = false; // the last write of the day log failed, and it was said
-    int FHotItem = 0;
 };
 
 } // namespace app

@@ -23,6 +23,7 @@ class TcdSettings : public TBaseSettings {
     Q_PROPERTY(QString Applocation READ Applocation WRITE SetApplocation)
     Q_PROPERTY(int IfExists READ IfExists WRITE SetIfExists)
     Q_PROPERTY(QString ListColumnWidths READ ListColumnWidths WRITE SetListColumnWidths)
+    Q_PROPERTY(int Parallel READ Parallel WRITE SetParallel)
 
 public:
     static constexpr const char* SettingsKey = "Software\\Trevalin\\Kelvaro\\Setting";
@@ -66,6 +67,10 @@ public:
     // leaves that column sized to its content.
     QString ListColumnWidths() const { return FListColumnWidths; }
     void SetListColumnWidths(const QString& Value) { FListColumnWidths = Value; }
+    // How many files convert at once: 0 one per processor, else that many
+    // (ParallelJobs turns it into the count).
+    int Parallel() const { return FParallel; }
+    void SetParallel(int Value) { FParallel = Value; }
 
 private:
     QString FLogDir;
@@ -80,6 +85,7 @@ private:
     QString FApplocation;
     int FIfExists = 0;
     QString FListColumnWidths;
+    int FParallel = 0;
 };
 
 } // namespace app

@@ -11,7 +11,7 @@
 #include "LogPanel.h"
 #include "PreviewControl.h"
 #include "RunControl.h"
-#include "app/engine/batch/BatchDriver.h"
+#include "app/engine/batch/ListRun.h"
 #include "app/engine/batch/FileLoader.h"
 #include "app/engine/player/PreviewPlayer.h"
 #include "RunNotifier.h"
@@ -43,7 +43,7 @@ QStringList LocalFiles(const QMimeData* Data)
 
 } // namespace
 
-TBatchPage::TBatchPage(TFileListModel& Files, TFileLoader& Loader, TBatchDriver& Batch, TcdSettings& Settings,
+TBatchPage::TBatchPage(TFileListModel& Files, TFileLoader& Loader, TListRun& Batch, TcdSettings& Settings,
                        TPreviewPlayer& Player, TDialogs& Dialogs, TShell& Shell,
                        QWidget* Parent)
     : QWidget(Parent), FLoader(Loader), FBatch(Batch), FPlayer(Player), FStatus(new TBatchStatusBar(this)),
@@ -88,11 +88,11 @@ TBatchPage::TBatchPage(TFileListModel& Files, TFileLoader& Loader, TBatchDriver&
     FView->SetColumnWidths(Settings.ListColumnWidths());
     connect(FView, &TFileListView::ColumnWidthsChanged, &Settings, &TcdSettings::SetListColumnWidths);
     // The file converting stays in sight; the list is the user's to scroll only between runs.
-    connect(&Batch, &TBatchDriver::RunProgress, FView, [this](const TRunSnapshot& Progress) {
+    connect(&Batch, &TListRun::RunProgress, FView, [this](const TRunSnapshot& Progress) {
         if (Progress.Row >= 0)
             FView->scrollTo(FView->model()->index(Progress.Row, 0));
     });
-    connect(&Batch, &TBatchDriver::ControlsEnabled, this, [this](bool Enabled) {
+    connect(&Batch, &TListRun::ControlsEnabled, this, [this](bool Enabled) {
         EnableBatchControls(Enabled);
         if (Enabled)
             AddWaitingFiles();

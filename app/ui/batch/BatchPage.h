@@ -8,7 +8,7 @@ class QPushButton;
 
 namespace app {
 
-class TBatchDriver;
+class TListRun;
 class TBatchStatusBar;
 class TDialogs;
 class TFileListModel;
@@ -32,7 +32,7 @@ class TBatchPage : public QWidget {
 public:
     // The list, the loader that fills it and the driver that converts it; the
     // preview plays through its own decoders and output.
-    TBatchPage(TFileListModel& Files, TFileLoader& Loader, TBatchDriver& Batch, TcdSettings& Settings,
+    TBatchPage(TFileListModel& Files, TFileLoader& Loader, TListRun& Batch, TcdSettings& Settings,
                TPreviewPlayer& Player, TDialogs& Dialogs, TShell& Shell,
                QWidget* Parent = nullptr);
     ~TBatchPage() override;
@@ -80,7 +80,7 @@ private:
     QLayout* BuildBottomBar();
 
     TFileLoader& FLoader;
-    TBatchDriver& FBatch;
+    TListRun& FBatch;
     TPreviewPlayer& FPlayer;
     QStringList FWaitingFiles;
     TBatchStatusBar* FStatus;

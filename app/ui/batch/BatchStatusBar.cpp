@@ -16,8 +16,9 @@ namespace {
 constexpr int PanelChars[TBatchStatusBar::PanelCount] = {0, 0, 22, 0, 5};
 constexpr int RunPanel = 3;
 constexpr int PanelMargins = 8;
-// Language strings of the run panel: the run so far, then the time left.
-constexpr int StrRunDone = 60, StrRunLeft = 61;
+// Language strings of the run panel: the files converting and done, with one
+// file converting, then the time left.
+constexpr int StrRunFiles = 70, StrRunFile = 71, StrRunLeft = 61;
 
 // "m:ss", or "h:mm:ss" from an hour on.
 QString ClockText(qint64 Milliseconds)
@@ -79,24 +80,14 @@ QString TBatchStatusBar::PanelText(int Panel) const
     return FPanels.at(static_cast<size_t>(Panel))->text();
 }
 
-void TBatchStatusBar::ShowProgress(int Percent)
-{
-    FProgress->setValue(Percent);
-    FProgress->show();
-}
-
-void TBatchStatusBar::HideProgress()
-{
-    FProgress->hide();
-}
-
 void TBatchStatusBar::ShowRunProgress(const TRunSnapshot& Progress)
 {
-    QString Text = LangText(StrRunDone, "File %1 of %2, %3% done, %4 elapsed")
-                       .arg(Progress.File)
-                       .arg(Progress.Files)
-                       .arg(Progress.Percent)
-                       .arg(ClockText(Progress.ElapsedMs));
+    QString Text = Progress.Converting == 1
+                       ? LangText(StrRunFile, "Converting 1 file, %1 of %2 done").arg(Progress.Done).arg(Progress.Files)
+                       : LangText(StrRunFiles, "Converting %1 files, %2 of %3 done")
+                             .arg(Progress.Converting)
+                             .arg(Progress.Done)
+                             .arg(Progress.Files);
     if (Progress.RemainingMs >= 0)
         Text += LangText(StrRunLeft, ", %1 left").arg(ClockText(Progress.RemainingMs));
     QLabel* Panel = FPanels[RunPanel];
@@ -106,6 +97,9 @@ void TBatchStatusBar::ShowRunProgress(const TRunSnapshot& Progress)
     Panel->setMinimumWidth(std::max(Panel->minimumWidth(),
                                     Panel->fontMetrics().horizontalAdvance(Text) + PanelMargins * 2));
     Panel->show();
+    FProgress->setValue(Progress.Percent);
+    FProgress->show();
+    SetPanelText(4, QStringLiteral("%1%").arg(Progress.Percent));
 }
 
 void TBatchStatusBar::HideRunProgress()
@@ -114,6 +108,8 @@ void TBatchStatusBar::HideRunProgress()
     Panel->hide();
     Panel->setMinimumWidth(0);
     SetPanelText(RunPanel, QString());
+    FProgress->hide();
+    SetPanelText(4, QString());
 }
 
 } // namespace app

@@ -12,9 +12,9 @@ class QProgressBar;
 namespace app {
 
 // The batch page's status bar `stat1`: panel 0 the run's status, panel 1 what
-// the preview plays, panel 2 the place of the current file's progress bar
-// (hidden except while a file converts), panel 3 where the whole run stands
-// (shown only while a run goes on), panel 4 the current file's percentage.
+// the preview plays, panel 2 the place of the run's progress bar, panel 3
+// where the whole run stands, panel 4 the run's percentage; panels 2 to 4 show
+// only while a run goes on.
 // User-interface thread only.
 class TBatchStatusBar final : public QStatusBar {
     Q_OBJECT
@@ -26,10 +26,8 @@ public:
 
     void SetPanelText(int Panel, const QString& Text);
     QString PanelText(int Panel) const;
-    // Shows the bar at Percent.
-    void ShowProgress(int Percent);
-    void HideProgress();
-    // "File 3 of 20, 37% done, 0:42 elapsed, 1:10 left" in panel 3.
+    // "Converting 2 files, 12 of 40 done, 0:05 left" in panel 3, the share
+    // done on the bar and in panel 4.
     void ShowRunProgress(const TRunSnapshot& Progress);
     void HideRunProgress();
     QProgressBar* Progress() const { return FProgress; }

@@ -2,7 +2,7 @@
 #include "FileListActions.h"
 
 #include "BatchStatusBar.h"
-#include "app/engine/batch/BatchDriver.h"
+#include "app/engine/batch/ListRun.h"
 #include "app/ui/desktop/Dialogs.h"
 #include "FileListView.h"
 #include "app/ui/desktop/Shell.h"
@@ -38,7 +38,7 @@ QString TextFilter()
 
 } // namespace
 
-TFileListActions::TFileListActions(TFileListModel& Files, TFileLoader& Loader, const TBatchDriver& Batch,
+TFileListActions::TFileListActions(TFileListModel& Files, TFileLoader& Loader, const TListRun& Batch,
                                    TDialogs& Dialogs, TShell& Shell, TFileListView& View, TPreviewPlayer& Player,
                                    QAction* Play, TBatchStatusBar& Status, QAction* Convert, QWidget* Window)
     : QObject(Window), FFiles(Files), FLoader(Loader), FBatch(Batch), FDialogs(Dialogs), FShell(Shell), FView(View),

@@ -14,7 +14,7 @@ class QWidget;
 
 namespace app {
 
-class TBatchDriver;
+class TListRun;
 class TBatchStatusBar;
 class TDialogs;
 class TFileListView;
@@ -32,7 +32,7 @@ class TFileListActions final : public QObject {
     Q_OBJECT
 
 public:
-    TFileListActions(TFileListModel& Files, TFileLoader& Loader, const TBatchDriver& Batch, TDialogs& Dialogs,
+    TFileListActions(TFileListModel& Files, TFileLoader& Loader, const TListRun& Batch, TDialogs& Dialogs,
                      TShell& Shell, TFileListView& View, TPreviewPlayer& Player, QAction* Play, TBatchStatusBar& Status,
                      QAction* Convert, QWidget* Window);
     ~TFileListActions() override;
@@ -79,7 +79,7 @@ private:
 
     TFileListModel& FFiles;
     TFileLoader& FLoader;
-    const TBatchDriver& FBatch;
+    const TListRun& FBatch;
     TDialogs& FDialogs;
     TShell& FShell;
     TFileListView& FView;

@@ -28,7 +28,7 @@ TFileListIcons::TFileListIcons(QAbstractItemModel* Source, QObject* Parent)
     setSourceModel(Source);
     InitBatchIcons();
     const char* const Names[] = {"pending", "failed", "succeeded", "sort-descending", "sort-ascending",
-                                 "skipped"};
+                                 "skipped", "converting"};
     for (size_t Image = 0; Image < FIcons.size(); ++Image)
         FIcons[Image] = QIcon(QStringLiteral(":/batch/%1.svg").arg(QLatin1String(Names[Image])));
 }

@@ -24,7 +24,7 @@ public:
     QVariant headerData(int Section, Qt::Orientation Orientation, int Role = Qt::DisplayRole) const override;
 
 private:
-    std::array<QIcon, 6> FIcons;
+    std::array<QIcon, 7> FIcons;
 };
 
 } // namespace app

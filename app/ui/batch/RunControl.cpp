@@ -3,7 +3,7 @@
 
 #include "ActionButton.h"
 #include "BatchStatusBar.h"
-#include "app/engine/batch/BatchDriver.h"
+#include "app/engine/batch/ListRun.h"
 #include "app/ui/desktop/Dialogs.h"
 #include "LogPanel.h"
 #include "app/ui/desktop/Shell.h"
@@ -21,7 +21,7 @@ constexpr int StrOutputFolder = 12;
 
 } // namespace
 
-TRunControl::TRunControl(TBatchDriver& Batch, TcdSettings& Settings, TDialogs& Dialogs, TShell& Shell,
+TRunControl::TRunControl(TListRun& Batch, TcdSettings& Settings, TDialogs& Dialogs, TShell& Shell,
                          TBatchStatusBar& Status, TLogPanel& Log, QWidget* Window)
     : QObject(Window), FBatch(Batch), FSettings(Settings), FDialogs(Dialogs), FShell(Shell), FStatus(Status), FLog(Log),
       FWindow(Window), FConvert(new QAction(QStringLiteral("Convert &To Wav"), this)),
@@ -34,23 +34,21 @@ TRunControl::TRunControl(TBatchDriver& Batch, TcdSettings& Settings, TDialogs& D
     FStopConvertButton->hide();
     connect(FConvert, &QAction::triggered, this, &TRunControl::OnConvert);
 
-    TBatchDriver& Driver = FBatch;
-    connect(FStopConvert, &QAction::triggered, &Driver, &TBatchDriver::RequestStop);
-    connect(&Driver, &TBatchDriver::LogLine, &FLog, &TLogPanel::Append);
-    connect(&Driver, &TBatchDriver::StatusText, &FStatus, &TBatchStatusBar::SetPanelText);
-    connect(&Driver, &TBatchDriver::ProgressChanged, &FStatus, &TBatchStatusBar::ShowProgress);
-    connect(&Driver, &TBatchDriver::ProgressHidden, &FStatus, &TBatchStatusBar::HideProgress);
-    connect(&Driver, &TBatchDriver::ConvertButtonShown, this, &TRunControl::ShowConvertButton);
-    connect(&Driver, &TBatchDriver::StartRefused, this, [this](const QString& Message) {
+    TListRun& Run = FBatch;
+    connect(FStopConvert, &QAction::triggered, &Run, &TListRun::RequestStop);
+    connect(&Run, &TListRun::LogLine, &FLog, &TLogPanel::Append);
+    connect(&Run, &TListRun::StatusText, &FStatus, &TBatchStatusBar::SetPanelText);
+    connect(&Run, &TListRun::ConvertButtonShown, this, &TRunControl::ShowConvertButton);
+    connect(&Run, &TListRun::StartRefused, this, [this](const QString& Message) {
         SetBusyCursor(false);
         FDialogs.Message(FWindow, QMessageBox::Information, Message, QMessageBox::Ok);
     });
-    connect(&Driver, &TBatchDriver::RunStopped, this, [this] {
+    connect(&Run, &TListRun::RunStopped, this, [this] {
         SetBusyCursor(false);
         EndRunProgress();
     });
-    connect(&Driver, &TBatchDriver::RunProgress, this, &TRunControl::ShowRunProgress);
-    connect(&Driver, &TBatchDriver::RunFinished, this, &TRunControl::OnRunFinished);
+    connect(&Run, &TListRun::RunProgress, this, &TRunControl::ShowRunProgress);
+    connect(&Run, &TListRun::RunFinished, this, &TRunControl::OnRunFinished);
 }
 
 TRunControl::~TRunControl()
@@ -98,7 +96,7 @@ void TRunControl::OnConvert()
 {
     // Asked before the folder browser, which would be wasted on a refusal.
     if (!FBatch.CanStart()) {
-        FDialogs.Message(FWindow, QMessageBox::Warning, LangText(TBatchDriver::StrChainInUse, TBatchDriver::MsgChainInUse),
+        FDialogs.Message(FWindow, QMessageBox::Warning, LangText(TListRun::StrChainInUse, TListRun::MsgChainInUse),
                          QMessageBox::Ok);
         return;
     }

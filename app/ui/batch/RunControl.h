@@ -12,7 +12,7 @@ class QWidget;
 
 namespace app {
 
-class TBatchDriver;
+class TListRun;
 class TcdSettings;
 class TBatchStatusBar;
 class TDialogs;
@@ -20,8 +20,8 @@ class TLogPanel;
 class TShell;
 
 // The conversion run as the window shows it: "Convert To Wav" asks for the
-// output folder and starts the batch driver; "Stop Convert" takes its place
-// while the run lasts. The driver's log lines go to the log panel, its texts
+// output folder and starts the list's run; "Stop Convert" takes its place
+// while the run lasts. The run's log lines go to the log panel, its texts
 // and progress to the status bar, its questions to the dialogs, and the end
 // question's OK to the file manager. The cursor is the hourglass and the
 // window's title starts with the run's percentage ("37% - " ...) from the
@@ -30,7 +30,7 @@ class TRunControl final : public QObject {
     Q_OBJECT
 
 public:
-    TRunControl(TBatchDriver& Batch, TcdSettings& Settings, TDialogs& Dialogs, TShell& Shell, TBatchStatusBar& Status,
+    TRunControl(TListRun& Batch, TcdSettings& Settings, TDialogs& Dialogs, TShell& Shell, TBatchStatusBar& Status,
                 TLogPanel& Log, QWidget* Window);
     ~TRunControl() override;
 
@@ -49,7 +49,7 @@ private:
     // The status bar and the title without the run's progress.
     void EndRunProgress();
 
-    TBatchDriver& FBatch;
+    TListRun& FBatch;
     TcdSettings& FSettings;
     TDialogs& FDialogs;
     TShell& FShell;

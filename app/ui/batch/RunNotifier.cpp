@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "RunNotifier.h"
 
-#include "app/engine/batch/BatchDriver.h"
+#include "app/engine/batch/ListRun.h"
 #include "app/engine/settings/Language.h"
 
 #include <QWidget>
@@ -10,20 +10,20 @@
 
 namespace app {
 
-TRunNotifier::TRunNotifier(TBatchDriver& Batch, QWidget* Window, TNotifications Notifications,
+TRunNotifier::TRunNotifier(TListRun& Batch, QWidget* Window, TNotifications Notifications,
                            int MinimumMilliseconds)
     : QObject(Window), FNotifications(std::move(Notifications)), FWindow(Window), FMinimumMilliseconds(MinimumMilliseconds)
 {
     // "Stop Convert" takes the place of "Convert To Wav" exactly when a run starts.
-    connect(&Batch, &TBatchDriver::ConvertButtonShown, this, [this](bool Shown) {
+    connect(&Batch, &TListRun::ConvertButtonShown, this, [this](bool Shown) {
         if (Shown)
             return;
         FClock.start();
         std::fill(std::begin(FCounts), std::end(FCounts), 0);
     });
-    connect(&Batch, &TBatchDriver::ItemFinished, this,
+    connect(&Batch, &TListRun::ItemFinished, this,
             [this](int, TConversionResult Result) { ++FCounts[Result]; });
-    connect(&Batch, &TBatchDriver::RunFinished, this, &TRunNotifier::OnRunFinished);
+    connect(&Batch, &TListRun::RunFinished, this, &TRunNotifier::OnRunFinished);
 }
 
 void TRunNotifier::OnRunFinished()

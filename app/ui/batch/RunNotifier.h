@@ -11,7 +11,7 @@ class QWidget;
 
 namespace app {
 
-class TBatchDriver;
+class TListRun;
 
 // Tells the desktop when a long batch run ends while the user looks elsewhere:
 // a run that took at least MinimumMilliseconds and ends while Window is not the
@@ -29,7 +29,7 @@ public:
     static constexpr const char* MsgSummary = "Conversion finished";
     static constexpr const char* MsgCounts = "%1 converted, %2 failed, %3 skipped.";
 
-    TRunNotifier(TBatchDriver& Batch, QWidget* Window, TNotifications Notifications = {},
+    TRunNotifier(TListRun& Batch, QWidget* Window, TNotifications Notifications = {},
                  int MinimumMilliseconds = LongRunMilliseconds);
 
 private:

@@ -3,6 +3,7 @@
 
 #include "app/ui/access/ComboAccessible.h"
 #include "app/ui/language/LanguageApply.h"
+#include "app/engine/batch/BatchRunner.h"
 #include "app/engine/chain/FileConversion.h"
 #include "app/engine/chain/OutputFormat.h"
 #include "app/engine/settings/CdSettings.h"
@@ -16,6 +17,7 @@
 #include <QShowEvent>
 #include <QStandardItemModel>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace app {
 namespace {
@@ -79,6 +81,12 @@ TfrmOption::TfrmOption(TcdSettings& Settings, const QString& LanguageFile, QWidg
     // In TIfExists order.
     FIfExists = NewList("cbbifexists", {QStringLiteral("Overwrite"), QStringLiteral("Skip"), QStringLiteral("Rename")},
                         IfExistsLabel, this);
+    auto* ParallelLabel = NewLabel("lblparallel", QStringLiteral("&Parallel conversions:"), this);
+    // In ParallelChoices order: "Automatic", then the counts.
+    QStringList Counts{QStringLiteral("Automatic")};
+    for (int Choice : ParallelChoices().mid(1))
+        Counts << QString::number(Choice);
+    FParallel = NewList("cbbparallel", Counts, ParallelLabel, this);
     // The designed selection, which a stored bit depth the list lacks keeps.
     FRate->setCurrentText(QString::number(TOutputFormat::DefaultRate));
     FBits->setCurrentText(QString::number(TOutputFormat::DefaultBits));
@@ -88,7 +96,8 @@ TfrmOption::TfrmOption(TcdSettings& Settings, const QString& LanguageFile, QWidg
                                                    {BitsLabel, FBits},
                                                    {ChannelsLabel, FChannels},
                                                    {EncodingLabel, FEncoding},
-                                                   {IfExistsLabel, FIfExists}};
+                                                   {IfExistsLabel, FIfExists},
+                                                   {ParallelLabel, FParallel}};
     int Row = 0;
     for (const auto& [Label, List] : Rows) {
         Grid->addWidget(Label, Row, 0);
@@ -137,6 +146,8 @@ void TfrmOption::FormShow()
     FChannels->setCurrentIndex(FSettings.MChannel());
     FEncoding->setCurrentIndex(FSettings.MEncoding());
     FIfExists->setCurrentIndex(IfExistsChoice(FSettings.IfExists()));
+    // A count the list does not offer reads as automatic.
+    FParallel->setCurrentIndex(std::max(0, static_cast<int>(ParallelChoices().indexOf(FSettings.Parallel()))));
     EncodingChanged();
 }
 
@@ -160,6 +171,7 @@ void TfrmOption::btnOKClick()
     FSettings.SetMChannel(FChannels->currentIndex());
     FSettings.SetMEncoding(FEncoding->currentIndex());
     FSettings.SetIfExists(FIfExists->currentIndex());
+    FSettings.SetParallel(ParallelChoices().value(FParallel->currentIndex()));
     accept();
 }
 

@@ -27,7 +27,7 @@ namespace app {
 Tfrmsondrix::Tfrmsondrix(TcdSettings& Settings, const QString& LanguageFile, TDialogs& Dialogs, TShell& Shell,
                          bool TrayAvailable)
     : FSettings(Settings), FLanguageFile(LanguageFile), FShell(Shell), FDialogs(Dialogs), FLoader(FFiles),
-      FBatchRun(FFiles, Settings, FChain), FHotDirectory(Settings, FChain), FPages(new QStackedWidget(this)),
+      FBatchRun(FFiles, Settings, FClaim), FHotDirectory(Settings, FClaim), FPages(new QStackedWidget(this)),
       FMode(new TModePage(FPages)),
       FBatch(new TBatchPage(FFiles, FLoader, FBatchRun, Settings, FPlayer, Dialogs, Shell, FPages)),
       FHotDir(new THotDirPage(FHotDirectory, Settings, Dialogs, Shell, FPages)), FTray(this, TrayAvailable)

@@ -2,10 +2,10 @@
 #pragma once
 
 #include "Tray.h"
-#include "app/engine/batch/BatchDriver.h"
+#include "app/engine/batch/ListRun.h"
 #include "app/engine/batch/FileListModel.h"
 #include "app/engine/batch/FileLoader.h"
-#include "app/engine/chain/ConversionChain.h"
+#include "app/engine/batch/RunClaim.h"
 #include "app/engine/player/PreviewPlayer.h"
 #include "app/engine/hotdir/HotDirectory.h"
 
@@ -91,13 +91,12 @@ private:
     TShell& FShell;
     TDialogs& FDialogs;
     // The engine. Members are destroyed in reverse order: the preview player
-    // (declared last) stops first, the loader
-    // before the list it fills, and the batch run's and the hot directory's
-    // conversions before the chain they pull through.
-    TConversionChain FChain;
+    // (declared last) stops first, the loader before the list it fills, and
+    // the batch run and the hot directory before the claim they share.
+    TRunClaim FClaim;
     TFileListModel FFiles;
     TFileLoader FLoader;
-    TBatchDriver FBatchRun;
+    TListRun FBatchRun;
     THotDirectory FHotDirectory;
     TPreviewPlayer FPlayer;
     QStackedWidget* FPages;

@@ -8,9 +8,9 @@
 #include "app/QtTestUtil.h"
 #include "support/TestUtil.h"
 
-#include "app/engine/batch/BatchDriver.h"
+#include "app/engine/batch/ListRun.h"
 #include "app/engine/batch/FileLoader.h"
-#include "app/engine/chain/ConversionChain.h"
+#include "app/engine/batch/RunClaim.h"
 #include "app/engine/chain/DecoderSet.h"
 #include "app/engine/player/PreviewPlayer.h"
 #include "app/engine/hotdir/HotDirectory.h"
@@ -144,12 +144,12 @@ protected:
     autest::TTempDir Dir;
     app::TcdSettings Settings;
     // As the window holds them: the output stops before its decoders, the
-    // loader before its list, the runs before their chain.
-    app::TConversionChain Chain;
+    // loader before its list, the runs before their claim.
+    app::TRunClaim Claim;
     app::TFileListModel FilesModel;
     app::TFileLoader Loader{FilesModel};
-    app::TBatchDriver Batch{FilesModel, Settings, Chain};
-    app::THotDirectory HotDir{Settings, Chain};
+    app::TListRun Batch{FilesModel, Settings, Claim};
+    app::THotDirectory HotDir{Settings, Claim};
     app::TPreviewPlayer Player;
     TFakeDialogs Dialogs;
     TFakeShell Shell;

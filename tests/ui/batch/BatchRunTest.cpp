@@ -338,7 +338,7 @@ TEST_F(BatchRunTest, AGermanRunShowsNoEnglishText)
     for (const char* Language : {"English.lng", "Deutsch.lng"}) {
         app::LoadLanguageStrings(app::LangStrings(), 450, app::ExeFolderFile(Language), "Strings");
         QStringList Texts;
-        const auto Watch = QObject::connect(&Batch, &app::TBatchDriver::RunProgress, [&] {
+        const auto Watch = QObject::connect(&Batch, &app::TListRun::RunProgress, [&] {
             if (Texts.isEmpty())
                 Texts << Status().PanelText(0) << Status().PanelText(3);
         });

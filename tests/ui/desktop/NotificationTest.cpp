@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The notification at the end of a long batch run, against a stand-in
 // notification server on a private session bus, and with no server at all.
-#include "app/engine/batch/BatchDriver.h"
+#include "app/engine/batch/ListRun.h"
 #include "app/engine/batch/FileListModel.h"
-#include "app/engine/chain/ConversionChain.h"
+#include "app/engine/batch/RunClaim.h"
 #include "app/engine/settings/CdSettings.h"
 #include "app/ui/batch/RunNotifier.h"
 
@@ -64,9 +64,9 @@ protected:
     QProcess Daemon;
     QString Address;
     app::TcdSettings Settings;
-    app::TConversionChain Chain;
+    app::TRunClaim Claim;
     app::TFileListModel Files;
-    app::TBatchDriver Batch{Files, Settings, Chain};
+    app::TListRun Batch{Files, Settings, Claim};
     QWidget Window; // never active
 };
 

@@ -10,7 +10,7 @@
 #include "app/engine/hotdir/HotDirectory.h"
 #include "app/engine/settings/Language.h"
 #include "app/engine/system/PathUtils.h"
-#include "app/engine/chain/ConversionChain.h"
+#include "app/engine/batch/RunClaim.h"
 #include "app/ui/hotdir/HotDirPage.h"
 
 #include <QAccessible>
@@ -125,8 +125,8 @@ protected:
     TTempDir Dir;
     const QString Root;
     app::TcdSettings Settings;
-    app::TConversionChain Chain;
-    app::THotDirectory HotDir{Settings, Chain};
+    app::TRunClaim Claim;
+    app::THotDirectory HotDir{Settings, Claim};
     uitest::TFakeDialogs Dialogs;
     uitest::TFakeShell Shell;
     std::unique_ptr<app::THotDirPage> Page;

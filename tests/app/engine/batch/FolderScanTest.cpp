@@ -16,13 +16,13 @@ namespace {
 // "relative|name" for each file found, in the order found.
 QStringList Scanned(TFolderScan& Scan, const QString& Folder, QStringList* Unreadable = nullptr)
 {
-    QList<TParallelBatch::TItem> Found;
+    QList<TBatchRunner::TItem> Found;
     Scan.Scan(Folder, Found, [Unreadable](const QString& Which) {
         if (Unreadable != nullptr)
             *Unreadable << Which;
     });
     QStringList Names;
-    for (const TParallelBatch::TItem& File : Found)
+    for (const TBatchRunner::TItem& File : Found)
         Names << File.RelativeFolder + "|" + QFileInfo(File.Input).fileName();
     return Names;
 }

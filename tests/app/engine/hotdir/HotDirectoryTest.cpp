@@ -3,14 +3,17 @@
 #include "support/TestUtil.h"
 
 #include "app/engine/settings/CdSettings.h"
-#include "app/engine/chain/ConversionChain.h"
+#include "app/engine/batch/RunClaim.h"
 #include "app/engine/hotdir/HotDirectory.h"
 
 #include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QSet>
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 using namespace app;
 using namespace autest;
@@ -110,8 +113,9 @@ TEST(HotDirectory, AFileWithoutDecoderIsLoggedFailedAndTheQueueGoesOn)
     Settings.SetIndir(Root + "/in");
     Settings.SetOutDir(Root + "/out");
     Settings.SetLogDir(Root + "/log");
-    TConversionChain Chain;
-    THotDirectory Hot(Settings, Chain);
+    Settings.SetParallel(1);
+    TRunClaim Claim;
+    THotDirectory Hot(Settings, Claim);
     QStringList Lines;
     int Finished = 0;
     QObject::connect(&Hot, &THotDirectory::LogLine, [&](const QString& Line) { Lines << Line; });
@@ -132,4 +136,64 @@ TEST(HotDirectory, AFileWithoutDecoderIsLoggedFailedAndTheQueueGoesOn)
     const std::vector<uint8_t> Log = ReadBytes(DayLogFile(Root + "/log").toStdString());
     EXPECT_EQ(std::count(Log.begin(), Log.end(), '\n'), 9);
     EXPECT_GT(QFileInfo(Root + "/out/good.wav").size(), 44);
+}
+
+// Files moved in together convert on two slots at once, each once, and the day
+// log holds each file's four lines together.
+TEST(HotDirectory, ABurstConvertsOnTwoSlotsWithWholeLogGroups)
+{
+    TTempDir Dir;
+    const QString Root = QString::fromStdString(Dir.Path());
+    for (const char* Sub : {"in", "out", "log", "staging"})
+        QDir().mkpath(Root + "/" + Sub);
+    const int Files = 6;
+    for (int I = 0; I < Files; ++I)
+        ASSERT_EQ(RunCommand("ffmpeg -v error -f lavfi -i sine=frequency=" + std::to_string(300 + 100 * I) +
+                             ":duration=" + std::to_string(10 + 3 * (I % 3)) + " -ac 2 -c:a wmav2 -b:a 64k '" +
+                             (Root + "/staging/f" + QString::number(I) + ".wma").toStdString() + "'"),
+                  0);
+    TcdSettings Settings;
+    Settings.SetAutoLoad(false);
+    Settings.SetMRate("22050");
+    Settings.SetParallel(2);
+    TRunClaim Claim;
+    THotDirectory Hot(Settings, Claim);
+    QStringList Finished;
+    QObject::connect(&Hot, &THotDirectory::FileFinished, [&](const QString& Path, TConversionResult Result) {
+        EXPECT_EQ(Result, crConverted) << Path.toStdString();
+        Finished << Path;
+    });
+    Hot.Start(Root + "/in", Root + "/out", Root + "/log", false);
+    ASSERT_EQ(RunCommand("mv '" + Root.toStdString() + "/staging/'*.wma '" + Root.toStdString() + "/in/'"), 0);
+    int MostWriting = 0;
+    ASSERT_TRUE(RunUntil(
+        [&] {
+            int Writing = 0;
+            for (const auto& Entry : std::filesystem::directory_iterator((Root + "/out").toStdString()))
+                Writing += Entry.path().extension() == ".part";
+            MostWriting = std::max(MostWriting, Writing);
+            return Finished.size() == Files;
+        },
+        60000));
+    RunUntil([] { return false; }, 300); // a late second report would convert a file again
+    Hot.Stop();
+    EXPECT_EQ(Finished.size(), Files);
+    EXPECT_EQ(QSet<QString>(Finished.begin(), Finished.end()).size(), Files);
+    EXPECT_EQ(MostWriting, 2);
+    EXPECT_FALSE(Hot.Busy());
+
+    QFile Log(DayLogFile(Root + "/log"));
+    ASSERT_TRUE(Log.open(QIODevice::ReadOnly));
+    const QStringList Lines = QString::fromUtf8(Log.readAll()).split("\r\n", Qt::SkipEmptyParts);
+    ASSERT_EQ(Lines.size(), 4 * Files);
+    const QRegularExpression Group[] = {
+        QRegularExpression("^Start: \\[\\d\\d:\\d\\d:\\d\\d\\]$"),
+        QRegularExpression("^Excute File: " + QRegularExpression::escape(Root) + "/in/(f\\d).wma$"),
+        QRegularExpression("^Save to: " + QRegularExpression::escape(Root) + "/out/(f\\d).wav \\[Success\\]$"),
+        QRegularExpression("^Finish: \\[\\d\\d:\\d\\d:\\d\\d\\]$")};
+    for (int At = 0; At < Lines.size(); At += 4) {
+        for (int Line = 0; Line < 4; ++Line)
+            EXPECT_TRUE(Group[Line].match(Lines[At + Line]).hasMatch()) << Lines[At + Line].toStdString();
+        EXPECT_EQ(Group[1].match(Lines[At + 1]).captured(1), Group[2].match(Lines[At + 2]).captured(1));
+    }
 }

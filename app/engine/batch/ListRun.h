@@ -1,34 +1,29 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "BatchLog.h"
-#include "RunProgress.h"
-#include "app/engine/chain/FileConversion.h"
+#include "BatchRunner.h"
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QStringList>
-#include <QTimer>
 
 namespace app {
 
-class TConversionChain;
 class TFileListModel;
 class TPreviewPlayer;
+class TRunClaim;
 class TcdSettings;
 
-// Converts the rows of the batch list one after another: a 500 ms timer takes
-// the next row without a status and starts its conversion; its end marks the
-// row and frees the timer for the next one. What the user sees goes out as
-// signals: log lines, status texts, progress, the state of the controls, and
-// the questions to ask. The run holds the chain it shares with the hot
-// directory from its start to its end. User-interface thread only.
-class TBatchDriver : public QObject {
+// The batch list's run: hands every row to the batch runner with the settings'
+// format and parallel choice, and shows on the rows where each one stands
+// (converting with its percentage, then its result). What the user sees goes
+// out as signals: log lines, status texts, progress, the state of the
+// controls, and the questions to ask. The run holds the claim it shares with
+// the hot directory from its start to its end. User-interface thread only.
+class TListRun : public QObject {
     Q_OBJECT
 
 public:
-    static constexpr int TimerInterval = 500;
     // Language strings it says things with.
     static constexpr int StrStarting = 13, StrMissingFile = 14, StrOpenOutput = 15, StrStopped = 16;
     // The window's texts, English when the language file lacks them.
@@ -47,41 +42,35 @@ public:
     // How many failed names the summary lists before "and N more".
     static constexpr int SummaryNames = 5;
 
-    TBatchDriver(TFileListModel& Files, TcdSettings& Settings, TConversionChain& Chain, QObject* Parent = nullptr);
-    ~TBatchDriver() override;
+    TListRun(TFileListModel& Files, TcdSettings& Settings, TRunClaim& Claim, QObject* Parent = nullptr);
+    ~TListRun() override;
 
     // A preview player that a run stops when it is playing (a paused one is
     // left as it is).
     void SetPreview(TPreviewPlayer* Preview) { FPreview = Preview; }
 
     // Starts a run into OutputFolder (the folder the user chose). Every row is
-    // reset; when the chain is held by the hot directory, or a listed file no
+    // reset; when the hot directory holds the claim, or a listed file no
     // longer exists, StartRefused is emitted, the controls return to idle and
     // false is returned.
     bool StartRun(const QString& OutputFolder);
-    // False while the hot directory holds the chain (MsgChainInUse says so):
+    // False while the hot directory holds the claim (MsgChainInUse says so):
     // a run would be refused.
     bool CanStart() const;
-    // The run ends after the file being converted.
+    // The run ends once the files in progress have; no other starts.
     void RequestStop();
-    // The run ends now: the file being converted is stopped and leaves nothing
-    // under its name (closing the window, SIGTERM).
+    // The run ends now: the files in progress are stopped and leave nothing
+    // under their names (closing the window, SIGTERM).
     void StopNow();
-    // One step of the loop; the timer calls it, and a caller that wants no pause
-    // between files may call it when a file is done.
-    void TimerStep();
 
-    bool Running() const { return FTimer.isActive() || FConversion.Busy(); }
+    bool Running() const { return FRunner.Running(); }
     QString OutputFolder() const { return FOutputFolder; }
-    int CurrentItem() const { return FCurrentItem; }
+    const TBatchRunner& Runner() const { return FRunner; }
 
 signals:
     void LogLine(const QString& Line);
-    // Panel 0: the batch status; panel 4: the percentage of the current file.
+    // Panel 0: the batch status.
     void StatusText(int Panel, const QString& Text);
-    // The current file's progress in percent; ProgressHidden when it is done.
-    void ProgressChanged(int Percent);
-    void ProgressHidden();
     // The batch controls (buttons, list) are enabled or disabled.
     void ControlsEnabled(bool Enabled);
     // "Convert To Wav" is shown (true) or "Stop Convert" in its place (false).
@@ -98,27 +87,17 @@ signals:
     void RunProgress(const app::TRunSnapshot& Progress);
 
 private:
-    void StartRow(int Row);
-    void FinishRow(TConversionResult Result, const QString& Message);
-    void EndStoppedRun();
-    void FinishRun();
-    void EmitRunProgress();
+    void OnItemStarted(int Row);
+    void OnItemFinished(int Row, TConversionResult Result);
+    void OnRunnerFinished(bool Stopped);
     QString SummaryMessage() const;
 
     TFileListModel& FFiles;
     TcdSettings& FSettings;
-    TConversionChain& FChain;
-    TFileConversion FConversion;
-    TOutputLedger FLedger;
-    TRunProgress FProgress;
-    QElapsedTimer FElapsed;
+    TRunClaim& FClaim;
+    TBatchRunner FRunner;
     TPreviewPlayer* FPreview = nullptr;
-    QTimer FTimer;
     QString FOutputFolder;
-    bool FStopRequested = false;
-    int FCurrentItem = 0;
-    int FCounts[4] = {}; // by TConversionResult
-    QStringList FFailedNames;
 };
 
 } // namespace app
