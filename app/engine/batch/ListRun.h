@@ -65,7 +65,6 @@ public:
 
     bool Running() const { return FRunner.Running(); }
     QString OutputFolder() const { return FOutputFolder; }
-    const TBatchRunner& Runner() const { return FRunner; }
 
 signals:
     void LogLine(const QString& Line);

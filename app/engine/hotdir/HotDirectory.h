@@ -74,7 +74,7 @@ public:
     // when the batch list holds the claim, or with the monitor's text when the
     // folder cannot be watched.
     void Start(const QString& Input, const QString& Output, const QString& Log, bool SubDirs);
-    // Ends watching; the file in progress and the files still queued go on
+    // Ends watching; the files in progress and the files still queued go on
     // converting.
     void Stop();
     // Stops watching and starts nothing more; the files in progress finish.

@@ -71,6 +71,7 @@ TEST_F(OptionDialog, ShowsTheStoredFormatAndARateOutsideTheListAs44100)
     Settings.SetMChannel(2);
     Settings.SetMEncoding(0);
     Settings.SetIfExists(1);
+    Settings.SetParallel(4);
     {
         app::TfrmOption Dialog(Settings, QString());
         Dialog.show();
@@ -79,7 +80,10 @@ TEST_F(OptionDialog, ShowsTheStoredFormatAndARateOutsideTheListAs44100)
         EXPECT_EQ(List(Dialog, "cbbchannels")->currentText(), "Stereo");
         EXPECT_EQ(List(Dialog, "cbbencoding")->currentText(), "RAW PCM");
         EXPECT_EQ(List(Dialog, "cbbifexists")->currentText(), "Skip");
+        EXPECT_EQ(List(Dialog, "cbbparallel")->currentText(), "4");
     }
+    // A count the list does not offer shows as automatic.
+    Settings.SetParallel(3);
     // IMA ADPCM codes 16-bit samples only: a stored 24 shows as 16.
     Settings.SetMEncoding(1);
 
@@ -91,13 +95,15 @@ TEST_F(OptionDialog, ShowsTheStoredFormatAndARateOutsideTheListAs44100)
     const int Result = Exec(Dialog, [&] {
         EXPECT_EQ(List(Dialog, "cbbRate")->currentText(), "44100");
         EXPECT_EQ(List(Dialog, "cbbbit")->currentText(), "16");
+        EXPECT_EQ(List(Dialog, "cbbparallel")->currentText(), "Automatic");
         Button(Dialog, "btnOK")->click();
     });
     EXPECT_EQ(Result, QDialog::Accepted);
     ExpectSettings("44100", "16", 2, 1);
+    EXPECT_EQ(Settings.Parallel(), 0);
 }
 
-TEST_F(OptionDialog, OkStoresAllFiveChoicesAndAdpcmOffersOnly16Bits)
+TEST_F(OptionDialog, OkStoresAllSixChoicesAndAdpcmOffersOnly16Bits)
 {
     const auto Offered = [](QComboBox* Bits) {
         QStringList Enabled;
@@ -119,11 +125,13 @@ TEST_F(OptionDialog, OkStoresAllFiveChoicesAndAdpcmOffersOnly16Bits)
         Bits->setCurrentText("32");
         List(Dialog, "cbbchannels")->setCurrentText("Mono");
         List(Dialog, "cbbifexists")->setCurrentText("Rename");
+        List(Dialog, "cbbparallel")->setCurrentText("8");
         Button(Dialog, "btnOK")->click();
     });
     EXPECT_EQ(Result, QDialog::Accepted);
     ExpectSettings("8000", "32", 1, 0);
     EXPECT_EQ(Settings.IfExists(), 2);
+    EXPECT_EQ(Settings.Parallel(), 8);
 }
 
 TEST_F(OptionDialog, CancelAndTheEscapeKeyChangeNothing)
@@ -168,7 +176,8 @@ TEST_F(OptionDialog, ReadsAsDesignedToTheKeyboardAndAScreenReader)
                  {"cbbbit", {"8", "16", "24", "32"}, "Wav Bit:"},
                  {"cbbchannels", {"Default", "Mono", "Stereo"}, "Channels:"},
                  {"cbbencoding", {"RAW PCM", "DVI IMA ADPCM"}, "Encoding:"},
-                 {"cbbifexists", {"Overwrite", "Skip", "Rename"}, "If the WAV file exists:"}};
+                 {"cbbifexists", {"Overwrite", "Skip", "Rename"}, "If the WAV file exists:"},
+                 {"cbbparallel", {"Automatic", "1", "2", "4", "8", "16"}, "Parallel conversions:"}};
     for (const auto& Expected : Lists) {
         QComboBox* Combo = List(Dialog, Expected.Name);
         ASSERT_NE(Combo, nullptr);
