@@ -162,6 +162,9 @@ TEST(CliWatch, StartChecksRefuseWithTheirTexts)
         EXPECT_EQ(Run("in", Inside, "log", Said), 2) << Inside;
         EXPECT_NE(Said.find("must not be the input folder"), std::string::npos) << Said;
     }
+    Said.clear();
+    EXPECT_EQ(RunCommand(Cli() + " watch -j 0 2>&1", &Said), 2);
+    EXPECT_NE(Said.find("option -j needs a number"), std::string::npos) << Said;
 }
 
 // Two hundred files at once: each is converted exactly once.

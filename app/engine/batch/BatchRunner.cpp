@@ -95,9 +95,11 @@ void TBatchRunner::AddItems(const QList<TItem>& Items)
     FProgress.Append(std::vector<int>(static_cast<size_t>(Items.size()), 0));
 }
 
+// A stop asked for once every file had ended (from the last one's
+// ItemFinished) has nothing left to stop: the run ends as finished.
 void TBatchRunner::RequestStop()
 {
-    if (!FActive || FStopping)
+    if (!FActive || FStopping || FDoneCount == Count())
         return;
     FStopping = true;
     Advance();
@@ -105,7 +107,7 @@ void TBatchRunner::RequestStop()
 
 void TBatchRunner::Stop()
 {
-    if (!FActive)
+    if (!FActive || FDoneCount == Count())
         return;
     FStopping = true;
     for (TSlot& Slot : FSlots)
@@ -116,7 +118,7 @@ void TBatchRunner::Stop()
 
 void TBatchRunner::StopNow()
 {
-    if (!FActive)
+    if (!FActive || FDoneCount == Count())
         return;
     FStopping = true;
     // Each end goes through OnSlotDone; the last one ends the run.
@@ -149,13 +151,11 @@ void TBatchRunner::Advance()
     if (FRunning > 0 || (!FStopping && FDoneCount < Count()))
         return;
     FActive = false;
-    // A stop asked for once every file had ended interrupted nothing.
-    const bool Stopped = FStopping && FDoneCount < Count();
-    if (!Stopped) {
+    if (!FStopping) {
         emit LogLine(QStringLiteral("Task End"));
         emit LogLine(QString());
     }
-    emit Finished(Stopped);
+    emit Finished(FStopping);
 }
 
 // Entries start in list order; one waits while an earlier entry with the same

@@ -59,12 +59,13 @@ public:
     // Adds Items at the end of the run going on, or starts a run over them.
     void Append(const QList<TItem>& Items);
     // Starts nothing more; the conversions in progress finish. Finished(true)
-    // follows once they have ended, unless every file had been done.
+    // follows once they have ended. Nothing when every file has ended: then
+    // there is nothing to stop, and the run ends as finished.
     void RequestStop();
     // Starts nothing more and ends the conversions in progress early (each
     // ends as stopped, leaving nothing); Finished(true) follows once they have
     // ended. The lines of the files that are done are given out, in list
-    // order, before it.
+    // order, before it. Nothing when every file has ended.
     void Stop();
     // As Stop, but the conversions in progress have ended, and Finished been
     // given, when it returns.
