@@ -30,12 +30,12 @@ namespace {
 
 const QString Title = QString::fromUtf8(app::ApplicationTitle);
 
-// The ten values, and the choice for existing WAV files and the list's column
-// widths beside them.
+// The ten values, and the choice for existing WAV files, the list's column
+// widths and the parallel conversions beside them.
 const QStringList StoredValues{QStringLiteral("Applocation"), QStringLiteral("IfExists"), QStringLiteral("Indir"),
                                QStringLiteral("ListColumnWidths"), QStringLiteral("LogDir"),      QStringLiteral("MBit"),     QStringLiteral("MChannel"),
                                QStringLiteral("MEncoding"),   QStringLiteral("MRate"),    QStringLiteral("OutDir"),
-                               QStringLiteral("SavePath"),    QStringLiteral("SubDir")};
+                               QStringLiteral("Parallel"),    QStringLiteral("SavePath"),    QStringLiteral("SubDir")};
 
 // The keys of the "Setting" group as another reader of the file sees them.
 QStringList StoredSettings(const QString& File)
