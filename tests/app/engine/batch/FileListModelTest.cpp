@@ -112,9 +112,12 @@ TEST(FileListModel, TheRowsStateMakesItsImageAndTexts)
     const QModelIndex Information = List.index(0, TModel::colInformation);
     List.SetOutput(0, "/out/a.wav");
     EXPECT_EQ(Information.data().toString(), "") << "a pending row says nothing yet";
+    // A row converting shows it, with its percentage.
     List.SetState(0, TModel::rsConverting);
-    EXPECT_EQ(Name.data(TModel::ImageIndexRole).toInt(), TModel::imgPending);
-    EXPECT_EQ(Information.data().toString(), "Save to: a.wav");
+    List.SetProgress(0, 37);
+    EXPECT_EQ(Name.data(TModel::ImageIndexRole).toInt(), TModel::imgConverting);
+    EXPECT_EQ(Information.data().toString(), "Save to: a.wav (37%)");
+    EXPECT_EQ(Name.data(Qt::ToolTipRole).toString(), "Converting: 37%");
     List.SetState(0, TModel::rsSkipped, "exists");
     EXPECT_EQ(Name.data(TModel::ImageIndexRole).toInt(), TModel::imgSkipped);
     EXPECT_EQ(Name.data(Qt::AccessibleDescriptionRole).toString(), "Skipped: exists");
