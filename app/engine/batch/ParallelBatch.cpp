@@ -29,7 +29,7 @@ TParallelBatch::~TParallelBatch()
 
 TConversionRequest TParallelBatch::Request(const TItem& Item) const
 {
-    return {Item.Input, FOutputFolder, Item.RelativeFolder, FFormat, FIfExists};
+    return {Item.Input, FOutputFolder, Item.RelativeFolder, FFormat, FIfExists, FKeepTime};
 }
 
 void TParallelBatch::Start(const QList<TItem>& Items)

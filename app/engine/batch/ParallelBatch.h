@@ -38,6 +38,8 @@ public:
                    QObject* Parent = nullptr);
     ~TParallelBatch() override;
 
+    // Before Start: whether the WAV files take their inputs' modification times.
+    void SetKeepTime(bool Value) { FKeepTime = Value; }
     // Starts converting Items, once per object.
     void Start(const QList<TItem>& Items);
     // Starts nothing more and ends the conversions in progress early (each
@@ -93,6 +95,7 @@ private:
     QString FOutputFolder;
     TOutputFormat FFormat;
     TIfExists FIfExists;
+    bool FKeepTime = false;
     std::vector<TSlot> FSlots;
     std::vector<TEntry> FItems;
     TOutputLedger FLedger;

@@ -75,6 +75,7 @@ void TFileConversion::Start(const TConversionRequest& Request)
     FStopping = false;
     FInput = Request.Input;
     FOutput = TargetPath(Request);
+    FKeepTime = Request.KeepTime;
     au::TPublishMode Publish = au::pmReplace;
     if (Request.IfExists == ieSkip) {
         if (Taken(FOutput)) {
@@ -144,6 +145,8 @@ void TFileConversion::OnWriterDone()
     const QString Written = QString::fromStdString(FWavOut.PublishedName());
     if (Error.isEmpty() && !Written.isEmpty()) {
         FOutput = Written;
+        if (FKeepTime)
+            (void)CopyModificationTime(FInput, FOutput);
         End(crConverted, QString());
     } else if (FStopping) {
         End(crStopped, Error);

@@ -28,7 +28,7 @@ protected:
 
 } // namespace
 
-TEST_F(SettingsTest, AFirstRunHasTheInitialValuesAndSavesAllTwelve)
+TEST_F(SettingsTest, AFirstRunHasTheInitialValuesAndSavesAllFifteen)
 {
     {
         TcdSettings Settings;
@@ -49,13 +49,15 @@ TEST_F(SettingsTest, AFirstRunHasTheInitialValuesAndSavesAllTwelve)
     }
     QSettings File(TBaseSettings::FilePath(), QSettings::IniFormat);
     File.beginGroup("Setting");
-    EXPECT_EQ(File.childKeys().size(), 12) << File.childKeys().join(",").toStdString();
+    EXPECT_EQ(File.childKeys().size(), 15) << File.childKeys().join(",").toStdString();
     for (const char* Key : {"LogDir", "Indir", "OutDir", "SubDir", "SavePath", "MBit", "MChannel", "MRate", "MEncoding",
-                            "Applocation", "IfExists", "ListColumnWidths"})
+                            "Applocation", "IfExists", "ListColumnWidths", "KeepTime", "HotAfter", "HotMoveDir"})
         EXPECT_TRUE(File.contains(Key)) << Key;
     const QString Text = FileText();
     EXPECT_TRUE(Text.contains("SubDir=1\n")) << Text.toStdString();
     EXPECT_TRUE(Text.contains("MChannel=0\n")) << Text.toStdString();
+    EXPECT_TRUE(Text.contains("KeepTime=0\n")) << Text.toStdString();
+    EXPECT_TRUE(Text.contains("HotAfter=0\n")) << Text.toStdString();
     EXPECT_TRUE(Text.contains("[Setting]")) << Text.toStdString();
     for (const char* Never : {"Name", "Tag", "RegistryKey", "AutoLoad", "objectName", "named"})
         EXPECT_FALSE(Text.contains(QString(Never) + "=")) << Never;
