@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "HotDirectory.h"
 
+#include "AfterConversion.h"
 #include "app/engine/settings/CdSettings.h"
 #include "app/engine/chain/ConversionChain.h"
 #include "audio/core/AuException.h"
@@ -213,6 +214,7 @@ void THotDirectory::TimerStep()
         Request.RelativeFolder = Folder == QLatin1String(".") ? QString() : AddTrailingBackslash(Folder);
         Request.Format = TOutputFormat::FromSettings(FSettings);
         Request.IfExists = IfExistsChoice(FSettings.IfExists());
+        Request.KeepTime = FSettings.KeepTime();
         Log(QStringLiteral("Start: [") + TimeText() + QStringLiteral("]\r\nExcute File: ") + Path);
         FHotItem = Index;
         FConversion.Start(Request);
@@ -229,6 +231,9 @@ void THotDirectory::Finish(TConversionResult Result, const QString& Message)
     // The reason follows on a line of its own, as in the batch log.
     Log(QStringLiteral("Save to: ") + FConversion.OutputPath() + QLatin1String(Marks[Result]) +
         (Message.isEmpty() ? QString() : QStringLiteral("\r\n") + Message));
+    const QString After = TAfterConversion::FromSettings(FSettings).Apply(FQueue.Names(FHotItem), Result);
+    if (!After.isEmpty())
+        Log(After);
     Log(QStringLiteral("Finish: [") + TimeText() + QStringLiteral("]"));
     ReleaseChainWhenIdle();
     emit FileFinished(FQueue.Names(FHotItem), Result);
