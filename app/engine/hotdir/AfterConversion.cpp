@@ -16,9 +16,9 @@
 namespace app {
 namespace {
 
-const char* const MsgTargetTaken = "A file of that name is in the folder already; the source stays where it was.";
+const char* const MsgTargetTaken = "A file of that name is in the folder already.";
 const char* const MsgNoFolder = "The folder cannot be created.";
-const char* const MsgLandsInOutput = "The file would land in the output folder; the source stays where it was.";
+const char* const MsgLandsInOutput = "The file would land in the output folder.";
 
 QString Failed(const QString& Line, const QString& Reason)
 {
@@ -28,12 +28,6 @@ QString Failed(const QString& Line, const QString& Reason)
 QString SystemText(int Error)
 {
     return QString::fromLocal8Bit(std::strerror(Error));
-}
-
-bool Taken(const QString& Path)
-{
-    const QFileInfo Info(Path);
-    return Info.exists() || Info.isSymLink();
 }
 
 // Never replaces a file: the one there may be another user's.
@@ -46,7 +40,7 @@ QString MoveFile(const QString& Source, const QString& Target)
         return {};
     int Error = errno;
     if (Error == EINVAL || Error == ENOSYS) { // a file system that cannot refuse to replace in one step
-        if (Taken(Target))
+        if (NameTaken(Target))
             return QString::fromLatin1(MsgTargetTaken);
         if (::rename(From.constData(), To.constData()) == 0)
             return {};
@@ -59,7 +53,7 @@ QString MoveFile(const QString& Source, const QString& Target)
     // Another file system: a copy, then the source goes; where it cannot, the
     // copy goes instead, so the file is in exactly one place.
     QFile Original(Source);
-    if (Taken(Target))
+    if (NameTaken(Target))
         return QString::fromLatin1(MsgTargetTaken);
     if (!Original.copy(Target))
         return Original.errorString();

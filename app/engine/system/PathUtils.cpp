@@ -33,6 +33,12 @@ bool WithinFolder(const QString& Path, const QString& Folder)
     return Clean(Path).startsWith(Clean(Folder));
 }
 
+bool NameTaken(const QString& Path)
+{
+    const QFileInfo Info(Path);
+    return Info.exists() || Info.isSymLink();
+}
+
 bool CopyModificationTime(const QString& From, const QString& To)
 {
     struct stat Source {};
