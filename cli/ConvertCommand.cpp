@@ -64,6 +64,7 @@ int RunConvert(const TConvertOptions& Options)
 
     app::TParallelBatch Batch(QDir(OutputFolder).absolutePath(), app::TOutputFormat::FromSettings(Settings),
                               Options.IfExists, Options.Jobs > 0 ? Options.Jobs : OnlineProcessors());
+    Batch.SetKeepTime(Options.KeepTime);
     QStringList Inputs;
     for (const app::TParallelBatch::TItem& Item : Items)
         Inputs << Item.Input;
