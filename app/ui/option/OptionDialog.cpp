@@ -7,6 +7,7 @@
 #include "app/engine/chain/OutputFormat.h"
 #include "app/engine/settings/CdSettings.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -95,6 +96,9 @@ TfrmOption::TfrmOption(TcdSettings& Settings, const QString& LanguageFile, QWidg
         Grid->addWidget(List, Row, 1);
         ++Row;
     }
+    FKeepTime = new QCheckBox(QStringLiteral("Keep the source's &date"), this);
+    FKeepTime->setObjectName(QStringLiteral("chkkeeptime"));
+    Grid->addWidget(FKeepTime, Row, 1, 1, 2);
     Grid->addWidget(NewLabel("lblHz", QStringLiteral("(HZ)"), this), 0, 2);
     Grid->addWidget(NewLabel("lblbitunit", QStringLiteral("(Bit)"), this), 1, 2);
     Grid->setColumnStretch(1, 1);
@@ -137,6 +141,7 @@ void TfrmOption::FormShow()
     FChannels->setCurrentIndex(FSettings.MChannel());
     FEncoding->setCurrentIndex(FSettings.MEncoding());
     FIfExists->setCurrentIndex(IfExistsChoice(FSettings.IfExists()));
+    FKeepTime->setChecked(FSettings.KeepTime());
     EncodingChanged();
 }
 
@@ -160,6 +165,7 @@ void TfrmOption::btnOKClick()
     FSettings.SetMChannel(FChannels->currentIndex());
     FSettings.SetMEncoding(FEncoding->currentIndex());
     FSettings.SetIfExists(FIfExists->currentIndex());
+    FSettings.SetKeepTime(FKeepTime->isChecked());
     accept();
 }
 

@@ -3,6 +3,7 @@
 
 #include <QDialog>
 
+class QCheckBox;
 class QComboBox;
 
 namespace app {
@@ -37,6 +38,7 @@ private:
     QComboBox* FChannels;
     QComboBox* FEncoding;
     QComboBox* FIfExists;
+    QCheckBox* FKeepTime;
 };
 
 } // namespace app
