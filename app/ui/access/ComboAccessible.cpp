@@ -27,12 +27,8 @@ public:
     {
         addControllingSignal(QStringLiteral("currentIndexChanged(int)"));
         SelectCurrent(Combo);
-        // Said as the list's new value, which a screen reader announces.
-        QObject::connect(Combo, &QComboBox::currentIndexChanged, Combo, [Combo] {
-            SelectCurrent(Combo);
-            QAccessibleValueChangeEvent Changed(Combo, Combo->currentText());
-            QAccessible::updateAccessibility(&Changed);
-        });
+        // The list announces a change itself, as the new value.
+        QObject::connect(Combo, &QComboBox::currentIndexChanged, Combo, [Combo] { SelectCurrent(Combo); });
     }
 
     QString text(QAccessible::Text Kind) const override
