@@ -27,7 +27,8 @@ public:
     {
         addControllingSignal(QStringLiteral("currentIndexChanged(int)"));
         SelectCurrent(Combo);
-        // The list announces a change itself, as the new value.
+        // Qt announces a change as the list's new value; the reader then finds
+        // it selected among the items.
         QObject::connect(Combo, &QComboBox::currentIndexChanged, Combo, [Combo] { SelectCurrent(Combo); });
     }
 

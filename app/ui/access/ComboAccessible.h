@@ -9,8 +9,8 @@ namespace app {
 // interface whose name is the accessibleName, else the label whose buddy the
 // list is, else (as before) the current item, and whose value is the current
 // item; its child is the list of items, whose selected item is the current
-// one, as with Qt's own. Editable lists keep Qt's. Once per process, before the first list is
-// made; UI thread.
+// one, as with Qt's own. Editable lists keep Qt's. Once per process, before
+// the first list is made; UI thread.
 void InstallNamedComboAccessible();
 
 } // namespace app
