@@ -153,10 +153,9 @@ THotDirPage::THotDirPage(THotDirectory& HotDir, TcdSettings& Settings, TDialogs&
 
     // Keyboard order follows the reading order: the group row by row, the
     // activity, then the buttons left to right.
-    QWidget* Order[] = {FInDir,  FSelectInDir, OpenInDir, FOutDir,        FSelectOutDir, OpenOutDir,
-                        FLogDir, FSelectLogDir, ViewLog,  FSubDir,        FAfter,        FMoveDir,
-                        FSelectMoveDir, FActivity, FRun, FEnd,           FMinimize,     FOption,
-                        FReturn, About};
+    QWidget* Order[] = {FInDir,    FSelectInDir, OpenInDir, FOutDir,  FSelectOutDir,  OpenOutDir, FLogDir,
+                        FSelectLogDir, ViewLog, FSubDir,   FAfter,   FMoveDir, FSelectMoveDir, FActivity,
+                        FRun,      FEnd,         FMinimize, FOption,  FReturn,  About};
     for (size_t At = 1; At < std::size(Order); ++At)
         setTabOrder(Order[At - 1], Order[At]);
 
