@@ -8,8 +8,10 @@ QString UsageText()
     return QStringLiteral(
         "Usage: kelvaro-cli convert [-o DIR] [-r HZ] [-b 8|16|24|32] [-c keep|mono|stereo] [-e pcm|adpcm]"
         " [-j N] [-R] [-q]\n"
-        "                           [--if-exists overwrite|skip|rename] [--json] [--progress=json] FILE|FOLDER...\n"
-        "       kelvaro-cli watch --in DIR --out DIR --log DIR [--subdirs] [-j N] [-q]\n"
+        "                           [--if-exists overwrite|skip|rename] [--keep-time] [--json] [--progress=json]\n"
+        "                           FILE|FOLDER...\n"
+        "       kelvaro-cli watch --in DIR --out DIR --log DIR [--subdirs] [-j N]\n"
+        "                         [--after leave|delete|move=DIR] [--keep-time] [-q]\n"
         "       kelvaro-cli play FILE\n"
         "       kelvaro-cli info [--json] FILE...\n"
         "       kelvaro-cli --help | --version\n"
@@ -33,6 +35,9 @@ QString UsageText()
         "  --if-exists CHOICE\n"
         "           when the WAV file exists: overwrite it (the default), skip the input and\n"
         "           keep the file, or rename: write NAME (2).wav, NAME (3).wav, ...\n"
+        "  --keep-time\n"
+        "           each WAV file takes the modification time of its input (where the file\n"
+        "           system allows; a time that cannot be set fails nothing)\n"
         "  -R, --recursive\n"
         "           a folder gives the files of its sub-folders too, a folder's own files first;\n"
         "           each WAV file lands at the same place below the output folder\n"
@@ -50,6 +55,12 @@ QString UsageText()
         "         files in progress. WAV files are written under a hidden \".part\" name until complete.\n"
         "  -j N     files converted at once (default: the settings' parallel conversions, one per\n"
         "           processor unless chosen otherwise)\n"
+        "  --after CHOICE\n"
+        "           what becomes of a source file once converted: leave it (the default), delete it,\n"
+        "           or move=DIR: move it into DIR, at its place below the input folder. Failed and\n"
+        "           skipped files stay; a move never replaces a file. DIR may be neither the input\n"
+        "           folder nor the output folder or inside it\n"
+        "  --keep-time  each WAV file takes the modification time of its source\n"
         "  -q, --quiet  only errors; the day logs still take every line\n"
         "play     plays a file of any of those kinds to the sound card; on a terminal, space pauses\n"
         "         and resumes, the left and right arrows seek by 10 percent, q stops.\n"
@@ -161,6 +172,8 @@ bool ParseConvertOptions(const QStringList& Arguments, TConvertOptions& Options,
                 Error = QStringLiteral("the number of jobs must be a whole number from 1, not '%1'").arg(Value);
                 return false;
             }
+        } else if (Argument == QLatin1String("--keep-time")) {
+            Options.KeepTime = true;
         } else if (Argument == QLatin1String("-R") || Argument == QLatin1String("--recursive")) {
             Options.Recursive = true;
         } else if (Argument == QLatin1String("-q") || Argument == QLatin1String("--quiet")) {

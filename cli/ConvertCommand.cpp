@@ -56,6 +56,7 @@ int RunConvert(const TConvertOptions& Options)
     app::TBatchRunner Batch;
     Batch.SetOutput(QDir(OutputFolder).absolutePath(), app::TOutputFormat::FromSettings(Settings), Options.IfExists);
     Batch.SetJobs(app::ParallelJobs(Options.Jobs));
+    Batch.SetKeepTime(Options.KeepTime);
     QStringList Inputs;
     for (const app::TBatchRunner::TItem& Item : Items)
         Inputs << Item.Input;

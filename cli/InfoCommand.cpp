@@ -46,7 +46,7 @@ QByteArray JsonLine(const QString& File, const app::TProbeResult& Probe)
         {QStringLiteral("size"), TModel::ColumnText(Probe.Row, TModel::colSize)},
         {QStringLiteral("size_bytes"), Probe.SizeBytes ? QJsonValue(*Probe.SizeBytes) : QJsonValue()},
         {QStringLiteral("length"), TModel::ColumnText(Probe.Row, TModel::colLength)},
-        {QStringLiteral("duration_seconds"), Probe.Row.Valid ? QJsonValue(Probe.Row.Duration) : QJsonValue()},
+        {QStringLiteral("duration_seconds"), Probe.Row.Valid ? QJsonValue(Probe.Seconds) : QJsonValue()},
         {QStringLiteral("sample_rate"), Probe.Row.SampleRate},
         {QStringLiteral("bits_per_sample"), Probe.Row.BitsPerSample},
         {QStringLiteral("channels"), Probe.Row.Channels},

@@ -81,7 +81,7 @@ void TJsonResults::Give(const QString& Input, const QString& Output, app::TConve
         {QStringLiteral("output"), Output.isEmpty() ? QJsonValue() : QJsonValue(Output)},
         {QStringLiteral("result"), QString::fromLatin1(ResultNames[Result])},
         {QStringLiteral("message"), Message},
-        {QStringLiteral("duration_seconds"), Probe.Row.Valid ? QJsonValue(Probe.Row.Duration) : QJsonValue()},
+        {QStringLiteral("duration_seconds"), Probe.Row.Valid ? QJsonValue(Probe.Seconds) : QJsonValue()},
         {QStringLiteral("size_bytes"), !Output.isEmpty() && Wav.isFile() ? QJsonValue(Wav.size()) : QJsonValue()},
         {QStringLiteral("elapsed_seconds"), Elapsed},
     });

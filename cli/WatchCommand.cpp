@@ -5,6 +5,7 @@
 #include "app/engine/system/SignalWatcher.h"
 #include "app/engine/batch/RunClaim.h"
 #include "app/engine/settings/CdSettings.h"
+#include "app/engine/hotdir/AfterConversion.h"
 #include "app/engine/hotdir/HotDirectory.h"
 #include "app/engine/settings/Language.h"
 
@@ -26,6 +27,9 @@ int RunWatch(const QStringList& Arguments)
 {
     QString Input, Output, Log;
     bool SubDirs = false;
+    bool KeepTime = false;
+    int After = app::acLeave;
+    QString MoveFolder;
     bool Quiet = false; // the day logs still take every line
     int Jobs = 0;       // as the settings say
     for (int At = 0; At < Arguments.size(); ++At) {
@@ -45,6 +49,18 @@ int RunWatch(const QStringList& Arguments)
             Jobs = At + 1 < Arguments.size() ? Arguments[++At].toInt(&Ok) : 0;
             if (!Ok || Jobs < 1)
                 return Usage(QStringLiteral("option -j needs a number of files, 1 or more"));
+        } else if (Argument == QLatin1String("--keep-time")) {
+            KeepTime = true;
+        } else if (Argument == QLatin1String("--after")) {
+            const QString Value = At + 1 < Arguments.size() ? Arguments[++At] : QString();
+            if (Value == QLatin1String("leave") || Value == QLatin1String("delete"))
+                After = Value == QLatin1String("leave") ? app::acLeave : app::acDelete;
+            else if (Value.startsWith(QLatin1String("move=")) && Value.size() > 5) {
+                After = app::acMove;
+                MoveFolder = Value.mid(5);
+            } else {
+                return Usage(QStringLiteral("--after takes leave, delete or move=FOLDER, not '%1'").arg(Value));
+            }
         } else if (Argument == QLatin1String("-q") || Argument == QLatin1String("--quiet")) {
             Quiet = true;
         } else {
@@ -56,11 +72,21 @@ int RunWatch(const QStringList& Arguments)
         std::fprintf(stderr, "kelvaro-cli: %s\n", app::LangStrings()[static_cast<size_t>(Refusal)].toUtf8().constData());
         return 2;
     }
+    const int AfterRefusal = app::TAfterConversion(After, MoveFolder, Input, Output, SubDirs).Check();
+    if (AfterRefusal != 0) {
+        std::fprintf(stderr, "kelvaro-cli: %s\n",
+                     app::LangText(AfterRefusal, app::TAfterConversion::English(AfterRefusal)).toUtf8().constData());
+        return 2;
+    }
 
     app::TcdSettings Settings;
     Settings.SetAutoLoad(false);
     if (Jobs > 0)
         Settings.SetParallel(Jobs);
+    if (KeepTime)
+        Settings.SetKeepTime(true);
+    Settings.SetHotAfter(After);
+    Settings.SetHotMoveDir(MoveFolder);
     app::TRunClaim Claim;
     app::THotDirectory Hot(Settings, Claim);
     if (!Quiet) {

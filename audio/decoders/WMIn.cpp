@@ -117,6 +117,13 @@ uint32_t TWMIn::Bitrate()
     return FOpenCount > 0 ? FReader.AttributeDword(u"Bitrate") : 0;
 }
 
+uint64_t TWMIn::PlayDuration()
+{
+    OpenFile();
+    std::lock_guard<std::recursive_mutex> Guard(FFileLock);
+    return FOpenCount > 0 ? FReader.Duration() : 0;
+}
+
 void TWMIn::DoGetData(uint8_t*& Buffer, uint32_t& Bytes)
 {
     const int64_t Left = FSize - FPosition;

@@ -35,6 +35,9 @@ public:
     // The "Bitrate" attribute in bits per second, 0 when absent; opens the file
     // if needed. UI thread.
     uint32_t Bitrate();
+    // The "Duration" attribute in 100-ns units, 0 when absent: finer than the
+    // centiseconds the length is counted in. Opens the file if needed. UI thread.
+    uint64_t PlayDuration();
     int64_t GetTotalSamples() override;
 
 protected:

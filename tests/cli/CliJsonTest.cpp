@@ -56,7 +56,7 @@ TEST(CliJson, EachFileAnswersOnceThenTheSummary)
     WriteBytes(Dir.File("out/kept.wav"), {'o', 'l', 'd'});
 
     const TCliResult R = Cli(Dir,
-                             "convert --json --progress=json --if-exists skip -j 2 -r 8000 -o out "
+                             "convert --json --progress=json --if-exists skip --keep-time -j 2 -r 8000 -o out "
                              "tone.flac damaged.flac kept.flac missing.flac",
                              "errors.txt");
     EXPECT_EQ(R.Status, 1) << R.Out;
@@ -79,6 +79,8 @@ TEST(CliJson, EachFileAnswersOnceThenTheSummary)
     EXPECT_EQ(Tone.value("message"), QJsonValue(""));
     EXPECT_EQ(Tone.value("output"), Path(Dir, "out/tone.wav"));
     EXPECT_EQ(Tone.value("duration_seconds"), QJsonValue(2));
+    EXPECT_EQ(std::filesystem::last_write_time(Dir.File("out/tone.wav")),
+              std::filesystem::last_write_time(Dir.File("tone.flac")));
     EXPECT_EQ(Tone.value("size_bytes"), QJsonValue(static_cast<qint64>(std::filesystem::file_size(Dir.File("out/tone.wav")))));
 
     const QJsonObject& Damaged = Files["damaged.flac"];

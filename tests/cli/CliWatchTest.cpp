@@ -28,7 +28,7 @@ class TWatcher {
 public:
     explicit TWatcher(const std::string& Extra = "")
     {
-        for (const char* Sub : {"in", "out", "log"})
+        for (const char* Sub : {"in", "out", "log", "done"})
             fs::create_directories(Dir.File(Sub));
         std::string Pid;
         RunCommand("cd '" + Dir.Path() + "' && (XDG_CONFIG_HOME='" + Dir.Path() + "/config' " + Cli() +
@@ -93,9 +93,11 @@ TEST(CliWatch, ACopiedFileBecomesAWavWithItsFourLogLines)
     EXPECT_EQ(Watcher.End(), 0);
 }
 
+// Converted sources move to the folder --after names, at their place; a
+// damaged one stays where it was.
 TEST(CliWatch, SubfoldersLandAsDeepAndADamagedFileDoesNotStopTheNext)
 {
-    TWatcher Watcher("--subdirs");
+    TWatcher Watcher("--subdirs --after move=done");
     WriteBytes(Watcher.Dir.File("broken.wma"), std::vector<uint8_t>(3000, 0x30));
     Watcher.Drop(Watcher.Dir.File("broken.wma"), "broken.wma");
     ASSERT_TRUE(WaitFor([&] { return Watcher.Log().find("broken.wav [Failed]") != std::string::npos; }, 20))
@@ -105,6 +107,12 @@ TEST(CliWatch, SubfoldersLandAsDeepAndADamagedFileDoesNotStopTheNext)
                                      Watcher.Log().find("deep.wav [Success]") != std::string::npos; },
                         20))
         << Watcher.Log();
+    EXPECT_TRUE(WaitFor([&] { return Watcher.Log().find("Moved to: done/a/b/deep.wma\r\nFinish") != std::string::npos; },
+                        20))
+        << Watcher.Log();
+    EXPECT_EQ(Text(Watcher.Dir.File("done/a/b/deep.wma")), Text(Example()));
+    EXPECT_FALSE(fs::exists(Watcher.Dir.File("in/a/b/deep.wma")));
+    EXPECT_TRUE(fs::exists(Watcher.Dir.File("in/broken.wma")));
     EXPECT_EQ(Watcher.End(), 0);
 }
 
@@ -165,6 +173,18 @@ TEST(CliWatch, StartChecksRefuseWithTheirTexts)
     Said.clear();
     EXPECT_EQ(RunCommand(Cli() + " watch -j 0 2>&1", &Said), 2);
     EXPECT_NE(Said.find("option -j needs a number"), std::string::npos) << Said;
+    for (const char* After : {"--after keep", "--after move=inside"}) {
+        Said.clear();
+        EXPECT_EQ(RunCommand("cd '" + Dir.Path() + "' && XDG_CONFIG_HOME=config " + Cli() +
+                                 " watch --in in --out inside --log log " + After + " 2>&1 </dev/null",
+                             &Said),
+                  2)
+            << After;
+        EXPECT_NE(Said.find(std::string(After) == "--after move=inside" ? "must not be the input folder, nor the output"
+                                                                          : "--after takes leave, delete or move=FOLDER"),
+                  std::string::npos)
+            << Said;
+    }
 }
 
 // Two hundred files at once: each is converted exactly once.

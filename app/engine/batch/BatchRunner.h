@@ -51,6 +51,8 @@ public:
     // What the next run writes, and how many files at once (at least one).
     void SetOutput(const QString& OutputFolder, const TOutputFormat& Format, TIfExists IfExists);
     void SetJobs(int Jobs);
+    // Whether the WAV files take their inputs' modification times.
+    void SetKeepTime(bool Value) { FKeepTime = Value; }
 
     // Starts a run over Items, forgetting an earlier run's. Lengths, the
     // items' lengths in seconds (0: not known) or empty, weigh the run's
@@ -130,6 +132,7 @@ private:
     QString FOutputFolder;
     TOutputFormat FFormat;
     TIfExists FIfExists = ieOverwrite;
+    bool FKeepTime = false;
     int FJobLimit = 1;
     std::vector<TSlot> FSlots;
     std::vector<TEntry> FItems;

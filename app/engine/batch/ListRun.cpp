@@ -65,6 +65,7 @@ bool TListRun::StartRun(const QString& OutputFolder)
         FPreview->Stop();
     FSettings.SetSavePath(FOutputFolder);
     FRunner.SetOutput(FOutputFolder, TOutputFormat::FromSettings(FSettings), IfExistsChoice(FSettings.IfExists()));
+    FRunner.SetKeepTime(FSettings.KeepTime());
     FRunner.SetJobs(ParallelJobs(FSettings.Parallel()));
     FRunner.Start(Items, Lengths);
     return true;

@@ -11,19 +11,13 @@
 namespace app {
 namespace {
 
-bool Taken(const QString& Path)
-{
-    const QFileInfo Info(Path);
-    return Info.exists() || Info.isSymLink();
-}
-
 // The first of Path, "NAME (2).wav", "NAME (3).wav", ... that is free now; the
 // writer takes the first free one again when it publishes.
 QString FreeName(const QString& Path)
 {
     for (int Number = 2; Number <= au::TPartFile::MaxNumber; ++Number) {
         const QString Name = QString::fromStdString(au::NumberedName(Path.toStdString(), Number));
-        if (!Taken(Name))
+        if (!NameTaken(Name))
             return Name;
     }
     return Path;
@@ -75,9 +69,10 @@ void TFileConversion::Start(const TConversionRequest& Request)
     FStopping = false;
     FInput = Request.Input;
     FOutput = TargetPath(Request);
+    FKeepTime = Request.KeepTime;
     au::TPublishMode Publish = au::pmReplace;
     if (Request.IfExists == ieSkip) {
-        if (Taken(FOutput)) {
+        if (NameTaken(FOutput)) {
             EndLater(crSkipped, QString::fromLatin1(MsgSkipped));
             return;
         }
@@ -96,7 +91,7 @@ void TFileConversion::Start(const TConversionRequest& Request)
     }
     FWriting = true;
     // Shown while converting; the name taken at the end may be a later one.
-    if (Publish == au::pmNumbered && Taken(FOutput))
+    if (Publish == au::pmNumbered && NameTaken(FOutput))
         FOutput = FreeName(FOutput);
 }
 
@@ -144,6 +139,8 @@ void TFileConversion::OnWriterDone()
     const QString Written = QString::fromStdString(FWavOut.PublishedName());
     if (Error.isEmpty() && !Written.isEmpty()) {
         FOutput = Written;
+        if (FKeepTime)
+            (void)CopyModificationTime(FInput, FOutput);
         End(crConverted, QString());
     } else if (FStopping) {
         End(crStopped, Error);

@@ -30,6 +30,9 @@ struct TConversionRequest {
     QString RelativeFolder; // below OutputFolder: empty, or ending in "/"
     TOutputFormat Format;
     TIfExists IfExists = ieOverwrite;
+    // The WAV file takes the input's modification time, as far as the file
+    // system lets it; a time that cannot be set never fails the conversion.
+    bool KeepTime = false;
 };
 
 // Converts one file into one WAV file: the decoder for its kind, the chain
@@ -86,6 +89,7 @@ private:
     au::TWaveOut FWavOut;
     QString FInput;
     QString FOutput;
+    bool FKeepTime = false;
     bool FBusy = false;
     bool FWriting = false; // the writer runs for this file
     bool FStopping = false;

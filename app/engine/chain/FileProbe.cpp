@@ -50,6 +50,18 @@ std::optional<int> Bitrate(au::TAuFileIn& Decoder)
     return std::nullopt;
 }
 
+// Frames over the rate, to the millisecond. Windows Media files state their
+// length in 100 ns, finer than the frames counted from it.
+double ExactSeconds(au::TAuFileIn& Decoder, int SampleRate)
+{
+    long double Seconds = 0;
+    if (auto* Wm = dynamic_cast<au::TWMIn*>(&Decoder))
+        Seconds = static_cast<long double>(Wm->PlayDuration()) / 10'000'000;
+    else if (const int64_t Frames = Decoder.TotalSamples(); Frames > 0)
+        Seconds = static_cast<long double>(Frames) / SampleRate;
+    return static_cast<double>(au::RoundToEven(Seconds * 1000)) / 1000;
+}
+
 // Asks Decoder, opened on Path, for everything the row shows. Throws what the
 // decoder throws, and its own texts for a file it silently refused.
 void QueryFormat(au::TAuFileIn& Decoder, const QString& Path, TProbeResult& Result)
@@ -66,6 +78,7 @@ void QueryFormat(au::TAuFileIn& Decoder, const QString& Path, TProbeResult& Resu
     // Init would refuse such a file; the row must not promise a conversion.
     if (Row.SampleRate <= 0 || Row.BitsPerSample <= 0 || Row.Channels <= 0)
         throw std::runtime_error(MsgNoFormat);
+    Result.Seconds = ExactSeconds(Decoder, Row.SampleRate);
     Result.Tags = TagsJson(Decoder);
 }
 

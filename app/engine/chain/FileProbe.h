@@ -17,6 +17,9 @@ struct TProbeResult {
     // The file's size in bytes; unset for what is not a regular file, which the
     // row sizes as 0 bytes.
     std::optional<qint64> SizeBytes;
+    // The exact length in seconds, to the millisecond (the row's Duration is
+    // whole seconds); 0 for a row that is not valid.
+    double Seconds = 0;
     // {kind: {property: value}} for the tag objects the decoder filled.
     QJsonObject Tags;
 };

@@ -2,6 +2,7 @@
 #include "HotDirectory.h"
 
 #include "app/engine/batch/RunClaim.h"
+#include "AfterConversion.h"
 #include "app/engine/settings/CdSettings.h"
 #include "audio/core/AuException.h"
 #include "app/engine/system/PathUtils.h"
@@ -217,6 +218,7 @@ void THotDirectory::Submit()
     if (Items.isEmpty())
         return;
     FRunner.SetOutput(FSettings.OutDir(), TOutputFormat::FromSettings(FSettings), IfExistsChoice(FSettings.IfExists()));
+    FRunner.SetKeepTime(FSettings.KeepTime());
     FRunner.SetJobs(ParallelJobs(FSettings.Parallel()));
     FRunner.Start(Items);
 }
@@ -252,6 +254,9 @@ void THotDirectory::FileEnded(int Item, TConversionResult Result, const QString&
     QString Group = FGroups.take(Item);
     Group += QStringLiteral("\r\nSave to: ") + Output + QLatin1String(Marks[Result]) +
              (Message.isEmpty() ? QString() : QStringLiteral("\r\n") + Message);
+    const QString After = TAfterConversion::FromSettings(FSettings).Apply(FQueue.Names(Item), Result);
+    if (!After.isEmpty())
+        Group += QStringLiteral("\r\n") + After;
     Group += QStringLiteral("\r\nFinish: [") + TimeText() + QStringLiteral("]");
     Log(Group);
     emit FileFinished(FQueue.Names(Item), Result);

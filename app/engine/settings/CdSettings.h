@@ -24,6 +24,9 @@ class TcdSettings : public TBaseSettings {
     Q_PROPERTY(int IfExists READ IfExists WRITE SetIfExists)
     Q_PROPERTY(QString ListColumnWidths READ ListColumnWidths WRITE SetListColumnWidths)
     Q_PROPERTY(int Parallel READ Parallel WRITE SetParallel)
+    Q_PROPERTY(bool KeepTime READ KeepTime WRITE SetKeepTime)
+    Q_PROPERTY(int HotAfter READ HotAfter WRITE SetHotAfter)
+    Q_PROPERTY(QString HotMoveDir READ HotMoveDir WRITE SetHotMoveDir)
 
 public:
     static constexpr const char* SettingsKey = "Software\\Trevalin\\Kelvaro\\Setting";
@@ -71,6 +74,15 @@ public:
     // (ParallelJobs turns it into the count).
     int Parallel() const { return FParallel; }
     void SetParallel(int Value) { FParallel = Value; }
+    // Whether WAV files take their source's modification time.
+    bool KeepTime() const { return FKeepTime; }
+    void SetKeepTime(bool Value) { FKeepTime = Value; }
+    // What the hot directory does with a source once converted: 0 leave it,
+    // 1 delete it, 2 move it below HotMoveDir (TAfterChoice). Other values leave it.
+    int HotAfter() const { return FHotAfter; }
+    void SetHotAfter(int Value) { FHotAfter = Value; }
+    QString HotMoveDir() const { return FHotMoveDir; }
+    void SetHotMoveDir(const QString& Value) { FHotMoveDir = Value; }
 
 private:
     QString FLogDir;
@@ -86,6 +98,9 @@ private:
     int FIfExists = 0;
     QString FListColumnWidths;
     int FParallel = 0;
+    bool FKeepTime = false;
+    int FHotAfter = 0;
+    QString FHotMoveDir;
 };
 
 } // namespace app

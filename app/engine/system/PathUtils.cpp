@@ -4,7 +4,10 @@
 #include "audio/core/ProgramFolder.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace app {
 
@@ -28,6 +31,21 @@ bool WithinFolder(const QString& Path, const QString& Folder)
         return AddTrailingBackslash(QDir::cleanPath(QFileInfo(Name).absoluteFilePath()));
     };
     return Clean(Path).startsWith(Clean(Folder));
+}
+
+bool NameTaken(const QString& Path)
+{
+    const QFileInfo Info(Path);
+    return Info.exists() || Info.isSymLink();
+}
+
+bool CopyModificationTime(const QString& From, const QString& To)
+{
+    struct stat Source {};
+    if (::stat(QFile::encodeName(From).constData(), &Source) != 0)
+        return false;
+    const timespec Times[2] = {{0, UTIME_OMIT}, Source.st_mtim};
+    return ::utimensat(AT_FDCWD, QFile::encodeName(To).constData(), Times, 0) == 0;
 }
 
 QString Trim(const QString& Text)

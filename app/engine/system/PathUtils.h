@@ -21,6 +21,12 @@ bool WithinFolder(const QString& Path, const QString& Folder);
 QString Trim(const QString& Text);
 // Lower-cased, then trimmed of leading and trailing blanks and control characters.
 QString LowerTrim(const QString& Text);
+// Whether a file, folder or link (a dangling one too) has the name Path.
+bool NameTaken(const QString& Path);
+// Gives To the modification time of From, to the nanosecond, so that tools
+// comparing times (make, rsync) see them equal. Best effort: false, and To
+// untouched, when From cannot be read or the file system refuses.
+bool CopyModificationTime(const QString& From, const QString& To);
 // The program's own folder, a separator, then Name.
 QString ExeFolderFile(const QString& Name);
 

@@ -8,8 +8,9 @@ namespace app {
 // "44100 combo box" where "Sample Rate" is meant; fixed-item lists get an
 // interface whose name is the accessibleName, else the label whose buddy the
 // list is, else (as before) the current item, and whose value is the current
-// item. Editable lists keep Qt's. Once per process, before the first list is
-// made; UI thread.
+// item; its child is the list of items, whose selected item is the current
+// one, as with Qt's own. Editable lists keep Qt's. Once per process, before
+// the first list is made; UI thread.
 void InstallNamedComboAccessible();
 
 } // namespace app

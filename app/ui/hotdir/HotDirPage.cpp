@@ -1,14 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "HotDirPage.h"
 
+#include "app/ui/access/ComboAccessible.h"
 #include "app/ui/desktop/Dialogs.h"
 #include "app/ui/desktop/Shell.h"
+#include "app/engine/hotdir/AfterConversion.h"
 #include "app/engine/hotdir/HotDirectory.h"
 #include "app/engine/settings/CdSettings.h"
 #include "app/engine/settings/Language.h"
 #include "app/engine/system/PathUtils.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -101,6 +104,19 @@ THotDirPage::THotDirPage(THotDirectory& HotDir, TcdSettings& Settings, TDialogs&
     FSubDir = new QCheckBox(QStringLiteral("Include Sub-Director&y"), Group);
     FSubDir->setObjectName(QStringLiteral("chksubdir"));
     Grid->addWidget(FSubDir, 3, 1, 1, 3);
+    InstallNamedComboAccessible();
+    auto* AfterLabel = new QLabel(QStringLiteral("After a file &converted:"), Group);
+    AfterLabel->setObjectName(QStringLiteral("lblafter"));
+    FAfter = new QComboBox(Group);
+    FAfter->setObjectName(QStringLiteral("cbbafter"));
+    // In TAfterChoice order.
+    FAfter->addItems({QStringLiteral("Leave it"), QStringLiteral("Delete it"), QStringLiteral("Move it to a folder")});
+    AfterLabel->setBuddy(FAfter);
+    Grid->addWidget(AfterLabel, 4, 0);
+    Grid->addWidget(FAfter, 4, 1);
+    FSelectMoveDir = NewButton("btnselectmovedir", QStringLiteral("B&rowse.."), Group);
+    FSelectMoveDir->setAccessibleName(QStringLiteral("Browse folder for moved files"));
+    FMoveDir = AddFolderRow(Grid, 5, "edtmovedir", QStringLiteral("Mo&ve to folder:"), FSelectMoveDir, nullptr);
     Grid->setColumnStretch(1, 1);
 
     auto* ActivityLabel = new QLabel(QStringLiteral("&Activity:"), this);
@@ -137,9 +153,9 @@ THotDirPage::THotDirPage(THotDirectory& HotDir, TcdSettings& Settings, TDialogs&
 
     // Keyboard order follows the reading order: the group row by row, the
     // activity, then the buttons left to right.
-    QWidget* Order[] = {FInDir,  FSelectInDir,  OpenInDir, FOutDir, FSelectOutDir, OpenOutDir,
-                        FLogDir, FSelectLogDir, ViewLog,   FSubDir, FActivity,     FRun,
-                        FEnd,    FMinimize,     FOption,   FReturn, About};
+    QWidget* Order[] = {FInDir,    FSelectInDir, OpenInDir, FOutDir,  FSelectOutDir,  OpenOutDir, FLogDir,
+                        FSelectLogDir, ViewLog, FSubDir,   FAfter,   FMoveDir, FSelectMoveDir, FActivity,
+                        FRun,      FEnd,         FMinimize, FOption,  FReturn,  About};
     for (size_t At = 1; At < std::size(Order); ++At)
         setTabOrder(Order[At - 1], Order[At]);
 
@@ -149,6 +165,8 @@ THotDirPage::THotDirPage(THotDirectory& HotDir, TcdSettings& Settings, TDialogs&
     connect(OpenInDir, &QPushButton::clicked, this, [this] { FShell.OpenFolder(FInDir->text()); });
     connect(OpenOutDir, &QPushButton::clicked, this, [this] { FShell.OpenFolder(FOutDir->text()); });
     connect(ViewLog, &QPushButton::clicked, this, &THotDirPage::btnviewlogClick);
+    connect(FSelectMoveDir, &QPushButton::clicked, this, &THotDirPage::actSelectMovedirExecute);
+    connect(FAfter, &QComboBox::currentIndexChanged, this, &THotDirPage::AfterChanged);
     connect(FSubDir, &QCheckBox::clicked, this, &THotDirPage::StoreHotDirFields);
     connect(FOption, &QPushButton::clicked, this, &THotDirPage::OptionRequested);
     connect(FReturn, &QPushButton::clicked, this, &THotDirPage::btnsbtreturnClick);
@@ -181,7 +199,8 @@ QLineEdit* THotDirPage::AddFolderRow(QGridLayout* Grid, int Row, const char* Nam
     Grid->addWidget(Label, Row, 0);
     Grid->addWidget(Edit, Row, 1);
     Grid->addWidget(Browse, Row, 2);
-    Grid->addWidget(Open, Row, 3);
+    if (Open != nullptr)
+        Grid->addWidget(Open, Row, 3);
     return Edit;
 }
 
@@ -203,6 +222,9 @@ void THotDirPage::LoadHotDirFields()
     FInDir->setText(Settings.Indir());
     FOutDir->setText(Settings.OutDir());
     FSubDir->setChecked(Settings.SubDir());
+    FAfter->setCurrentIndex(AfterChoice(Settings.HotAfter()));
+    FMoveDir->setText(Settings.HotMoveDir());
+    AfterChanged();
 }
 
 void THotDirPage::StoreHotDirFields()
@@ -215,6 +237,8 @@ void THotDirPage::StoreHotDirFields()
     if (!FLogDir->text().isEmpty())
         Settings.SetLogDir(FLogDir->text());
     Settings.SetSubDir(FSubDir->isChecked());
+    Settings.SetHotAfter(FAfter->currentIndex());
+    Settings.SetHotMoveDir(FMoveDir->text());
     Settings.Save();
 }
 
@@ -224,8 +248,16 @@ void THotDirPage::SetHotDirRunning(bool Running)
     FEnd->setEnabled(Running);
     FMinimize->setEnabled(Running);
     for (QWidget* Field : std::initializer_list<QWidget*>{FOption, FInDir, FOutDir, FLogDir, FSubDir, FSelectInDir,
-                                                          FSelectOutDir, FSelectLogDir})
+                                                          FSelectOutDir, FSelectLogDir, FAfter})
         Field->setEnabled(!Running);
+    AfterChanged();
+}
+
+void THotDirPage::AfterChanged()
+{
+    const bool Moving = FAfter->isEnabled() && FAfter->currentIndex() == acMove;
+    FMoveDir->setEnabled(Moving);
+    FSelectMoveDir->setEnabled(Moving);
 }
 
 void THotDirPage::ShowDayLogTail()
@@ -244,6 +276,15 @@ void THotDirPage::btnsbtrunClick()
                                    : Refusal == THotDirectory::StrNoLog  ? FLogDir
                                                                          : FInDir;
         Culprit->setFocus();
+        return;
+    }
+    const int AfterRefusal = TAfterConversion(FAfter->currentIndex(), FMoveDir->text(), FInDir->text(),
+                                              FOutDir->text(), FSubDir->isChecked())
+                                 .Check();
+    if (AfterRefusal != 0) {
+        FDialogs.Message(window(), QMessageBox::Information,
+                         LangText(AfterRefusal, TAfterConversion::English(AfterRefusal)), QMessageBox::Ok);
+        FMoveDir->setFocus();
         return;
     }
     FRun->setEnabled(false);
@@ -302,6 +343,14 @@ void THotDirPage::actSelectLogdirExecute()
     const QString Chosen = FDialogs.BrowseForFolder(window(), QStringLiteral("log path"), QString());
     if (!Chosen.isEmpty())
         FLogDir->setText(Chosen);
+}
+
+void THotDirPage::actSelectMovedirExecute()
+{
+    const QString Chosen =
+        FDialogs.BrowseForFolder(window(), QStringLiteral("Select the folder the converted files move to"), QString());
+    if (!Chosen.isEmpty())
+        FMoveDir->setText(Chosen);
 }
 
 void THotDirPage::btnviewlogClick()

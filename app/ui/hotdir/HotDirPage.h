@@ -4,6 +4,7 @@
 #include <QWidget>
 
 class QCheckBox;
+class QComboBox;
 class QGridLayout;
 class QLineEdit;
 class QPlainTextEdit;
@@ -48,6 +49,8 @@ private:
     // Takes the fields into the settings and saves them.
     void StoreHotDirFields();
     void SetHotDirRunning(bool Running);
+    // The move folder's row is for the choice to move only.
+    void AfterChanged();
     void ShowDayLogTail();
 
     void btnsbtrunClick();
@@ -57,6 +60,7 @@ private:
     void actSelectIndirExecute();
     void actSelectOutdirExecute();
     void actSelectLogdirExecute();
+    void actSelectMovedirExecute();
     void btnviewlogClick();
 
     THotDirectory& FHotDir;
@@ -67,6 +71,9 @@ private:
     QLineEdit* FOutDir;
     QLineEdit* FLogDir;
     QCheckBox* FSubDir;
+    QComboBox* FAfter;
+    QLineEdit* FMoveDir;
+    QPushButton* FSelectMoveDir;
     QPushButton* FSelectInDir;
     QPushButton* FSelectOutDir;
     QPushButton* FSelectLogDir;

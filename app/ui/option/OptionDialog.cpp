@@ -8,6 +8,7 @@
 #include "app/engine/chain/OutputFormat.h"
 #include "app/engine/settings/CdSettings.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -104,6 +105,9 @@ TfrmOption::TfrmOption(TcdSettings& Settings, const QString& LanguageFile, QWidg
         Grid->addWidget(List, Row, 1);
         ++Row;
     }
+    FKeepTime = new QCheckBox(QStringLiteral("Keep the source's &date"), this);
+    FKeepTime->setObjectName(QStringLiteral("chkkeeptime"));
+    Grid->addWidget(FKeepTime, Row, 1, 1, 2);
     Grid->addWidget(NewLabel("lblHz", QStringLiteral("(HZ)"), this), 0, 2);
     Grid->addWidget(NewLabel("lblbitunit", QStringLiteral("(Bit)"), this), 1, 2);
     Grid->setColumnStretch(1, 1);
@@ -148,6 +152,7 @@ void TfrmOption::FormShow()
     FIfExists->setCurrentIndex(IfExistsChoice(FSettings.IfExists()));
     // A count the list does not offer reads as automatic.
     FParallel->setCurrentIndex(std::max(0, static_cast<int>(ParallelChoices().indexOf(FSettings.Parallel()))));
+    FKeepTime->setChecked(FSettings.KeepTime());
     EncodingChanged();
 }
 
@@ -172,6 +177,7 @@ void TfrmOption::btnOKClick()
     FSettings.SetMEncoding(FEncoding->currentIndex());
     FSettings.SetIfExists(FIfExists->currentIndex());
     FSettings.SetParallel(ParallelChoices().value(FParallel->currentIndex()));
+    FSettings.SetKeepTime(FKeepTime->isChecked());
     accept();
 }
 

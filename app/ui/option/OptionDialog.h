@@ -3,6 +3,7 @@
 
 #include <QDialog>
 
+class QCheckBox;
 class QComboBox;
 
 namespace app {
@@ -38,6 +39,7 @@ private:
     QComboBox* FEncoding;
     QComboBox* FIfExists;
     QComboBox* FParallel;
+    QCheckBox* FKeepTime;
 };
 
 } // namespace app

@@ -7,6 +7,7 @@
 #include "ui/FakeDesktop.h"
 
 #include "app/engine/settings/CdSettings.h"
+#include "app/engine/hotdir/AfterConversion.h"
 #include "app/engine/hotdir/HotDirectory.h"
 #include "app/engine/settings/Language.h"
 #include "app/engine/system/PathUtils.h"
@@ -16,6 +17,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
@@ -170,6 +172,19 @@ TEST_F(HotDirPage, StartRefusesInTheCheckOrderWithItsStringAndFocus)
         EXPECT_EQ(QApplication::focusWidget(), Find(Case.Focus));
         ExpectStopped();
     }
+
+    // A move of the converted sources into the output folder is refused next,
+    // with its text and the focus in the move folder's box.
+    Find<QComboBox>("cbbafter")->setCurrentIndex(app::acMove);
+    Find<QLineEdit>("edtmovedir")->setText(Root + "/inside");
+    SetFolders(Root + "/in", Root + "/inside", Root + "/log");
+    Dialogs.Messages.clear();
+    Button("btnsbtrun")->click();
+    ASSERT_EQ(Dialogs.Messages.size(), 1u);
+    EXPECT_EQ(Dialogs.Messages[0].Text, app::LangText(app::TAfterConversion::StrMoveTouchesOutput, app::TAfterConversion::MsgMoveTouchesOutput));
+    EXPECT_EQ(QApplication::focusWidget(), Find("edtmovedir"));
+    ExpectStopped();
+    Find<QComboBox>("cbbafter")->setCurrentIndex(app::acLeave);
 
     // An output folder whose name merely begins like the input's is no refusal.
     Dialogs.Messages.clear();

@@ -7,6 +7,7 @@
 #include "support/TestUtil.h"
 
 #include <QAccessible>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
@@ -126,12 +127,16 @@ TEST_F(OptionDialog, OkStoresAllSixChoicesAndAdpcmOffersOnly16Bits)
         List(Dialog, "cbbchannels")->setCurrentText("Mono");
         List(Dialog, "cbbifexists")->setCurrentText("Rename");
         List(Dialog, "cbbparallel")->setCurrentText("8");
+        auto* KeepTime = Dialog.findChild<QCheckBox*>("chkkeeptime");
+        EXPECT_FALSE(KeepTime->isChecked());
+        KeepTime->click();
         Button(Dialog, "btnOK")->click();
     });
     EXPECT_EQ(Result, QDialog::Accepted);
     ExpectSettings("8000", "32", 1, 0);
     EXPECT_EQ(Settings.IfExists(), 2);
     EXPECT_EQ(Settings.Parallel(), 8);
+    EXPECT_TRUE(Settings.KeepTime());
 }
 
 TEST_F(OptionDialog, CancelAndTheEscapeKeyChangeNothing)

@@ -49,6 +49,30 @@ QString Spoken(QWidget* Control)
     return QAccessible::queryAccessibleInterface(Control)->text(QAccessible::Name);
 }
 
+// A drop-down list shows its items as its one child, the current one selected
+// there and read as its value. (That a change is announced needs a platform
+// that listens: the AT-SPI test hears it.)
+void CheckList(QComboBox* List, const std::string& What)
+{
+    QAccessibleInterface* Combo = QAccessible::queryAccessibleInterface(List);
+    ASSERT_EQ(Combo->childCount(), 1) << What;
+    QAccessibleInterface* Items = Combo->child(0);
+    ASSERT_NE(Items, nullptr) << What;
+    EXPECT_EQ(Items->role(), QAccessible::List) << What;
+    QStringList Names, Selected, Expected;
+    for (int Index = 0; Index < Items->childCount(); ++Index) {
+        QAccessibleInterface* Item = Items->child(Index);
+        Names << Item->text(QAccessible::Name);
+        if (Item->state().selected)
+            Selected << Item->text(QAccessible::Name);
+    }
+    for (int Index = 0; Index < List->count(); ++Index)
+        Expected << List->itemText(Index);
+    EXPECT_EQ(Names, Expected) << What;
+    EXPECT_EQ(Selected, QStringList{List->currentText()}) << What;
+    EXPECT_EQ(Combo->text(QAccessible::Value), List->currentText()) << What;
+}
+
 // Buttons are named by their captions unless they carry a name of their own,
 // edits and lists by their labels, whose mnemonics they take; no key and no
 // button name twice.
@@ -75,6 +99,8 @@ void CheckNames(QWidget* Root)
         if (Role->second == QAccessible::ComboBox || Role->second == QAccessible::EditableText) {
             EXPECT_TRUE(Labelled.contains(Control->objectName())) << What << " has no label";
         }
+        if (auto* List = qobject_cast<QComboBox*>(Control))
+            CheckList(List, What);
         if (auto* Button = qobject_cast<QAbstractButton*>(Control)) {
             Keys << Mnemonic(Button->text());
             ButtonNames << Spoken(Button);

@@ -30,12 +30,15 @@ namespace {
 
 const QString Title = QString::fromUtf8(app::ApplicationTitle);
 
-// The ten values, and the choice for existing WAV files, the list's column
-// widths and the parallel conversions beside them.
-const QStringList StoredValues{QStringLiteral("Applocation"), QStringLiteral("IfExists"), QStringLiteral("Indir"),
-                               QStringLiteral("ListColumnWidths"), QStringLiteral("LogDir"),      QStringLiteral("MBit"),     QStringLiteral("MChannel"),
-                               QStringLiteral("MEncoding"),   QStringLiteral("MRate"),    QStringLiteral("OutDir"),
-                               QStringLiteral("Parallel"),    QStringLiteral("SavePath"),    QStringLiteral("SubDir")};
+// The ten values, and beside them the choice for existing WAV files, the
+// list's column widths, the parallel conversions, the choice to keep the
+// sources' dates and the hot directory's choice for converted sources.
+const QStringList StoredValues{
+    QStringLiteral("Applocation"), QStringLiteral("HotAfter"), QStringLiteral("HotMoveDir"),
+    QStringLiteral("IfExists"),    QStringLiteral("Indir"),    QStringLiteral("KeepTime"),
+    QStringLiteral("ListColumnWidths"), QStringLiteral("LogDir"), QStringLiteral("MBit"),
+    QStringLiteral("MChannel"),    QStringLiteral("MEncoding"), QStringLiteral("MRate"),
+    QStringLiteral("OutDir"),      QStringLiteral("Parallel"), QStringLiteral("SavePath"), QStringLiteral("SubDir")};
 
 // The keys of the "Setting" group as another reader of the file sees them.
 QStringList StoredSettings(const QString& File)

@@ -10,6 +10,9 @@
 #include "app/engine/system/PathUtils.h"
 
 #include <QDir>
+#include <ctime>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <gtest/gtest.h>
 
 using namespace app;
@@ -152,4 +155,32 @@ TEST(OutputFormat, SettingsNobodyCouldChooseFallBackAsTheOptionDialogShowsThem)
     EXPECT_EQ(Read("2147483647", "12", 7, 9), (std::vector<int>{44100, 16, 0, 0}));
     EXPECT_EQ(Read("222002250", "x", -1, 0), (std::vector<int>{44100, 16, 0, 0}));
     EXPECT_EQ(Read("7999", "32", 0, 1), (std::vector<int>{44100, 16, 0, 1}));
+}
+
+// The WAV file takes the source's time to the nanosecond, once it has its
+// final name (a numbered one too); without the choice it is written now.
+TEST_F(FileConversionTest, KeepTimeGivesTheWavTheSourcesModificationTime)
+{
+    const QString Song = Flac("dated.flac", 1);
+    const timespec Then{978'307'200, 123'456'789}; // 2001-01-01, and some nanoseconds
+    const timespec Times[2] = {Then, Then};
+    ASSERT_EQ(::utimensat(AT_FDCWD, Song.toUtf8().constData(), Times, 0), 0);
+    const auto ModifiedAt = [](const QString& Path) {
+        struct stat Info {};
+        EXPECT_EQ(::stat(Path.toUtf8().constData(), &Info), 0) << Path.toStdString();
+        return std::pair{Info.st_mtim.tv_sec, Info.st_mtim.tv_nsec};
+    };
+
+    const time_t Before = ::time(nullptr);
+    ASSERT_EQ(Convert(Song), crConverted);
+    EXPECT_GE(ModifiedAt(Wav("dated.wav")).first, Before);
+
+    TConversionRequest Request{Song, Out(), QString(), {}, ieRename};
+    Request.KeepTime = true;
+    Results.clear();
+    Conversion.Start(Request);
+    ASSERT_TRUE(RunUntil([this] { return !Results.isEmpty(); }));
+    ASSERT_EQ(Results.value(0), crConverted);
+    EXPECT_EQ(Conversion.OutputPath(), Wav("dated (2).wav"));
+    EXPECT_EQ(ModifiedAt(Wav("dated (2).wav")), std::pair(Then.tv_sec, Then.tv_nsec));
 }

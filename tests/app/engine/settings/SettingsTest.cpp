@@ -28,7 +28,7 @@ protected:
 
 } // namespace
 
-TEST_F(SettingsTest, AFirstRunHasTheInitialValuesAndSavesAllThirteen)
+TEST_F(SettingsTest, AFirstRunHasTheInitialValuesAndSavesEveryKey)
 {
     {
         TcdSettings Settings;
@@ -50,13 +50,16 @@ TEST_F(SettingsTest, AFirstRunHasTheInitialValuesAndSavesAllThirteen)
     }
     QSettings File(TBaseSettings::FilePath(), QSettings::IniFormat);
     File.beginGroup("Setting");
-    EXPECT_EQ(File.childKeys().size(), 13) << File.childKeys().join(",").toStdString();
+    EXPECT_EQ(File.childKeys().size(), 16) << File.childKeys().join(",").toStdString();
     for (const char* Key : {"LogDir", "Indir", "OutDir", "SubDir", "SavePath", "MBit", "MChannel", "MRate", "MEncoding",
-                            "Applocation", "IfExists", "ListColumnWidths", "Parallel"})
+                            "Applocation", "IfExists", "ListColumnWidths", "Parallel", "KeepTime", "HotAfter",
+                            "HotMoveDir"})
         EXPECT_TRUE(File.contains(Key)) << Key;
     const QString Text = FileText();
     EXPECT_TRUE(Text.contains("SubDir=1\n")) << Text.toStdString();
     EXPECT_TRUE(Text.contains("MChannel=0\n")) << Text.toStdString();
+    EXPECT_TRUE(Text.contains("KeepTime=0\n")) << Text.toStdString();
+    EXPECT_TRUE(Text.contains("HotAfter=0\n")) << Text.toStdString();
     EXPECT_TRUE(Text.contains("[Setting]")) << Text.toStdString();
     for (const char* Never : {"Name", "Tag", "RegistryKey", "AutoLoad", "objectName", "named"})
         EXPECT_FALSE(Text.contains(QString(Never) + "=")) << Never;
