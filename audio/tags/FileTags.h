@@ -32,6 +32,11 @@ struct TTagPicture {
             Data.assign(Bytes, Bytes + Count);
     }
     bool Present() const { return !Data.empty(); }
+    // Of several pictures the front cover is the one kept, else the first.
+    bool WouldTake(uint32_t OtherType) const
+    {
+        return (!Present() && LeftOutBytes == 0) || (Type != 3 && OtherType == 3);
+    }
 };
 
 // The tags of a file, as a WAV file can carry them: UTF-8 text without zero
