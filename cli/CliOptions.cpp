@@ -8,7 +8,8 @@ QString UsageText()
     return QStringLiteral(
         "Usage: kelvaro-cli convert [-o DIR] [-r HZ] [-b 8|16|24|32] [-c keep|mono|stereo] [-e pcm|adpcm]"
         " [-j N] [-R] [-q]\n"
-        "                           [--if-exists overwrite|skip|rename] [--json] [--progress=json] FILE|FOLDER...\n"
+        "                           [--if-exists overwrite|skip|rename] [--tags] [--json] [--progress=json]\n"
+        "                           FILE|FOLDER...\n"
         "       kelvaro-cli watch --in DIR --out DIR --log DIR [--subdirs] [-q]\n"
         "       kelvaro-cli play FILE\n"
         "       kelvaro-cli info [--json] FILE...\n"
@@ -33,6 +34,8 @@ QString UsageText()
         "  --if-exists CHOICE\n"
         "           when the WAV file exists: overwrite it (the default), skip the input and\n"
         "           keep the file, or rename: write NAME (2).wav, NAME (3).wav, ...\n"
+        "  --tags   copy the tags (title, artist, album, track, year, genre, comment) and the cover\n"
+        "           picture into the WAV file, as a LIST INFO chunk and an ID3v2 \"id3 \" chunk\n"
         "  -R, --recursive\n"
         "           a folder gives the files of its sub-folders too, a folder's own files first;\n"
         "           each WAV file lands at the same place below the output folder\n"
@@ -158,6 +161,8 @@ bool ParseConvertOptions(const QStringList& Arguments, TConvertOptions& Options,
                 Error = QStringLiteral("the number of jobs must be a whole number from 1, not '%1'").arg(Value);
                 return false;
             }
+        } else if (Argument == QLatin1String("--tags")) {
+            Options.CopyTags = true;
         } else if (Argument == QLatin1String("-R") || Argument == QLatin1String("--recursive")) {
             Options.Recursive = true;
         } else if (Argument == QLatin1String("-q") || Argument == QLatin1String("--quiet")) {

@@ -39,6 +39,8 @@ int RunConvert(const TConvertOptions& Options)
         Settings.SetMChannel(*Options.Channels);
     if (Options.Encoding)
         Settings.SetMEncoding(*Options.Encoding);
+    if (Options.CopyTags)
+        Settings.SetCopyTags(true);
     const QString OutputFolder = Options.OutputFolder.isEmpty() ? Settings.SavePath() : Options.OutputFolder;
     if (!QDir().mkpath(OutputFolder)) {
         Complain(OutputFolder + QStringLiteral(": the output folder cannot be created"));
@@ -64,6 +66,7 @@ int RunConvert(const TConvertOptions& Options)
 
     app::TParallelBatch Batch(QDir(OutputFolder).absolutePath(), app::TOutputFormat::FromSettings(Settings),
                               Options.IfExists, Options.Jobs > 0 ? Options.Jobs : OnlineProcessors());
+    Batch.SetCopyTags(Settings.CopyTags());
     QStringList Inputs;
     for (const app::TParallelBatch::TItem& Item : Items)
         Inputs << Item.Input;

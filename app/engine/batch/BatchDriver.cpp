@@ -120,6 +120,7 @@ void TBatchDriver::StartRow(int Row)
     Request.OutputFolder = FOutputFolder;
     Request.Format = TOutputFormat::FromSettings(FSettings);
     Request.IfExists = IfExistsChoice(FSettings.IfExists());
+    Request.CopyTags = FSettings.CopyTags();
     FConversion.Start(Request);
     const QString Output = FConversion.OutputPath();
     FFiles.SetOutput(Row, Output);

@@ -29,7 +29,9 @@ TParallelBatch::~TParallelBatch()
 
 TConversionRequest TParallelBatch::Request(const TItem& Item) const
 {
-    return {Item.Input, FOutputFolder, Item.RelativeFolder, FFormat, FIfExists};
+    TConversionRequest Made{Item.Input, FOutputFolder, Item.RelativeFolder, FFormat, FIfExists};
+    Made.CopyTags = FCopyTags;
+    return Made;
 }
 
 void TParallelBatch::Start(const QList<TItem>& Items)

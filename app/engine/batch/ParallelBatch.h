@@ -38,6 +38,8 @@ public:
                    QObject* Parent = nullptr);
     ~TParallelBatch() override;
 
+    // Before Start: the WAV files carry the sources' tags.
+    void SetCopyTags(bool Value) { FCopyTags = Value; }
     // Starts converting Items, once per object.
     void Start(const QList<TItem>& Items);
     // Starts nothing more and ends the conversions in progress early (each
@@ -93,6 +95,7 @@ private:
     QString FOutputFolder;
     TOutputFormat FFormat;
     TIfExists FIfExists;
+    bool FCopyTags = false;
     std::vector<TSlot> FSlots;
     std::vector<TEntry> FItems;
     TOutputLedger FLedger;

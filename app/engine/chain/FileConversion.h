@@ -30,6 +30,7 @@ struct TConversionRequest {
     QString RelativeFolder; // below OutputFolder: empty, or ending in "/"
     TOutputFormat Format;
     TIfExists IfExists = ieOverwrite;
+    bool CopyTags = false; // the source's tags and cover go into the WAV file
 };
 
 // Converts one file into one WAV file: the decoder for its kind, the chain
@@ -91,6 +92,7 @@ private:
     bool FStopping = false;
     TConversionResult FEarlyResult = crFailed; // of a file that ends without writing
     QString FEarlyMessage;
+    QString FTagsNote; // what of the tags the WAV file could not take
     quint64 FRun = 0; // tells a late, queued end of an earlier file from the current one
 };
 

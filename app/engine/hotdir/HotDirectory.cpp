@@ -213,6 +213,7 @@ void THotDirectory::TimerStep()
         Request.RelativeFolder = Folder == QLatin1String(".") ? QString() : AddTrailingBackslash(Folder);
         Request.Format = TOutputFormat::FromSettings(FSettings);
         Request.IfExists = IfExistsChoice(FSettings.IfExists());
+        Request.CopyTags = FSettings.CopyTags();
         Log(QStringLiteral("Start: [") + TimeText() + QStringLiteral("]\r\nExcute File: ") + Path);
         FHotItem = Index;
         FConversion.Start(Request);

@@ -23,6 +23,7 @@ class TcdSettings : public TBaseSettings {
     Q_PROPERTY(QString Applocation READ Applocation WRITE SetApplocation)
     Q_PROPERTY(int IfExists READ IfExists WRITE SetIfExists)
     Q_PROPERTY(QString ListColumnWidths READ ListColumnWidths WRITE SetListColumnWidths)
+    Q_PROPERTY(bool CopyTags READ CopyTags WRITE SetCopyTags)
 
 public:
     static constexpr const char* SettingsKey = "Software\\Trevalin\\Kelvaro\\Setting";
@@ -66,6 +67,9 @@ public:
     // leaves that column sized to its content.
     QString ListColumnWidths() const { return FListColumnWidths; }
     void SetListColumnWidths(const QString& Value) { FListColumnWidths = Value; }
+    // Converted files carry the source's tags and cover.
+    bool CopyTags() const { return FCopyTags; }
+    void SetCopyTags(bool Value) { FCopyTags = Value; }
 
 private:
     QString FLogDir;
@@ -80,6 +84,7 @@ private:
     QString FApplocation;
     int FIfExists = 0;
     QString FListColumnWidths;
+    bool FCopyTags = false;
 };
 
 } // namespace app

@@ -7,6 +7,7 @@
 #include "app/engine/chain/OutputFormat.h"
 #include "app/engine/settings/CdSettings.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -99,6 +100,9 @@ TfrmOption::TfrmOption(TcdSettings& Settings, const QString& LanguageFile, QWidg
     Grid->addWidget(NewLabel("lblbitunit", QStringLiteral("(Bit)"), this), 1, 2);
     Grid->setColumnStretch(1, 1);
 
+    FCopyTags = new QCheckBox(QStringLiteral("Copy &tags into the WAV file"), this);
+    FCopyTags->setObjectName(QStringLiteral("chkcopytags"));
+
     auto* OK = NewButton("btnOK", QStringLiteral("&OK"), this);
     OK->setDefault(true);
     auto* Cancel = NewButton("btnCancel", QStringLiteral("C&ancel"), this);
@@ -109,6 +113,7 @@ TfrmOption::TfrmOption(TcdSettings& Settings, const QString& LanguageFile, QWidg
 
     auto* Layout = new QVBoxLayout(this);
     Layout->addLayout(Grid);
+    Layout->addWidget(FCopyTags);
     Layout->addSpacing(8);
     Layout->addLayout(Buttons);
     Layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -137,6 +142,7 @@ void TfrmOption::FormShow()
     FChannels->setCurrentIndex(FSettings.MChannel());
     FEncoding->setCurrentIndex(FSettings.MEncoding());
     FIfExists->setCurrentIndex(IfExistsChoice(FSettings.IfExists()));
+    FCopyTags->setChecked(FSettings.CopyTags());
     EncodingChanged();
 }
 
@@ -160,6 +166,7 @@ void TfrmOption::btnOKClick()
     FSettings.SetMChannel(FChannels->currentIndex());
     FSettings.SetMEncoding(FEncoding->currentIndex());
     FSettings.SetIfExists(FIfExists->currentIndex());
+    FSettings.SetCopyTags(FCopyTags->isChecked());
     accept();
 }
 

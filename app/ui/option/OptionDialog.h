@@ -3,6 +3,7 @@
 
 #include <QDialog>
 
+class QCheckBox;
 class QComboBox;
 
 namespace app {
@@ -10,8 +11,8 @@ namespace app {
 class TcdSettings;
 
 // The Option dialog (`frmOption`): the output format the conversions use
-// (sample rate, bits per sample, channels, encoding) and what they do with an
-// existing WAV file. IMA ADPCM takes 16 bits only: while it is chosen the
+// (sample rate, bits per sample, channels, encoding), what they do with an
+// existing WAV file and whether the WAV files carry the sources' tags. IMA ADPCM takes 16 bits only: while it is chosen the
 // other depths cannot be picked. OK stores the choices in the settings in memory; they reach the settings file when the
 // program ends or at the next explicit save. Cancel changes nothing.
 // User-interface thread only.
@@ -37,6 +38,7 @@ private:
     QComboBox* FChannels;
     QComboBox* FEncoding;
     QComboBox* FIfExists;
+    QCheckBox* FCopyTags;
 };
 
 } // namespace app
