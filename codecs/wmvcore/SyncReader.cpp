@@ -196,10 +196,12 @@ HRESULT Answer(wmf::WMT_ATTR_DATATYPE Kind, const void* Data, size_t Size, wmf::
     return wmf::S_OK;
 }
 
-// Attribute names and the FFmpeg metadata keys that answer them, first found wins.
+// Attribute names and the FFmpeg metadata keys that answer them, first found
+// wins. FFmpeg keeps the ASF names it has no common key for ("WM/Year",
+// "WM/Track"); MPEG audio files answer through the common keys.
 struct TTextAttribute {
     const char* Name;
-    const char* Keys[2];
+    const char* Keys[3];
 };
 
 constexpr TTextAttribute TextAttributes[] = {
@@ -207,9 +209,9 @@ constexpr TTextAttribute TextAttributes[] = {
     {"Author", {"artist", "author"}},
     {"WM/AlbumTitle", {"album", nullptr}},
     {"WM/Genre", {"genre", nullptr}},
-    {"WM/Track", {"track", nullptr}},
+    {"WM/Track", {"WM/Track", "track", nullptr}},
     {"WM/TrackNumber", {"track", nullptr}},
-    {"WM/Year", {"date", "year"}},
+    {"WM/Year", {"WM/Year", "date", "year"}},
     {"Copyright", {"copyright", nullptr}},
 };
 
