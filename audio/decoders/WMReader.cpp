@@ -228,6 +228,8 @@ uint32_t TWMReader::AttributeDword(const char16_t* Name)
     return Attribute(Name, &Value, Length) && Length == sizeof Value ? Value : 0;
 }
 
+constexpr uint32_t MaxPictureValue = 256u << 20;
+
 // Of the file's pictures the front cover, else the first; one larger than a
 // WAV file carries is only counted. The value is a WM_PICTURE whose pointers
 // point into the same buffer: each is checked to lie inside it.
@@ -253,10 +255,11 @@ void TWMReader::ReadPicture(TTagPicture& Picture)
                 wmf::S_OK ||
             Type != wmf::WMT_TYPE_BINARY || Length < sizeof(wmf::WM_PICTURE))
             continue;
-        const uint64_t ImageBytes = Length - sizeof(wmf::WM_PICTURE);
-        if (ImageBytes > TTagPicture::MaxBytes + 65536) {
+        // Read whole, so that the size of one left out is exact, unless
+        // that would take more memory than any cover is worth.
+        if (Length > MaxPictureValue) {
             if (Picture.WouldTake(3))
-                Picture.LeftOutBytes = ImageBytes;
+                Picture.LeftOutBytes = Length - sizeof(wmf::WM_PICTURE);
             continue;
         }
         std::vector<uint8_t> Value(Length);

@@ -4,6 +4,8 @@
 view of a WAV file.
 
   wav-tags.py make DIR FIXTURES COVER   tagged.{flac,mp3,wma,ogg,ape} in DIR
+  wav-tags.py bad DIR FIXTURES          bad.mp3: a 5000-byte title, an artist of broken
+                                        UTF-8 and a 20 MiB picture
   wav-tags.py read WAV                  what the ID3 reader finds, one key=value a line
 """
 import base64
@@ -73,6 +75,19 @@ def make(folder, fixtures, cover):
     ape.save(folder + "/tagged.ape")
 
 
+def bad(folder, fixtures):
+    def frame(name, body):
+        return name.encode() + struct.pack(">IH", len(body), 0) + body
+    frames = (frame("TIT2", b"\0" + b"x" * 5000) + frame("TPE1", b"\3A\xff\xfeB") +
+              frame("APIC", b"\0image/jpeg\0\3\0" + bytes(range(256)) * (20 * 4096)))
+    size = bytes((len(frames) >> shift) & 0x7F for shift in (21, 14, 7, 0))
+    plain = folder + "/plain.mp3"
+    run("ffmpeg", "-v", "error", "-y", "-i", fixtures + "/tone-44100-16-2.wav", "-c:a", "libmp3lame",
+        "-write_xing", "0", "-id3v2_version", "0", plain)
+    with open(folder + "/bad.mp3", "wb") as out:
+        out.write(b"ID3\3\0\0" + size + frames + open(plain, "rb").read())
+
+
 def read(wav):
     import mutagen.wave
     tags = mutagen.wave.WAVE(wav).tags
@@ -91,5 +106,7 @@ def read(wav):
 if __name__ == "__main__":
     if sys.argv[1] == "make":
         make(*sys.argv[2:5])
+    elif sys.argv[1] == "bad":
+        bad(*sys.argv[2:4])
     else:
         read(sys.argv[2])
