@@ -81,6 +81,7 @@ public:
     }
 
     int64_t Consumed() const { return FPos; }
+    bool StartsWith(const char* Id) const { return FBytes.size() >= 4 && std::memcmp(FBytes.data(), Id, 4) == 0; }
 
     const uint8_t* Take(int64_t Count)
     {
@@ -161,6 +162,7 @@ void TWaveOut::Prepare()
     FAppended = false;
     FHeaderReady = false;
     FRf64 = false;
+    FFoundRf64 = false;
     FInfoChunk.clear();
     FTrailer.clear();
     const std::string Name = FileName();
@@ -239,9 +241,10 @@ void TWaveOut::StartAppend(int64_t DataStart)
     TakeTrailer(DataStart);
     FAppended = true;
     FHeaderReady = true;
+    FRf64 = FFoundRf64;
     FDataStart = DataStart;
     FStreamPos = FStream->Seek(0, TSeekOrigin::End);
-    FMaxStreamSize = std::min(DataStart + MaxChunkData, ClassicRoom());
+    FMaxStreamSize = FRf64 ? INT64_MAX : std::min(DataStart + MaxChunkData, ClassicRoom());
 }
 
 // The largest the data may make a classic file: the chunks behind the data
@@ -303,6 +306,7 @@ void TWaveOut::WriteHeader(std::vector<uint8_t>& H, int64_t DataSize)
     const int64_t HeaderBytes = static_cast<int64_t>(H.size() + FInfoChunk.size() + 8);
     FRf64 = ChooseRf64(HeaderBytes);
     if (FRf64) {
+        FDs64Position = Ds64RiffSizeAt;
         uint8_t Ds64[Ds64ChunkSize] = {};
         PutId(Ds64, "ds64");
         PutLE32(Ds64 + 4, Ds64ChunkSize - 8);
@@ -417,7 +421,10 @@ bool TWaveOut::ScanHeader()
     TFoundKind Kind = fkNone;
     FFoundKind = fkNone;
     THeadReader Head(*FStream);
-    if (!Head.Find("RIFF") || Head.Take(4) == nullptr || !Head.Find("WAVE"))
+    // An RF64 file has its sizes in the ds64 chunk, the first after WAVE.
+    const bool Rf64 = Head.StartsWith("RF64");
+    int64_t Ds64DataSize = -1;
+    if (!Head.Find(Rf64 ? "RF64" : "RIFF") || Head.Take(4) == nullptr || !Head.Find("WAVE"))
         return false;
     for (;;) {
         const uint8_t* Id = Head.Take(4);
@@ -428,7 +435,10 @@ bool TWaveOut::ScanHeader()
             return false;
         const uint32_t ChunkSize = GetLE32(SizeField);
         if (State == LookingForData && SameId(Id, "data")) {
-            FFoundDataSize = ChunkSize;
+            if (Rf64 && (Ds64DataSize < 0 || Kind != fkPCM))
+                return false;
+            FFoundRf64 = Rf64;
+            FFoundDataSize = Rf64 && ChunkSize == 0xFFFFFFFF ? Ds64DataSize : ChunkSize;
             FDataSizePosition = Head.Consumed() - 4;
             FFirstDataPosition = Head.Consumed();
             FFoundKind = Kind;
@@ -438,7 +448,10 @@ bool TWaveOut::ScanHeader()
         const uint8_t* Body = Head.Take(ChunkSize);
         if (Body == nullptr)
             return false;
-        if (State == LookingForFmt && SameId(Id, "fmt ")) {
+        if (Rf64 && Ds64DataSize < 0 && SameId(Id, "ds64") && ChunkSize >= 24) {
+            FDs64Position = Head.Consumed() - ChunkSize;
+            Ds64DataSize = static_cast<int64_t>(GetLE32(Body + 8) | (uint64_t{GetLE32(Body + 12)} << 32));
+        } else if (State == LookingForFmt && SameId(Id, "fmt ")) {
             if (ChunkSize < 16)
                 return false;
             const uint16_t Tag = GetLE16(Body);
@@ -572,9 +585,9 @@ void TWaveOut::PatchHeader(bool SizesOnly, int64_t DataEnd)
         break;
     default:
         if (FRf64) {
-            PatchAt64(Ds64RiffSizeAt, static_cast<uint64_t>(StreamSize - 8));
-            PatchAt64(Ds64RiffSizeAt + 8, static_cast<uint64_t>(DataEnd - FDataStart));
-            PatchAt64(Ds64RiffSizeAt + 16, static_cast<uint64_t>((DataEnd - FDataStart) / FFrameBytes));
+            PatchAt64(FDs64Position, static_cast<uint64_t>(StreamSize - 8));
+            PatchAt64(FDs64Position + 8, static_cast<uint64_t>(DataEnd - FDataStart));
+            PatchAt64(FDs64Position + 16, static_cast<uint64_t>((DataEnd - FDataStart) / FFrameBytes));
             return;
         }
         PatchAt(FAppended ? FDataSizePosition : FDataStart - 4, DataSize);

@@ -112,7 +112,9 @@ private:
     uint16_t FFoundBitsPerSample = 0;
     uint32_t FFoundFact = 0;
     int64_t FFactPosition = 0;
-    uint32_t FFoundDataSize = 0;
+    int64_t FFoundDataSize = 0;
+    bool FFoundRf64 = false;
+    int64_t FDs64Position = 0; // of the 64-bit RIFF size in the ds64 chunk
     int64_t FDataSizePosition = 0;
     TFoundKind FFoundKind = fkNone;
     int64_t FFirstDataPosition = 0;

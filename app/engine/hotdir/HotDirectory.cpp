@@ -227,9 +227,11 @@ void THotDirectory::Finish(TConversionResult Result, const QString& Message)
 {
     static const char* const Marks[] = {" [Success]", " [Failed]", " [Skipped]", " [Failed]"};
     FQueue.SetValue(FHotItem, Result == crConverted ? QStringLiteral("1") : QStringLiteral("2"));
-    // The reason follows on a line of its own, as in the batch log.
+    // A failure's reason follows on a line of its own, as in the batch log; what
+    // a converted file's tags lost stays on its line.
+    const QString Before = Result == crConverted ? QStringLiteral(" ") : QStringLiteral("\r\n");
     Log(QStringLiteral("Save to: ") + FConversion.OutputPath() + QLatin1String(Marks[Result]) +
-        (Message.isEmpty() ? QString() : QStringLiteral("\r\n") + Message));
+        (Message.isEmpty() ? QString() : Before + Message));
     Log(QStringLiteral("Finish: [") + TimeText() + QStringLiteral("]"));
     ReleaseChainWhenIdle();
     emit FileFinished(FQueue.Names(FHotItem), Result);

@@ -76,6 +76,17 @@ TEST_F(WaveTagsTest, AStatedLengthPastTheLimitGivesRf64AndOnlyThat)
     EXPECT_EQ(SoxFrames(Name), "50000");
     EXPECT_EQ(Peer("ffprobe -v error -show_entries stream=duration_ts -of csv=p=0 " + Quote(Name)), "50000");
 
+    // Appending goes on in the ds64 sizes.
+    Writer.SetFileMode(foAppend);
+    TSyntheticInput More(44100, 16, 2, 4000);
+    ASSERT_EQ(RunToEnd(Writer, More), "");
+    Writer.SetFileMode(foRewrite);
+    File = ReadBytes(Name);
+    EXPECT_EQ(LE64(File, 20), File.size() - 8);
+    EXPECT_EQ(LE64(File, 28), 204000u);
+    EXPECT_EQ(GetLE32(&File[76]), 0xFFFFFFFFu);
+    EXPECT_EQ(SoxFrames(Name), "51000");
+
     // At the limit: the classic file, as it always was.
     TSyntheticInput Short(44100, 16, 2, Limit - 44);
     ASSERT_EQ(RunToEnd(Writer, Short), "");
