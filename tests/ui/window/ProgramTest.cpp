@@ -32,7 +32,7 @@ const QString Title = QString::fromUtf8(app::ApplicationTitle);
 
 // The ten values, and the choice for existing WAV files and the list's column
 // widths beside them.
-const QStringList StoredValues{QStringLiteral("Applocation"), QStringLiteral("IfExists"), QStringLiteral("Indir"),
+const QStringList StoredValues{QStringLiteral("Applocation"), QStringLiteral("CopyTags"), QStringLiteral("IfExists"), QStringLiteral("Indir"),
                                QStringLiteral("ListColumnWidths"), QStringLiteral("LogDir"),      QStringLiteral("MBit"),     QStringLiteral("MChannel"),
                                QStringLiteral("MEncoding"),   QStringLiteral("MRate"),    QStringLiteral("OutDir"),
                                QStringLiteral("SavePath"),    QStringLiteral("SubDir")};
