@@ -8,8 +8,8 @@ QString UsageText()
     return QStringLiteral(
         "Usage: kelvaro-cli convert [-o DIR] [-r HZ] [-b 8|16|24|32] [-c keep|mono|stereo] [-e pcm|adpcm]"
         " [-j N] [-R] [-q]\n"
-        "                           [--if-exists overwrite|skip|rename] [--keep-time] [--json] [--progress=json]\n"
-        "                           FILE|FOLDER...\n"
+        "                           [--if-exists overwrite|skip|rename] [--keep-time] [--tags]\n"
+        "                           [--json] [--progress=json] FILE|FOLDER...\n"
         "       kelvaro-cli watch --in DIR --out DIR --log DIR [--subdirs] [-j N]\n"
         "                         [--after leave|delete|move=DIR] [--keep-time] [-q]\n"
         "       kelvaro-cli play FILE\n"
@@ -38,6 +38,8 @@ QString UsageText()
         "  --keep-time\n"
         "           each WAV file takes the modification time of its input (where the file\n"
         "           system allows; a time that cannot be set fails nothing)\n"
+        "  --tags   copy the tags (title, artist, album, track, year, genre, comment) and the cover\n"
+        "           picture into the WAV file, as a LIST INFO chunk and an ID3v2 \"id3 \" chunk\n"
         "  -R, --recursive\n"
         "           a folder gives the files of its sub-folders too, a folder's own files first;\n"
         "           each WAV file lands at the same place below the output folder\n"
@@ -174,6 +176,8 @@ bool ParseConvertOptions(const QStringList& Arguments, TConvertOptions& Options,
             }
         } else if (Argument == QLatin1String("--keep-time")) {
             Options.KeepTime = true;
+        } else if (Argument == QLatin1String("--tags")) {
+            Options.CopyTags = true;
         } else if (Argument == QLatin1String("-R") || Argument == QLatin1String("--recursive")) {
             Options.Recursive = true;
         } else if (Argument == QLatin1String("-q") || Argument == QLatin1String("--quiet")) {

@@ -19,6 +19,7 @@ struct TConvertOptions {
     app::TIfExists IfExists = app::ieOverwrite;
     int Jobs = 0;                 // files converted at once; 0: one per online processor
     bool KeepTime = false;        // WAV files take their inputs' modification times
+    bool CopyTags = false;        // the WAV files carry the sources' tags
     bool Recursive = false;       // folders give the files of their sub-folders too
     bool Quiet = false;           // no log, only the failures on standard error
     bool Json = false;            // results as JSON lines on standard output, the log on standard error

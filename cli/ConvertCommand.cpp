@@ -30,6 +30,8 @@ int RunConvert(const TConvertOptions& Options)
         Settings.SetMChannel(*Options.Channels);
     if (Options.Encoding)
         Settings.SetMEncoding(*Options.Encoding);
+    if (Options.CopyTags)
+        Settings.SetCopyTags(true);
     const QString OutputFolder = Options.OutputFolder.isEmpty() ? Settings.SavePath() : Options.OutputFolder;
     if (!QDir().mkpath(OutputFolder)) {
         Complain(OutputFolder + QStringLiteral(": the output folder cannot be created"));
@@ -57,6 +59,7 @@ int RunConvert(const TConvertOptions& Options)
     Batch.SetOutput(QDir(OutputFolder).absolutePath(), app::TOutputFormat::FromSettings(Settings), Options.IfExists);
     Batch.SetJobs(app::ParallelJobs(Options.Jobs));
     Batch.SetKeepTime(Options.KeepTime);
+    Batch.SetCopyTags(Settings.CopyTags());
     QStringList Inputs;
     for (const app::TBatchRunner::TItem& Item : Items)
         Inputs << Item.Input;

@@ -36,6 +36,12 @@ inline void PutLE32(uint8_t* P, uint32_t V)
     P[3] = static_cast<uint8_t>(V >> 24);
 }
 
+inline void PutLE64(uint8_t* P, uint64_t V)
+{
+    PutLE32(P, static_cast<uint32_t>(V));
+    PutLE32(P + 4, static_cast<uint32_t>(V >> 32));
+}
+
 inline void PutBE32(uint8_t* P, uint32_t V)
 {
     P[0] = static_cast<uint8_t>(V >> 24);

@@ -193,6 +193,15 @@ struct TFLACIn::TCallbacks {
             Tags.SetTrackPeak(Text("replaygain_track_peak"));
             Tags.SetAlbumGain(Text("replaygain_album_gain"));
             Tags.SetAlbumPeak(Text("replaygain_album_peak"));
+        } else if (Block->type == FLAC__METADATA_TYPE_PICTURE) {
+            const FLAC__StreamMetadata_Picture& Picture = Block->data.picture;
+            if (In.FPicture.WouldTake(Picture.type) && Picture.data != nullptr && Picture.data_length > 0) {
+                In.FPicture.Take(Picture.data, Picture.data_length);
+                In.FPicture.Type = static_cast<uint8_t>(Picture.type <= 20 ? Picture.type : 0);
+                In.FPicture.Mime = Picture.mime_type != nullptr ? Picture.mime_type : "";
+                In.FPicture.Description =
+                    Picture.description != nullptr ? reinterpret_cast<const char*>(Picture.description) : "";
+            }
         }
         In.FMetadataDone = Block->is_last;
     }
@@ -239,6 +248,7 @@ void TFLACIn::OpenFile()
         throw EAuException(MsgSetUpFailed);
 
     FTags.Clear();
+    FPicture = TTagPicture();
     FMetadataDone = false;
     FHaveFrame = false;
     FLastBlockSize = 0;

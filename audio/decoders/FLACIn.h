@@ -2,6 +2,7 @@
 #pragma once
 
 #include "audio/core/AuFileIn.h"
+#include "audio/tags/FileTags.h"
 #include "audio/tags/VorbisTags.h"
 
 #include <cstdint>
@@ -26,6 +27,8 @@ public:
     bool MD5Result() const { return FMD5Result; }
 
     TVorbisTags& Tags() { return FTags; }
+    // The cover the file carries, if any; set with the tags.
+    TTagPicture& Picture() { return FPicture; }
 
 protected:
     // Throws "libFLAC.dll library could not be loaded." and the decoder's set-up texts.
@@ -47,6 +50,7 @@ private:
     void DecodeFrame();
 
     TVorbisTags FTags;
+    TTagPicture FPicture;
     std::unique_ptr<void, TDecoderDelete> FDecoder; // FLAC__StreamDecoder
     bool FMetadataDone = false;
     // Frames still to skip at the start of the data after a seek.

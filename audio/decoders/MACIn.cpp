@@ -4,11 +4,14 @@
 #include "APEDecompress.h"
 #include "MACDllBinding.h"
 #include "audio/core/AuException.h"
+#include "audio/tags/PictureReaders.h"
 #include "audio/tags/TagText.h"
 
 #include <algorithm>
 #include <cstring>
+#include <fcntl.h>
 #include <string_view>
+#include <unistd.h>
 
 namespace au {
 namespace {
@@ -51,6 +54,13 @@ void TMACIn::ReadTag()
 {
     TAPEv2Tags& Tags = APEv2Tags();
     Tags.Clear();
+    Picture() = TTagPicture();
+    // The codec library hands out the texts only; the cover is read here.
+    const int Handle = ::open(FileName().c_str(), O_RDONLY | O_CLOEXEC);
+    if (Handle >= 0) {
+        ReadApeCover(Handle, Picture());
+        ::close(Handle);
+    }
     ID3Tag Tag{};
     if (MACDllLibrary().GetID3Tag(FileName().c_str(), &Tag) != 0)
         return;

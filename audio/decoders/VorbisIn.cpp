@@ -4,6 +4,7 @@
 #include "VorbisBinding.h"
 #include "audio/core/AuException.h"
 #include "audio/core/AuFileStream.h"
+#include "audio/tags/PictureReaders.h"
 #include "audio/tags/TagText.h"
 
 #include <algorithm>
@@ -141,6 +142,7 @@ void TVorbisIn::OpenFile()
     Vorbis.TestOpen(&FDecoder->File);
 
     FTags.Clear();
+    FPicture = TTagPicture();
     if (vorbis_comment* Comments = Vorbis.Comment(&FDecoder->File, -1)) {
         for (int I = 0; I < Comments->comments; ++I) {
             if (Comments->user_comments[I] == nullptr)
@@ -166,6 +168,11 @@ void TVorbisIn::OpenFile()
                 FTags.SetGenre(Value);
             else if (Name == "tracknumber")
                 FTags.SetTrack(Value);
+            else if (Name == "metadata_block_picture") {
+                TTagPicture Found;
+                if (ReadVorbisCommentPicture(Entry.substr(Equals + 1), Found) && FPicture.WouldTake(Found.Type))
+                    FPicture = std::move(Found);
+            }
         }
     }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "audio/core/AuFileIn.h"
+#include "audio/tags/FileTags.h"
 #include "audio/tags/VorbisTags.h"
 
 #include <cstdint>
@@ -20,6 +21,8 @@ public:
     // UI thread. Opens the file if needed; the nominal bitrate in bits per second.
     int Bitrate();
     TVorbisTags& Tags() { return FTags; }
+    // The cover the file carries, if any; set with the tags.
+    TTagPicture& Picture() { return FPicture; }
 
 protected:
     void OpenFile() override;
@@ -37,6 +40,7 @@ private:
     void FillBuffer();
 
     TVorbisTags FTags;
+    TTagPicture FPicture;
     std::unique_ptr<TDecoderState> FDecoder;
     uint8_t FBuffer[BufferBytes] = {};
     int FCurrentSection = -1;

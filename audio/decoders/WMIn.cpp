@@ -87,6 +87,7 @@ void TWMIn::FillTags()
     Tags.SetTrack(Utf16ToUtf8(FReader.AttributeText(u"WM/Track")));
     Tags.SetYear(Utf16ToUtf8(FReader.AttributeText(u"WM/Year")));
     Tags.SetComment(FReader.AttributeText(u"Copyright"));
+    FReader.ReadPicture(Picture());
 }
 
 void TWMIn::CloseFile()

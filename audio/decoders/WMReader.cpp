@@ -4,6 +4,7 @@
 #include "AudioStream.h"
 #include "WMFBinding.h"
 #include "audio/core/Rounding.h"
+#include "audio/tags/TagText.h"
 
 #include <algorithm>
 #include <cstring>
@@ -225,6 +226,75 @@ uint32_t TWMReader::AttributeDword(const char16_t* Name)
     uint32_t Value = 0;
     uint16_t Length = sizeof Value;
     return Attribute(Name, &Value, Length) && Length == sizeof Value ? Value : 0;
+}
+
+constexpr uint32_t MaxPictureValue = 256u << 20;
+
+// Of the file's pictures the front cover, else the first; one larger than a
+// WAV file carries is only counted. The value is a WM_PICTURE whose pointers
+// point into the same buffer: each is checked to lie inside it.
+void TWMReader::ReadPicture(TTagPicture& Picture)
+{
+    Picture = TTagPicture();
+    wmf::TComPtr<wmf::IWMHeaderInfo3> Info;
+    if (!FHeaderInfo ||
+        FHeaderInfo->QueryInterface(wmf::IID_IWMHeaderInfo3, reinterpret_cast<void**>(Info.Put())) != wmf::S_OK ||
+        !Info)
+        return;
+    uint16_t Count = 0;
+    if (Info->GetAttributeIndices(0xFFFF, u"WM/Picture", nullptr, nullptr, &Count) != wmf::S_OK || Count == 0)
+        return;
+    std::vector<uint16_t> Indices(Count);
+    if (Info->GetAttributeIndices(0xFFFF, u"WM/Picture", nullptr, Indices.data(), &Count) != wmf::S_OK)
+        return;
+    for (uint16_t I = 0; I < std::min<size_t>(Count, Indices.size()); ++I) {
+        uint16_t NameLength = 0;
+        wmf::WMT_ATTR_DATATYPE Type = wmf::WMT_TYPE_BINARY;
+        uint32_t Length = 0;
+        if (Info->GetAttributeByIndexEx(0xFFFF, Indices[I], nullptr, &NameLength, &Type, nullptr, nullptr, &Length) !=
+                wmf::S_OK ||
+            Type != wmf::WMT_TYPE_BINARY || Length < sizeof(wmf::WM_PICTURE))
+            continue;
+        // Read whole, so that the size of one left out is exact, unless
+        // that would take more memory than any cover is worth.
+        if (Length > MaxPictureValue) {
+            if (Picture.WouldTake(3))
+                Picture.LeftOutBytes = Length - sizeof(wmf::WM_PICTURE);
+            continue;
+        }
+        std::vector<uint8_t> Value(Length);
+        if (Info->GetAttributeByIndexEx(0xFFFF, Indices[I], nullptr, &NameLength, &Type, nullptr, Value.data(),
+                                        &Length) != wmf::S_OK ||
+            Length > Value.size())
+            continue;
+        wmf::WM_PICTURE Head{};
+        std::memcpy(&Head, Value.data(), sizeof Head);
+        const uint8_t* Begin = Value.data();
+        const uint8_t* End = Begin + Length;
+        const auto Inside = [&](const void* At, size_t Bytes) {
+            const auto* P = static_cast<const uint8_t*>(At);
+            return P >= Begin && P <= End && Bytes <= static_cast<size_t>(End - P);
+        };
+        if (!Inside(Head.pbData, Head.dwDataLen) || Head.dwDataLen == 0 || !Picture.WouldTake(Head.bPictureType))
+            continue;
+        // Texts end at their terminator or at the end of the buffer.
+        const auto Text = [&](const char16_t* At) {
+            std::u16string Result;
+            if (At == nullptr || !Inside(At, 0))
+                return Result;
+            for (const auto* P = reinterpret_cast<const uint8_t*>(At); End - P >= 2; P += 2) {
+                const char16_t Unit = static_cast<char16_t>(P[0] | (P[1] << 8));
+                if (Unit == 0)
+                    break;
+                Result.push_back(Unit);
+            }
+            return Result;
+        };
+        Picture.Take(Head.pbData, Head.dwDataLen);
+        Picture.Type = Head.bPictureType <= 20 ? Head.bPictureType : 0;
+        Picture.Mime = Utf16ToUtf8(Text(Head.pwszMIMEType));
+        Picture.Description = Utf16ToUtf8(Text(Head.pwszDescription));
+    }
 }
 
 } // namespace au

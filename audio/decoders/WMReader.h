@@ -2,6 +2,7 @@
 #pragma once
 
 #include "audio/core/AuStream.h"
+#include "audio/tags/FileTags.h"
 #include "codecs/wmvcore/WMFInterface.h"
 
 #include <cstdint>
@@ -53,6 +54,8 @@ public:
     std::u16string AttributeText(const char16_t* Name);
     // A 32-bit attribute of the file (0 when it fails or is absent).
     uint32_t AttributeDword(const char16_t* Name);
+    // The file's cover ("WM/Picture"), or an empty picture.
+    void ReadPicture(TTagPicture& Picture);
 
 private:
     void ChooseFormat(bool HighPrecision, int ChannelCode);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "APEv2Tags.h"
+#include "FileTags.h"
 #include "Id3v1Tags.h"
 #include "Id3v2Tags.h"
 #include "audio/core/AuFileIn.h"
@@ -21,11 +22,14 @@ public:
     TId3v1Tags& Id3v1Tags() { return *FId3v1Tags; }
     TId3v2Tags& Id3v2Tags() { return *FId3v2Tags; }
     TAPEv2Tags& APEv2Tags() { return *FAPEv2Tags; }
+    // The cover the decoder found, if any; set with the tags.
+    TTagPicture& Picture() { return FPicture; }
 
 private:
     std::unique_ptr<TId3v1Tags> FId3v1Tags;
     std::unique_ptr<TId3v2Tags> FId3v2Tags;
     std::unique_ptr<TAPEv2Tags> FAPEv2Tags;
+    TTagPicture FPicture;
 };
 
 } // namespace au

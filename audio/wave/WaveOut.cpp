@@ -6,6 +6,7 @@
 #include "audio/core/AuInput.h"
 #include "audio/core/ByteOrder.h"
 #include "audio/core/Rounding.h"
+#include "WaveTagChunks.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -29,12 +30,19 @@ constexpr const char* MsgStoppedUnwritten = "Stopped before the end; the file wa
 
 constexpr uint32_t PcmChunkBytes = 16384;
 constexpr int64_t ScanLimit = 8192;
-constexpr uint32_t ClassicHeaderSize = 44;
-constexpr uint32_t ExtensibleHeaderSize = 68;
-constexpr uint32_t AdpcmHeaderSize = 60;
+// The head of an ADPCM file up to its data chunk: RIFF, fmt and fact.
+constexpr uint32_t AdpcmHeadSize = 52;
 // RIFF size (file size - 8) and data size are both 32-bit fields.
 constexpr int64_t MaxRiffFile = int64_t{0xFFFFFFFF} + 8;
 constexpr int64_t MaxChunkData = int64_t{0xFFFFFFFF};
+// RF64 states its sizes here and 0xFFFFFFFF where RIFF has them.
+constexpr uint32_t Ds64ChunkSize = 36;
+constexpr int64_t Ds64RiffSizeAt = 20;
+// Chunks behind the data of a file appended to are carried along in memory:
+// more than our own id3 chunk can hold is not a file we wrote.
+constexpr int64_t MaxTrailer = int64_t{32} << 20;
+
+std::atomic<int64_t> ClassicLimit{MaxRiffFile};
 
 constexpr uint8_t PcmSubFormat[16] = {0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 0x00,
                                       0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
@@ -73,6 +81,7 @@ public:
     }
 
     int64_t Consumed() const { return FPos; }
+    bool StartsWith(const char* Id) const { return FBytes.size() >= 4 && std::memcmp(FBytes.data(), Id, 4) == 0; }
 
     const uint8_t* Take(int64_t Count)
     {
@@ -128,6 +137,17 @@ void TWaveOut::SetFileMode(TFileOutputMode Mode)
     FFileMode = Mode;
 }
 
+void TWaveOut::SetTags(TFileTags Tags)
+{
+    if (!Busy())
+        FTags = std::move(Tags);
+}
+
+void TWaveOut::SetClassicLimitForTesting(int64_t Bytes)
+{
+    ClassicLimit = Bytes > 0 ? std::min(Bytes, MaxRiffFile) : MaxRiffFile;
+}
+
 void TWaveOut::Abandon(const char* Message)
 {
     Input()->Flush();
@@ -141,6 +161,10 @@ void TWaveOut::Prepare()
     FFailed = false;
     FAppended = false;
     FHeaderReady = false;
+    FRf64 = false;
+    FFoundRf64 = false;
+    FInfoChunk.clear();
+    FTrailer.clear();
     const std::string Name = FileName();
     if (Name.empty())
         throw EAuException(MsgNoFileName);
@@ -165,6 +189,9 @@ void TWaveOut::Prepare()
         if (!ScanHeader())
             Abandon(MsgCannotAppend);
         FWavType = FFoundKind == fkPCM ? wtPCM : wtDVIADPCM;
+    } else {
+        FInfoChunk = InfoListChunk(FTags);
+        FTrailer = Id3Chunk(FTags);
     }
 
     switch (FWavType) {
@@ -176,7 +203,7 @@ void TWaveOut::Prepare()
             StartAppend(FFirstDataPosition);
             return;
         }
-        WriteClassicHeader();
+        WritePcmHeader(false);
         return;
     case wtDVIADPCM:
         if (Bits != 16)
@@ -204,33 +231,116 @@ void TWaveOut::Prepare()
         }
         return;
     default:
-        WriteExtensibleHeader();
+        WritePcmHeader(true);
         return;
     }
 }
 
 void TWaveOut::StartAppend(int64_t DataStart)
 {
+    TakeTrailer(DataStart);
     FAppended = true;
     FHeaderReady = true;
+    FRf64 = FFoundRf64;
     FDataStart = DataStart;
     FStreamPos = FStream->Seek(0, TSeekOrigin::End);
-    FMaxStreamSize = std::min(DataStart + MaxChunkData, MaxRiffFile);
+    FMaxStreamSize = FRf64 ? INT64_MAX : std::min(DataStart + MaxChunkData, ClassicRoom());
 }
 
-void TWaveOut::WriteHeader(const uint8_t* Header, uint32_t Length, uint32_t StatedDataSize)
+// The largest the data may make a classic file: the chunks behind the data
+// (and a pad byte before them) still have to fit.
+int64_t TWaveOut::ClassicRoom() const
 {
-    FStream->Write(Header, Length);
-    FHeaderReady = true;
-    FDataStart = Length;
-    FStreamPos = Length;
-    FStatedDataSize = StatedDataSize;
-    FMaxStreamSize = std::min(FDataStart + MaxChunkData, MaxRiffFile);
+    return ClassicLimit.load() - (FTrailer.empty() ? 0 : static_cast<int64_t>(FTrailer.size()) + 1);
 }
 
-// The 36 bytes both PCM layouts share: RIFF and WAVE, then a format chunk
-// of FmtSize bytes for the input's format, up to its bits per sample.
-void TWaveOut::PutPcmFormat(uint8_t* H, uint32_t RiffSize, uint32_t FmtSize, uint16_t Tag)
+// Chunks after the data (tags, mostly) must stay behind it: they are taken
+// off the end and put back when the run completes. Only what reads as whole
+// chunks up to the end of the file counts; anything else is taken for data,
+// as a file whose data size was never patched has it.
+void TWaveOut::TakeTrailer(int64_t DataStart)
+{
+    const int64_t StreamSize = FStream->Size();
+    const int64_t DataEnd = DataStart + FFoundDataSize;
+    const int64_t TrailerStart = DataEnd + (FFoundDataSize % 2);
+    if (DataEnd >= StreamSize || TrailerStart > StreamSize || StreamSize - TrailerStart > MaxTrailer)
+        return;
+    std::vector<uint8_t> Trailer(static_cast<size_t>(StreamSize - TrailerStart));
+    FStream->SetPosition(TrailerStart);
+    if (!FStream->ReadExact(Trailer.data(), static_cast<int64_t>(Trailer.size())))
+        Abandon(MsgCannotAppend);
+    for (size_t At = 0; At < Trailer.size();) {
+        if (Trailer.size() - At < 8)
+            return;
+        const uint64_t Body = GetLE32(&Trailer[At + 4]);
+        At += 8;
+        if (Body > Trailer.size() - At)
+            return;
+        At += static_cast<size_t>(Body + Body % 2);
+        if (At > Trailer.size() + 1)
+            return;
+    }
+    auto* File = dynamic_cast<TAuFileStream*>(FStream.get());
+    if (File == nullptr)
+        Abandon(MsgCannotAppend);
+    File->SetSize(DataEnd);
+    FTrailer = std::move(Trailer);
+}
+
+// The stated length decides: a source of unknown length that grows past the
+// limit fails there, as the sizes of the header written for it cannot say it.
+bool TWaveOut::ChooseRf64(int64_t HeaderBytes) const
+{
+    const int64_t Size = Input()->Size();
+    if (Size < 0 || FWavType == wtDVIADPCM)
+        return false;
+    return Size > MaxChunkData ||
+           HeaderBytes + Size + Size % 2 + static_cast<int64_t>(FTrailer.size()) > ClassicLimit.load();
+}
+
+// Header holds RIFF, WAVE and the format chunks; the ds64 chunk (for RF64),
+// the LIST chunk and the data chunk's head are added here, with the sizes a
+// complete file of DataSize data bytes has.
+void TWaveOut::WriteHeader(std::vector<uint8_t>& H, int64_t DataSize)
+{
+    const int64_t HeaderBytes = static_cast<int64_t>(H.size() + FInfoChunk.size() + 8);
+    FRf64 = ChooseRf64(HeaderBytes);
+    if (FRf64) {
+        FDs64Position = Ds64RiffSizeAt;
+        uint8_t Ds64[Ds64ChunkSize] = {};
+        PutId(Ds64, "ds64");
+        PutLE32(Ds64 + 4, Ds64ChunkSize - 8);
+        H.insert(H.begin() + 12, Ds64, Ds64 + Ds64ChunkSize);
+    }
+    H.insert(H.end(), FInfoChunk.begin(), FInfoChunk.end());
+    const size_t DataHead = H.size();
+    H.resize(DataHead + 8);
+    PutId(&H[DataHead], "data");
+    const int64_t Trailer = DataSize < 0 || FTrailer.empty() ? 0 : DataSize % 2 + static_cast<int64_t>(FTrailer.size());
+    const int64_t RiffSize = static_cast<int64_t>(H.size()) - 8 + DataSize + Trailer;
+    if (FRf64) {
+        PutId(H.data(), "RF64");
+        PutLE32(&H[4], 0xFFFFFFFF);
+        PutLE32(&H[DataHead + 4], 0xFFFFFFFF);
+        PutLE64(&H[Ds64RiffSizeAt], static_cast<uint64_t>(RiffSize));
+        PutLE64(&H[Ds64RiffSizeAt + 8], static_cast<uint64_t>(DataSize));
+        PutLE64(&H[Ds64RiffSizeAt + 16], static_cast<uint64_t>(DataSize / FFrameBytes));
+    } else {
+        PutLE32(&H[4], Low32(RiffSize));
+        PutLE32(&H[DataHead + 4], Low32(DataSize));
+    }
+    FStream->Write(H.data(), static_cast<int64_t>(H.size()));
+    FHeaderReady = true;
+    FDataStart = static_cast<int64_t>(H.size());
+    FStreamPos = FDataStart;
+    FStatedDataSize = DataSize;
+    FMaxStreamSize = FRf64 ? INT64_MAX : std::min(FDataStart + MaxChunkData, ClassicRoom());
+}
+
+// The 36 bytes both PCM layouts share: RIFF and WAVE (sizes left to
+// WriteHeader), then a format chunk of FmtSize bytes for the input's format,
+// up to its bits per sample.
+void TWaveOut::PutPcmFormat(uint8_t* H, uint32_t FmtSize, uint16_t Tag)
 {
     TAuInput& Source = *Input();
     const uint16_t Channels = static_cast<uint16_t>(Source.Channels());
@@ -238,7 +348,6 @@ void TWaveOut::PutPcmFormat(uint8_t* H, uint32_t RiffSize, uint32_t FmtSize, uin
     const uint32_t Rate = static_cast<uint32_t>(Source.SampleRate());
     const uint16_t Align = static_cast<uint16_t>((Bits * Channels) >> 3);
     PutId(H, "RIFF");
-    PutLE32(H + 4, RiffSize);
     PutId(H + 8, "WAVE");
     PutId(H + 12, "fmt ");
     PutLE32(H + 16, FmtSize);
@@ -250,20 +359,15 @@ void TWaveOut::PutPcmFormat(uint8_t* H, uint32_t RiffSize, uint32_t FmtSize, uin
     PutLE16(H + 34, Bits);
 }
 
-void TWaveOut::WriteClassicHeader()
-{
-    const int64_t Size = Input()->Size();
-    uint8_t H[ClassicHeaderSize];
-    PutPcmFormat(H, Low32(Size + 36), 16, 1);
-    PutId(H + 36, "data");
-    PutLE32(H + 40, Low32(Size));
-    WriteHeader(H, sizeof H, Low32(Size));
-}
-
-void TWaveOut::WriteExtensibleHeader()
+void TWaveOut::WritePcmHeader(bool Extensible)
 {
     TAuInput& Source = *Input();
-    const int64_t Size = Source.Size();
+    std::vector<uint8_t> H(Extensible ? 60 : 36);
+    PutPcmFormat(H.data(), Extensible ? 40 : 16, Extensible ? 0xFFFE : 1);
+    if (!Extensible) {
+        WriteHeader(H, Source.Size());
+        return;
+    }
     uint32_t Mask = 0;
     switch (Source.Channels()) {
     case 1: Mask = 1; break;
@@ -272,15 +376,11 @@ void TWaveOut::WriteExtensibleHeader()
     case 8: Mask = 255; break;
     default: break;
     }
-    uint8_t H[ExtensibleHeaderSize];
-    PutPcmFormat(H, Low32(Size + 60), 40, 0xFFFE);
-    PutLE16(H + 36, 22);
-    PutLE16(H + 38, static_cast<uint16_t>(Source.BitsPerSample()));
-    PutLE32(H + 40, Mask);
-    std::memcpy(H + 44, PcmSubFormat, sizeof PcmSubFormat);
-    PutId(H + 60, "data");
-    PutLE32(H + 64, Low32(Size));
-    WriteHeader(H, sizeof H, Low32(Size));
+    PutLE16(&H[36], 22);
+    PutLE16(&H[38], static_cast<uint16_t>(Source.BitsPerSample()));
+    PutLE32(&H[40], Mask);
+    std::memcpy(&H[44], PcmSubFormat, sizeof PcmSubFormat);
+    WriteHeader(H, Source.Size());
 }
 
 void TWaveOut::WriteAdpcmHeader()
@@ -295,9 +395,9 @@ void TWaveOut::WriteAdpcmHeader()
     const int64_t Frames = (Size / (Bits / 8)) / Channels;
     const uint32_t DataSize =
         Low32(RoundToEven(static_cast<long double>(Frames) / Spb) * static_cast<int64_t>(Block));
-    uint8_t H[AdpcmHeaderSize];
+    std::vector<uint8_t> Head(AdpcmHeadSize);
+    uint8_t* H = Head.data();
     PutId(H, "RIFF");
-    PutLE32(H + 4, DataSize + 52);
     PutId(H + 8, "WAVE");
     PutId(H + 12, "fmt ");
     PutLE32(H + 16, 20);
@@ -312,9 +412,7 @@ void TWaveOut::WriteAdpcmHeader()
     PutId(H + 40, "fact");
     PutLE32(H + 44, 4);
     PutLE32(H + 48, Low32(Frames));
-    PutId(H + 52, "data");
-    PutLE32(H + 56, DataSize);
-    WriteHeader(H, sizeof H, DataSize);
+    WriteHeader(Head, DataSize);
 }
 
 bool TWaveOut::ScanHeader()
@@ -323,7 +421,10 @@ bool TWaveOut::ScanHeader()
     TFoundKind Kind = fkNone;
     FFoundKind = fkNone;
     THeadReader Head(*FStream);
-    if (!Head.Find("RIFF") || Head.Take(4) == nullptr || !Head.Find("WAVE"))
+    // An RF64 file has its sizes in the ds64 chunk, the first after WAVE.
+    const bool Rf64 = Head.StartsWith("RF64");
+    int64_t Ds64DataSize = -1;
+    if (!Head.Find(Rf64 ? "RF64" : "RIFF") || Head.Take(4) == nullptr || !Head.Find("WAVE"))
         return false;
     for (;;) {
         const uint8_t* Id = Head.Take(4);
@@ -334,7 +435,10 @@ bool TWaveOut::ScanHeader()
             return false;
         const uint32_t ChunkSize = GetLE32(SizeField);
         if (State == LookingForData && SameId(Id, "data")) {
-            FFoundDataSize = ChunkSize;
+            if (Rf64 && (Ds64DataSize < 0 || Kind != fkPCM))
+                return false;
+            FFoundRf64 = Rf64;
+            FFoundDataSize = Rf64 && ChunkSize == 0xFFFFFFFF ? Ds64DataSize : ChunkSize;
             FDataSizePosition = Head.Consumed() - 4;
             FFirstDataPosition = Head.Consumed();
             FFoundKind = Kind;
@@ -344,7 +448,10 @@ bool TWaveOut::ScanHeader()
         const uint8_t* Body = Head.Take(ChunkSize);
         if (Body == nullptr)
             return false;
-        if (State == LookingForFmt && SameId(Id, "fmt ")) {
+        if (Rf64 && Ds64DataSize < 0 && SameId(Id, "ds64") && ChunkSize >= 24) {
+            FDs64Position = Head.Consumed() - ChunkSize;
+            Ds64DataSize = static_cast<int64_t>(GetLE32(Body + 8) | (uint64_t{GetLE32(Body + 12)} << 32));
+        } else if (State == LookingForFmt && SameId(Id, "fmt ")) {
             if (ChunkSize < 16)
                 return false;
             const uint16_t Tag = GetLE16(Body);
@@ -443,10 +550,16 @@ void TWaveOut::PatchAt(int64_t Offset, uint32_t Value)
     FStream->Write(Field, 4);
 }
 
-void TWaveOut::PatchHeader(bool SizesOnly)
+void TWaveOut::PatchAt64(int64_t Offset, uint64_t Value)
+{
+    PatchAt(Offset, static_cast<uint32_t>(Value));
+    PatchAt(Offset + 4, static_cast<uint32_t>(Value >> 32));
+}
+
+void TWaveOut::PatchHeader(bool SizesOnly, int64_t DataEnd)
 {
     const int64_t StreamSize = FStream->Size();
-    const uint32_t DataSize = Low32(StreamSize - FDataStart);
+    const uint32_t DataSize = Low32(DataEnd - FDataStart);
     switch (FWavType) {
     case wtDVIADPCM:
         if (FAppended) {
@@ -457,24 +570,45 @@ void TWaveOut::PatchHeader(bool SizesOnly)
                                            (DataSize / Block));
             }
         } else {
-            uint8_t H[AdpcmHeaderSize];
+            uint8_t H[AdpcmHeadSize];
             FStream->SetPosition(0);
             if (!FStream->ReadExact(H, sizeof H))
                 throw EAuException(MsgCannotAppend);
-            PutLE32(H + 56, DataSize);
             if (!SizesOnly) {
                 const uint16_t Align = std::max<uint16_t>(1, GetLE16(H + 32));
                 PutLE32(H + 48, DataSize / Align * GetLE16(H + 38));
             }
             FStream->SetPosition(0);
             FStream->Write(H, sizeof H);
+            PatchAt(FDataStart - 4, DataSize);
         }
         break;
     default:
+        if (FRf64) {
+            PatchAt64(FDs64Position, static_cast<uint64_t>(StreamSize - 8));
+            PatchAt64(FDs64Position + 8, static_cast<uint64_t>(DataEnd - FDataStart));
+            PatchAt64(FDs64Position + 16, static_cast<uint64_t>((DataEnd - FDataStart) / FFrameBytes));
+            return;
+        }
         PatchAt(FAppended ? FDataSizePosition : FDataStart - 4, DataSize);
         break;
     }
     PatchAt(4, Low32(StreamSize - 8));
+}
+
+// Puts the chunks that belong behind the data there, after a pad byte when
+// the data's size is odd; returns where the data ends.
+int64_t TWaveOut::AttachTrailer()
+{
+    const int64_t DataEnd = FStream->Seek(0, TSeekOrigin::End);
+    if (FTrailer.empty())
+        return DataEnd;
+    if ((DataEnd - FDataStart) % 2 != 0) {
+        const uint8_t Pad = 0;
+        FStream->Write(&Pad, 1);
+    }
+    FStream->Write(FTrailer.data(), static_cast<int64_t>(FTrailer.size()));
+    return DataEnd;
 }
 
 void TWaveOut::Finish()
@@ -531,8 +665,9 @@ void TWaveOut::CompleteFile()
                 SizesOnly = true;
             }
         }
+        const int64_t DataEnd = AttachTrailer();
         if (Patch)
-            PatchHeader(SizesOnly);
+            PatchHeader(SizesOnly, DataEnd);
     } catch (...) {
         FStream.reset();
         Source->Flush();

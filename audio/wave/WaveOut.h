@@ -3,6 +3,7 @@
 
 #include "ImaAdpcm.h"
 #include "audio/core/AuFileOut.h"
+#include "audio/tags/FileTags.h"
 
 #include <atomic>
 #include <cstdint>
@@ -29,7 +30,12 @@ enum TWavType : uint8_t {
 // of the same format. Headers always end up stating what the file holds: they
 // are patched when the size was not known, the run was stopped or failed, or
 // fewer or more bytes came than announced. A failed pull or write ends the run as
-// a failure, and a file never grows past what its 32-bit sizes can describe.
+// a failure, and a file never grows past what its 32-bit sizes can describe,
+// except a PCM file whose source states a length beyond them: that one is
+// written as RF64 (64-bit sizes in a "ds64" chunk) from the start.
+// Tags, when given, go into a LIST INFO chunk ahead of the data and an "id3 "
+// chunk behind it; appending keeps the chunks that follow a file's data behind
+// the data.
 // With WriteViaPartFile, a run ends either with the complete file under its
 // name and no exception message, or with no new file and a message (a stopped
 // run included).
@@ -49,6 +55,13 @@ public:
     void SetCreateNonMsHeaders(bool Value) { FCreateNonMsHeaders = Value; }
     bool CreateNonMsHeaders() const { return FCreateNonMsHeaders; }
     void SetFileMode(TFileOutputMode Mode) override;
+    // UI thread, while idle: the tags the next files get; empty tags write
+    // the file without any.
+    void SetTags(TFileTags Tags);
+
+    // The largest file written with 32-bit sizes; tests lower it to reach the
+    // switch to RF64 without writing gigabytes. 0 restores the format's own.
+    static void SetClassicLimitForTesting(int64_t Bytes);
 
     // A source that ends earlier than the length it announced fails the run
     // when the missing part exceeds both of these (seconds, share of the
@@ -67,23 +80,28 @@ private:
 
     [[noreturn]] void Abandon(const char* Message);
     bool ScanHeader();
-    void PutPcmFormat(uint8_t* Header, uint32_t RiffSize, uint32_t FmtSize, uint16_t Tag);
-    void WriteClassicHeader();
-    void WriteExtensibleHeader();
+    void PutPcmFormat(uint8_t* Header, uint32_t FmtSize, uint16_t Tag);
+    void WritePcmHeader(bool Extensible);
     void WriteAdpcmHeader();
-    void WriteHeader(const uint8_t* Header, uint32_t Length, uint32_t StatedDataSize);
+    void WriteHeader(std::vector<uint8_t>& Header, int64_t DataSize);
+    bool ChooseRf64(int64_t HeaderBytes) const;
+    int64_t ClassicRoom() const;
     void StartAppend(int64_t DataStart);
+    void TakeTrailer(int64_t DataStart);
     void WriteData(const uint8_t* Data, uint32_t Bytes, uint32_t Align);
     bool ProcessPcmChunk();
     bool ProcessAdpcmChunk();
-    void PatchHeader(bool SizesOnly);
+    void PatchHeader(bool SizesOnly, int64_t DataEnd);
     void PatchAt(int64_t Offset, uint32_t Value);
+    void PatchAt64(int64_t Offset, uint64_t Value);
+    int64_t AttachTrailer();
     void CompleteFile();
     static std::string CutShortMessage(TAuInput& Source);
 
     std::atomic<TWavType> FWavType{wtPCM};
     std::atomic<uint16_t> FBlockSize{512};
     std::atomic<bool> FCreateNonMsHeaders{true};
+    TFileTags FTags;
 
     bool FEndReached = false;
     TImaChannelState FAdpcm[2];
@@ -94,7 +112,9 @@ private:
     uint16_t FFoundBitsPerSample = 0;
     uint32_t FFoundFact = 0;
     int64_t FFactPosition = 0;
-    uint32_t FFoundDataSize = 0;
+    int64_t FFoundDataSize = 0;
+    bool FFoundRf64 = false;
+    int64_t FDs64Position = 0; // of the 64-bit RIFF size in the ds64 chunk
     int64_t FDataSizePosition = 0;
     TFoundKind FFoundKind = fkNone;
     int64_t FFirstDataPosition = 0;
@@ -107,7 +127,12 @@ private:
     int64_t FDataStart = 0;      // stream offset of the first data byte
     int64_t FStreamPos = 0;      // where the next byte goes
     int64_t FMaxStreamSize = 0;  // the largest file the size fields can describe
-    uint32_t FStatedDataSize = 0;
+    int64_t FStatedDataSize = 0;
+    bool FRf64 = false;          // sizes live in the ds64 chunk
+    std::vector<uint8_t> FInfoChunk;
+    // The chunks that go behind the data: our id3 chunk, or what followed the
+    // data of a file appended to.
+    std::vector<uint8_t> FTrailer;
     uint32_t FFrameBytes = 1;
     std::vector<uint8_t> FAdpcmIn;
     std::vector<uint8_t> FAdpcmOut;

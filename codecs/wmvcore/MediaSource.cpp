@@ -12,6 +12,7 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <iterator>
 #include <cstring>
 #include <mutex>
 
@@ -36,6 +37,70 @@ bool Supported(AVCodecID Id)
         return true;
     default:
         return false;
+    }
+}
+
+// Malformed UTF-8 becomes U+FFFD.
+std::u16string Utf16Of(const char* Value)
+{
+    std::u16string Text;
+    if (Value == nullptr)
+        return Text;
+    const auto* At = reinterpret_cast<const uint8_t*>(Value);
+    const uint8_t* End = At + std::strlen(Value);
+    while (At < End) {
+        const uint8_t* Start = At;
+        int32_t Code = 0;
+        if (av_utf8_decode(&Code, &At, End, 0) < 0)
+            Code = 0xFFFD;
+        if (At == Start)
+            ++At;
+        if (Code >= 0x10000) {
+            Text.push_back(static_cast<char16_t>(0xD800 | ((Code - 0x10000) >> 10)));
+            Text.push_back(static_cast<char16_t>(0xDC00 | ((Code - 0x10000) & 0x3FF)));
+        } else {
+            Text.push_back(static_cast<char16_t>(Code));
+        }
+    }
+    return Text;
+}
+
+// The picture types as the demuxers name them, by their ID3v2 number.
+constexpr const char* PictureTypes[] = {"Other",
+                                        "32x32 pixels 'file icon'",
+                                        "Other file icon",
+                                        "Cover (front)",
+                                        "Cover (back)",
+                                        "Leaflet page",
+                                        "Media (e.g. label side of CD)",
+                                        "Lead artist/lead performer/soloist",
+                                        "Artist/performer",
+                                        "Conductor",
+                                        "Band/Orchestra",
+                                        "Composer",
+                                        "Lyricist/text writer",
+                                        "Recording Location",
+                                        "During recording",
+                                        "During performance",
+                                        "Movie/video screen capture",
+                                        "A bright coloured fish",
+                                        "Illustration",
+                                        "Band/artist logotype",
+                                        "Publisher/Studio logotype"};
+
+const char* PictureMime(AVCodecID Id)
+{
+    switch (Id) {
+    case AV_CODEC_ID_PNG:
+        return "image/png";
+    case AV_CODEC_ID_GIF:
+        return "image/gif";
+    case AV_CODEC_ID_BMP:
+        return "image/bmp";
+    case AV_CODEC_ID_WEBP:
+        return "image/webp";
+    default:
+        return "image/jpeg";
     }
 }
 
@@ -201,26 +266,32 @@ std::u16string TMediaSource::Tag(const char* Key) const
     const AVDictionaryEntry* Entry = av_dict_get(FState->Format->metadata, Key, nullptr, 0);
     if (Entry == nullptr)
         Entry = av_dict_get(FState->Format->streams[FStreamIndex]->metadata, Key, nullptr, 0);
-    std::u16string Text;
-    if (Entry == nullptr || Entry->value == nullptr)
-        return Text;
-    const auto* At = reinterpret_cast<const uint8_t*>(Entry->value);
-    const uint8_t* End = At + std::strlen(Entry->value);
-    while (At < End) {
-        const uint8_t* Start = At;
-        int32_t Code = 0;
-        if (av_utf8_decode(&Code, &At, End, 0) < 0)
-            Code = 0xFFFD;
-        if (At == Start)
-            ++At;
-        if (Code >= 0x10000) {
-            Text.push_back(static_cast<char16_t>(0xD800 | ((Code - 0x10000) >> 10)));
-            Text.push_back(static_cast<char16_t>(0xDC00 | ((Code - 0x10000) & 0x3FF)));
-        } else {
-            Text.push_back(static_cast<char16_t>(Code));
-        }
+    return Entry == nullptr ? std::u16string() : Utf16Of(Entry->value);
+}
+
+std::vector<TMediaSource::TPicture> TMediaSource::Pictures() const
+{
+    std::vector<TPicture> Found;
+    const AVFormatContext* Format = FState->Format;
+    for (unsigned I = 0; I < Format->nb_streams; ++I) {
+        const AVStream* Stream = Format->streams[I];
+        if ((Stream->disposition & AV_DISPOSITION_ATTACHED_PIC) == 0 || Stream->attached_pic.data == nullptr ||
+            Stream->attached_pic.size <= 0)
+            continue;
+        TPicture Picture;
+        Picture.Mime = PictureMime(Stream->codecpar->codec_id);
+        // The demuxers name the picture's type in the stream's comment.
+        if (const AVDictionaryEntry* Comment = av_dict_get(Stream->metadata, "comment", nullptr, 0))
+            for (uint8_t Type = 0; Type < std::size(PictureTypes); ++Type)
+                if (std::strcmp(Comment->value, PictureTypes[Type]) == 0)
+                    Picture.Type = Type;
+        if (const AVDictionaryEntry* Title = av_dict_get(Stream->metadata, "title", nullptr, 0))
+            Picture.Description = Utf16Of(Title->value);
+        Picture.Data = Stream->attached_pic.data;
+        Picture.Size = static_cast<size_t>(Stream->attached_pic.size);
+        Found.push_back(std::move(Picture));
     }
-    return Text;
+    return Found;
 }
 
 void TMediaSource::SetOutput(const TPcmFormat& Format)

@@ -48,6 +48,17 @@ public:
     std::u16string Tag(const char* Key) const;
     int StreamIndex() const { return FStreamIndex; }
 
+    // A picture the file carries (ASF WM/Picture, ID3v2 APIC); Data stays
+    // valid as long as the source.
+    struct TPicture {
+        std::string Mime;
+        uint8_t Type = 3;
+        std::u16string Description;
+        const uint8_t* Data = nullptr;
+        size_t Size = 0;
+    };
+    std::vector<TPicture> Pictures() const;
+
     // The format Next delivers from now on.
     void SetOutput(const TPcmFormat& Format);
     // Decodes on to the next non-empty piece of PCM (whole frames, replacing

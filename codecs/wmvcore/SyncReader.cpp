@@ -2,6 +2,7 @@
 #include "SyncReader.h"
 
 #include <algorithm>
+#include <iterator>
 #include <cstring>
 #include <new>
 #include <string_view>
@@ -106,8 +107,17 @@ private:
 };
 
 // The reader's attributes; holds a reference to the reader.
-class THeaderInfo final : public wmf::TRefCounted<wmf::IWMHeaderInfo> {
+class THeaderInfo final : public wmf::TRefCounted<wmf::IWMHeaderInfo3> {
 public:
+    HRESULT QueryInterface(const wmf::GUID& Iid, void** Object) override
+    {
+        if (Object == nullptr || !(Iid == wmf::IID_IWMHeaderInfo || Iid == wmf::IID_IWMHeaderInfo3))
+            return TRefCounted::QueryInterface(Iid, Object);
+        AddRef();
+        *Object = static_cast<wmf::IWMHeaderInfo3*>(this);
+        return wmf::S_OK;
+    }
+
     explicit THeaderInfo(TSyncReader& Reader) : FReader(Reader) { FReader.AddRef(); }
 
     HRESULT GetAttributeByName(uint16_t* StreamNum, const char16_t* Name, wmf::WMT_ATTR_DATATYPE* Type,
@@ -116,6 +126,48 @@ public:
         if (StreamNum == nullptr)
             return wmf::E_POINTER;
         return FReader.GetAttribute(Name, Type, Value, Length);
+    }
+
+    HRESULT GetAttributeIndices(uint16_t, const char16_t* Name, uint16_t* LangIndex, uint16_t* Indices,
+                                uint16_t* Count) override
+    {
+        if (Count == nullptr)
+            return wmf::E_POINTER;
+        if (LangIndex != nullptr && *LangIndex != 0)
+            return wmf::E_INVALIDARG;
+        const uint16_t Found = NameIs(Name, "WM/Picture") ? FReader.PictureCount() : 0;
+        if (Indices != nullptr) {
+            if (*Count < Found) {
+                *Count = Found;
+                return wmf::ASF_E_BUFFERTOOSMALL;
+            }
+            for (uint16_t I = 0; I < Found; ++I)
+                Indices[I] = I;
+        }
+        *Count = Found;
+        return wmf::S_OK;
+    }
+
+    HRESULT GetAttributeByIndexEx(uint16_t, uint16_t Index, char16_t* Name, uint16_t* NameLength,
+                                  wmf::WMT_ATTR_DATATYPE* Type, uint16_t* LangIndex, uint8_t* Value,
+                                  uint32_t* Length) override
+    {
+        if (NameLength == nullptr || Type == nullptr || Length == nullptr)
+            return wmf::E_POINTER;
+        static constexpr char16_t PictureName[] = u"WM/Picture";
+        const uint16_t Needed = static_cast<uint16_t>(std::size(PictureName));
+        if (Name != nullptr) {
+            if (*NameLength < Needed) {
+                *NameLength = Needed;
+                return wmf::ASF_E_BUFFERTOOSMALL;
+            }
+            std::copy(std::begin(PictureName), std::end(PictureName), Name);
+        }
+        *NameLength = Needed;
+        if (LangIndex != nullptr)
+            *LangIndex = 0;
+        *Type = wmf::WMT_TYPE_BINARY;
+        return FReader.GetPicture(Index, Value, Length);
     }
 
 private:
@@ -144,10 +196,12 @@ HRESULT Answer(wmf::WMT_ATTR_DATATYPE Kind, const void* Data, size_t Size, wmf::
     return wmf::S_OK;
 }
 
-// Attribute names and the FFmpeg metadata keys that answer them, first found wins.
+// Attribute names and the FFmpeg metadata keys that answer them, first found
+// wins. FFmpeg keeps the ASF names it has no common key for ("WM/Year",
+// "WM/Track"); MPEG audio files answer through the common keys.
 struct TTextAttribute {
     const char* Name;
-    const char* Keys[2];
+    const char* Keys[3];
 };
 
 constexpr TTextAttribute TextAttributes[] = {
@@ -155,9 +209,9 @@ constexpr TTextAttribute TextAttributes[] = {
     {"Author", {"artist", "author"}},
     {"WM/AlbumTitle", {"album", nullptr}},
     {"WM/Genre", {"genre", nullptr}},
-    {"WM/Track", {"track", nullptr}},
+    {"WM/Track", {"WM/Track", "track", nullptr}},
     {"WM/TrackNumber", {"track", nullptr}},
-    {"WM/Year", {"date", "year"}},
+    {"WM/Year", {"WM/Year", "date", "year"}},
     {"Copyright", {"copyright", nullptr}},
 };
 
@@ -169,11 +223,57 @@ TSyncReader::~TSyncReader() = default;
 
 HRESULT TSyncReader::QueryInterface(const wmf::GUID& Iid, void** Object)
 {
-    if (Object == nullptr || !(Iid == wmf::IID_IWMHeaderInfo))
+    if (Object == nullptr || !(Iid == wmf::IID_IWMHeaderInfo || Iid == wmf::IID_IWMHeaderInfo3))
         return TRefCounted::QueryInterface(Iid, Object);
     return Guarded([&] {
         *Object = nullptr;
-        *Object = static_cast<wmf::IWMHeaderInfo*>(new THeaderInfo(*this));
+        *Object = static_cast<wmf::IWMHeaderInfo3*>(new THeaderInfo(*this));
+        return wmf::S_OK;
+    });
+}
+
+uint16_t TSyncReader::PictureCount() const
+{
+    if (!FSource)
+        return 0;
+    return static_cast<uint16_t>(std::min<size_t>(FSource->Pictures().size(), UINT16_MAX));
+}
+
+// A WM_PICTURE with its MIME type, description and image behind it.
+HRESULT TSyncReader::GetPicture(uint16_t Index, uint8_t* Value, uint32_t* Length) const
+{
+    if (!FSource)
+        return wmf::NS_E_INVALID_REQUEST;
+    return Guarded([&] {
+        const std::vector<TMediaSource::TPicture> Pictures = FSource->Pictures();
+        if (Index >= Pictures.size())
+            return wmf::E_INVALIDARG;
+        const TMediaSource::TPicture& Picture = Pictures[Index];
+        const std::u16string Mime(Picture.Mime.begin(), Picture.Mime.end());
+        const size_t MimeBytes = (Mime.size() + 1) * sizeof(char16_t);
+        const size_t DescriptionBytes = (Picture.Description.size() + 1) * sizeof(char16_t);
+        const size_t Size = sizeof(wmf::WM_PICTURE) + MimeBytes + DescriptionBytes + Picture.Size;
+        if (Size > UINT32_MAX)
+            return wmf::ASF_E_NOTFOUND;
+        if (Value == nullptr || *Length < Size) {
+            const bool Asked = Value == nullptr;
+            *Length = static_cast<uint32_t>(Size);
+            return Asked ? wmf::S_OK : wmf::ASF_E_BUFFERTOOSMALL;
+        }
+        uint8_t* At = Value + sizeof(wmf::WM_PICTURE);
+        wmf::WM_PICTURE Head{};
+        Head.pwszMIMEType = reinterpret_cast<char16_t*>(At);
+        std::memcpy(At, Mime.c_str(), MimeBytes);
+        At += MimeBytes;
+        Head.bPictureType = Picture.Type;
+        Head.pwszDescription = reinterpret_cast<char16_t*>(At);
+        std::memcpy(At, Picture.Description.c_str(), DescriptionBytes);
+        At += DescriptionBytes;
+        Head.dwDataLen = static_cast<uint32_t>(Picture.Size);
+        Head.pbData = At;
+        std::memcpy(At, Picture.Data, Picture.Size);
+        std::memcpy(Value, &Head, sizeof Head);
+        *Length = static_cast<uint32_t>(Size);
         return wmf::S_OK;
     });
 }

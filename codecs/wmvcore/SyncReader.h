@@ -45,6 +45,9 @@ public:
     // For the header-info object.
     wmf::HRESULT GetAttribute(const char16_t* Name, wmf::WMT_ATTR_DATATYPE* Type, uint8_t* Value,
                               uint16_t* Length) const;
+    // The file's pictures, as "WM/Picture" attributes 0, 1, ...
+    uint16_t PictureCount() const;
+    wmf::HRESULT GetPicture(uint16_t Index, uint8_t* Value, uint32_t* Length) const;
 
 private:
     ~TSyncReader() override;

@@ -53,6 +53,7 @@ inline bool operator==(const GUID& A, const GUID& B)
 
 constexpr GUID IID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 constexpr GUID IID_IWMHeaderInfo = {0x96406BDA, 0x2B2B, 0x11D3, {0xB3, 0x6B, 0x00, 0xC0, 0x4F, 0x61, 0x08, 0xFF}};
+constexpr GUID IID_IWMHeaderInfo3 = {0x15CC68E3, 0x27CC, 0x4ECD, {0xB2, 0x22, 0x3F, 0x5D, 0x02, 0xD8, 0x0B, 0xD5}};
 constexpr GUID WMMEDIATYPE_Audio = {0x73647561, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
 constexpr GUID WMMEDIASUBTYPE_PCM = {0x00000001, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
 constexpr GUID WMFORMAT_WaveFormatEx = {0x05589F81, 0xC356, 0x11CE, {0xBF, 0x01, 0x00, 0xAA, 0x00, 0x55, 0x59, 0x5A}};
@@ -159,6 +160,34 @@ public:
 
 protected:
     ~IWMHeaderInfo() = default;
+};
+
+// The value of a "WM/Picture" attribute; the texts and the image lie in the
+// same buffer, behind the structure.
+struct WM_PICTURE {
+    char16_t* pwszMIMEType;
+    uint8_t bPictureType;
+    char16_t* pwszDescription;
+    uint32_t dwDataLen;
+    uint8_t* pbData;
+};
+
+// Attributes by index, with 32-bit lengths: the way to values too large for
+// GetAttributeByName, pictures above all. Of these the stand-in offers
+// "WM/Picture" only.
+class IWMHeaderInfo3 : public IWMHeaderInfo {
+public:
+    // With Indices null, stores in Count how many attributes of that name there are.
+    virtual HRESULT GetAttributeIndices(uint16_t StreamNum, const char16_t* Name, uint16_t* LangIndex,
+                                        uint16_t* Indices, uint16_t* Count) = 0;
+    // With Value null, stores in Length the bytes the value needs. Name may be
+    // null; NameLength counts characters with the terminator.
+    virtual HRESULT GetAttributeByIndexEx(uint16_t StreamNum, uint16_t Index, char16_t* Name,
+                                          uint16_t* NameLength, WMT_ATTR_DATATYPE* Type, uint16_t* LangIndex,
+                                          uint8_t* Value, uint32_t* Length) = 0;
+
+protected:
+    ~IWMHeaderInfo3() = default;
 };
 
 class IWMSyncReader : public IUnknown {

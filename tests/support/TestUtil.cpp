@@ -64,6 +64,8 @@ int RunCommand(const std::string& Command, std::string* Output)
     return WIFEXITED(Status) ? WEXITSTATUS(Status) : -1;
 }
 
+std::string WavTagsScript() { return KELVARO_WAV_TAGS_SCRIPT; }
+
 std::string FixturesDir()
 {
     if (const char* Dir = std::getenv("KELVARO_FIXTURES"))

@@ -37,6 +37,9 @@ int RunCommand(const std::string& Command, std::string* Output = nullptr);
 
 // The folder of the shared test audio.
 std::string FixturesDir();
+// tests/support/wav-tags.py: makes tagged sources; reads a WAV file's ID3 tag
+// as the mutagen library does ("read FILE").
+std::string WavTagsScript();
 
 uint32_t LE32(const std::vector<uint8_t>& Bytes, size_t At);
 uint16_t LE16(const std::vector<uint8_t>& Bytes, size_t At);

@@ -25,7 +25,8 @@ QStringList ResultLines(const QString& OutputName, TConversionResult Result, con
     const QString Head = TimeStamp() + QStringLiteral("Convert to: ") + OutputName;
     switch (Result) {
     case crConverted:
-        return {Head + QStringLiteral(" [Success]")};
+        // A converted file's message says what of its tags was left out.
+        return {Message.isEmpty() ? Head + QStringLiteral(" [Success]") : Head + QStringLiteral(" [Success] ") + Message};
     case crSkipped:
         return {Head + QStringLiteral(" [Skipped]"), Message};
     default:

@@ -14,8 +14,9 @@ namespace app {
 
 // "Load: " + Input + " [Success]", written when the file's conversion starts.
 QString LoadLine(const QString& Input);
-// "Convert to: " + OutputName + " [Success]"; " [Skipped]" or " [Failed]" (a
-// stopped file too) followed by Message as a line of its own.
+// "Convert to: " + OutputName + " [Success]" (followed by Message, on the same
+// line, when a converted file's tags lost something); " [Skipped]" or
+// " [Failed]" (a stopped file too) followed by Message as a line of its own.
 QStringList ResultLines(const QString& OutputName, TConversionResult Result, const QString& Message);
 
 // The WAV files one run has written, so that a later file of the run that

@@ -49,7 +49,7 @@ void TBatchRunner::SetJobs(int Jobs)
 
 TConversionRequest TBatchRunner::Request(const TItem& Item) const
 {
-    return {Item.Input, FOutputFolder, Item.RelativeFolder, FFormat, FIfExists, FKeepTime};
+    return {Item.Input, FOutputFolder, Item.RelativeFolder, FFormat, FIfExists, FKeepTime, FCopyTags};
 }
 
 void TBatchRunner::Start(const QList<TItem>& Items, const std::vector<int>& Lengths)

@@ -53,6 +53,8 @@ public:
     void SetJobs(int Jobs);
     // Whether the WAV files take their inputs' modification times.
     void SetKeepTime(bool Value) { FKeepTime = Value; }
+    // Whether the WAV files carry the sources' tags and covers.
+    void SetCopyTags(bool Value) { FCopyTags = Value; }
 
     // Starts a run over Items, forgetting an earlier run's. Lengths, the
     // items' lengths in seconds (0: not known) or empty, weigh the run's
@@ -133,6 +135,7 @@ private:
     TOutputFormat FFormat;
     TIfExists FIfExists = ieOverwrite;
     bool FKeepTime = false;
+    bool FCopyTags = false;
     int FJobLimit = 1;
     std::vector<TSlot> FSlots;
     std::vector<TEntry> FItems;

@@ -66,6 +66,7 @@ bool TListRun::StartRun(const QString& OutputFolder)
     FSettings.SetSavePath(FOutputFolder);
     FRunner.SetOutput(FOutputFolder, TOutputFormat::FromSettings(FSettings), IfExistsChoice(FSettings.IfExists()));
     FRunner.SetKeepTime(FSettings.KeepTime());
+    FRunner.SetCopyTags(FSettings.CopyTags());
     FRunner.SetJobs(ParallelJobs(FSettings.Parallel()));
     FRunner.Start(Items, Lengths);
     return true;

@@ -2,6 +2,7 @@
 #include "FileConversion.h"
 
 #include "ConversionChain.h"
+#include "FileTags.h"
 #include "app/engine/system/PathUtils.h"
 
 #include <QDir>
@@ -84,7 +85,15 @@ void TFileConversion::Start(const TConversionRequest& Request)
     // A folder that cannot be made fails the writer with the system's text.
     QDir().mkpath(QFileInfo(FOutput).path());
     try {
-        FChain.PrepareChain(FInput, FOutput, FDecoders.ForFile(FInput), FWavOut, Request.Format);
+        au::TAuFileIn* Decoder = FDecoders.ForFile(FInput);
+        au::TFileTags Tags;
+        if (Request.CopyTags && Decoder != nullptr) {
+            Decoder->SetFileName(FInput.toStdString());
+            Tags = ReadFileTags(*Decoder);
+        }
+        FTagsNote = LeftOutNote(Tags);
+        FWavOut.SetTags(std::move(Tags));
+        FChain.PrepareChain(FInput, FOutput, Decoder, FWavOut, Request.Format);
     } catch (const std::exception& Error) {
         EndLater(crFailed, QString::fromUtf8(Error.what()));
         return;
@@ -141,7 +150,7 @@ void TFileConversion::OnWriterDone()
         FOutput = Written;
         if (FKeepTime)
             (void)CopyModificationTime(FInput, FOutput);
-        End(crConverted, QString());
+        End(crConverted, FTagsNote);
     } else if (FStopping) {
         End(crStopped, Error);
     } else {

@@ -33,6 +33,7 @@ struct TConversionRequest {
     // The WAV file takes the input's modification time, as far as the file
     // system lets it; a time that cannot be set never fails the conversion.
     bool KeepTime = false;
+    bool CopyTags = false; // the source's tags and cover go into the WAV file
 };
 
 // Converts one file into one WAV file: the decoder for its kind, the chain
@@ -95,6 +96,7 @@ private:
     bool FStopping = false;
     TConversionResult FEarlyResult = crFailed; // of a file that ends without writing
     QString FEarlyMessage;
+    QString FTagsNote; // what of the tags the WAV file could not take
     quint64 FRun = 0; // tells a late, queued end of an earlier file from the current one
 };
 

@@ -219,6 +219,7 @@ void THotDirectory::Submit()
         return;
     FRunner.SetOutput(FSettings.OutDir(), TOutputFormat::FromSettings(FSettings), IfExistsChoice(FSettings.IfExists()));
     FRunner.SetKeepTime(FSettings.KeepTime());
+    FRunner.SetCopyTags(FSettings.CopyTags());
     FRunner.SetJobs(ParallelJobs(FSettings.Parallel()));
     FRunner.Start(Items);
 }
@@ -250,10 +251,12 @@ void THotDirectory::FileEnded(int Item, TConversionResult Result, const QString&
 {
     static const char* const Marks[] = {" [Success]", " [Failed]", " [Skipped]", " [Failed]"};
     FQueue.SetValue(Item, Result == crConverted ? QStringLiteral("1") : QStringLiteral("2"));
-    // The reason follows on a line of its own, as in the batch log.
+    // A failure's reason follows on a line of its own, as in the batch log; what
+    // a converted file's tags lost stays on its line.
+    const QString Before = Result == crConverted ? QStringLiteral(" ") : QStringLiteral("\r\n");
     QString Group = FGroups.take(Item);
     Group += QStringLiteral("\r\nSave to: ") + Output + QLatin1String(Marks[Result]) +
-             (Message.isEmpty() ? QString() : QStringLiteral("\r\n") + Message);
+             (Message.isEmpty() ? QString() : Before + Message);
     const QString After = TAfterConversion::FromSettings(FSettings).Apply(FQueue.Names(Item), Result);
     if (!After.isEmpty())
         Group += QStringLiteral("\r\n") + After;

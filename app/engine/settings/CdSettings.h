@@ -27,6 +27,7 @@ class TcdSettings : public TBaseSettings {
     Q_PROPERTY(bool KeepTime READ KeepTime WRITE SetKeepTime)
     Q_PROPERTY(int HotAfter READ HotAfter WRITE SetHotAfter)
     Q_PROPERTY(QString HotMoveDir READ HotMoveDir WRITE SetHotMoveDir)
+    Q_PROPERTY(bool CopyTags READ CopyTags WRITE SetCopyTags)
 
 public:
     static constexpr const char* SettingsKey = "Software\\Trevalin\\Kelvaro\\Setting";
@@ -83,6 +84,9 @@ public:
     void SetHotAfter(int Value) { FHotAfter = Value; }
     QString HotMoveDir() const { return FHotMoveDir; }
     void SetHotMoveDir(const QString& Value) { FHotMoveDir = Value; }
+    // Converted files carry the source's tags and cover.
+    bool CopyTags() const { return FCopyTags; }
+    void SetCopyTags(bool Value) { FCopyTags = Value; }
 
 private:
     QString FLogDir;
@@ -101,6 +105,7 @@ private:
     bool FKeepTime = false;
     int FHotAfter = 0;
     QString FHotMoveDir;
+    bool FCopyTags = false;
 };
 
 } // namespace app

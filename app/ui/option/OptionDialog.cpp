@@ -112,6 +112,9 @@ TfrmOption::TfrmOption(TcdSettings& Settings, const QString& LanguageFile, QWidg
     Grid->addWidget(NewLabel("lblbitunit", QStringLiteral("(Bit)"), this), 1, 2);
     Grid->setColumnStretch(1, 1);
 
+    FCopyTags = new QCheckBox(QStringLiteral("Copy &tags into the WAV file"), this);
+    FCopyTags->setObjectName(QStringLiteral("chkcopytags"));
+
     auto* OK = NewButton("btnOK", QStringLiteral("&OK"), this);
     OK->setDefault(true);
     auto* Cancel = NewButton("btnCancel", QStringLiteral("C&ancel"), this);
@@ -122,6 +125,7 @@ TfrmOption::TfrmOption(TcdSettings& Settings, const QString& LanguageFile, QWidg
 
     auto* Layout = new QVBoxLayout(this);
     Layout->addLayout(Grid);
+    Layout->addWidget(FCopyTags);
     Layout->addSpacing(8);
     Layout->addLayout(Buttons);
     Layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -153,6 +157,7 @@ void TfrmOption::FormShow()
     // A count the list does not offer reads as automatic.
     FParallel->setCurrentIndex(std::max(0, static_cast<int>(ParallelChoices().indexOf(FSettings.Parallel()))));
     FKeepTime->setChecked(FSettings.KeepTime());
+    FCopyTags->setChecked(FSettings.CopyTags());
     EncodingChanged();
 }
 
@@ -178,6 +183,7 @@ void TfrmOption::btnOKClick()
     FSettings.SetIfExists(FIfExists->currentIndex());
     FSettings.SetParallel(ParallelChoices().value(FParallel->currentIndex()));
     FSettings.SetKeepTime(FKeepTime->isChecked());
+    FSettings.SetCopyTags(FCopyTags->isChecked());
     accept();
 }
 

@@ -13,6 +13,7 @@ class TcdSettings;
 // The Option dialog (`frmOption`): the output format the conversions use
 // (sample rate, bits per sample, channels, encoding), what they do with an
 // existing WAV file and how many files convert at once. IMA ADPCM takes 16 bits only: while it is chosen the
+// existing WAV file and whether the WAV files carry the sources' tags. IMA ADPCM takes 16 bits only: while it is chosen the
 // other depths cannot be picked. OK stores the choices in the settings in memory; they reach the settings file when the
 // program ends or at the next explicit save. Cancel changes nothing.
 // User-interface thread only.
@@ -40,6 +41,7 @@ private:
     QComboBox* FIfExists;
     QComboBox* FParallel;
     QCheckBox* FKeepTime;
+    QCheckBox* FCopyTags;
 };
 
 } // namespace app

@@ -131,7 +131,7 @@ TEST_F(WaveOutTest, UnknownSizeIsPatchedFromTheFileLength)
 
 TEST_F(WaveOutTest, AStoppedRunIsPatchedToWhatWasWritten)
 {
-    TSyntheticInput Source(44100, 16, 2, int64_t{1} << 32);
+    TSyntheticInput Source(44100, 16, 2, int64_t{1} << 31);
     int Done = 0;
     Writer.SetOnDone([&](TAuComponent*) { ++Done; });
     Writer.SetInput(&Source);

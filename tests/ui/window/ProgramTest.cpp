@@ -31,10 +31,10 @@ namespace {
 const QString Title = QString::fromUtf8(app::ApplicationTitle);
 
 // The ten values, and beside them the choice for existing WAV files, the
-// list's column widths, the parallel conversions, the choice to keep the
+// list's column widths, the parallel conversions, the choices to copy tags and keep the
 // sources' dates and the hot directory's choice for converted sources.
 const QStringList StoredValues{
-    QStringLiteral("Applocation"), QStringLiteral("HotAfter"), QStringLiteral("HotMoveDir"),
+    QStringLiteral("Applocation"), QStringLiteral("CopyTags"), QStringLiteral("HotAfter"), QStringLiteral("HotMoveDir"),
     QStringLiteral("IfExists"),    QStringLiteral("Indir"),    QStringLiteral("KeepTime"),
     QStringLiteral("ListColumnWidths"), QStringLiteral("LogDir"), QStringLiteral("MBit"),
     QStringLiteral("MChannel"),    QStringLiteral("MEncoding"), QStringLiteral("MRate"),

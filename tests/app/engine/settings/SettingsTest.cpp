@@ -44,16 +44,17 @@ TEST_F(SettingsTest, AFirstRunHasTheInitialValuesAndSavesEveryKey)
         EXPECT_EQ(Settings.MRate(), "44100");
         EXPECT_EQ(Settings.MEncoding(), 0);
         EXPECT_EQ(Settings.Parallel(), 0);
+        EXPECT_FALSE(Settings.CopyTags());
         EXPECT_TRUE(Settings.Applocation().endsWith("engine_tests"));
         Settings.SetSubDir(true);
         Settings.setObjectName("named");
     }
     QSettings File(TBaseSettings::FilePath(), QSettings::IniFormat);
     File.beginGroup("Setting");
-    EXPECT_EQ(File.childKeys().size(), 16) << File.childKeys().join(",").toStdString();
+    EXPECT_EQ(File.childKeys().size(), 17) << File.childKeys().join(",").toStdString();
     for (const char* Key : {"LogDir", "Indir", "OutDir", "SubDir", "SavePath", "MBit", "MChannel", "MRate", "MEncoding",
                             "Applocation", "IfExists", "ListColumnWidths", "Parallel", "KeepTime", "HotAfter",
-                            "HotMoveDir"})
+                            "HotMoveDir", "CopyTags"})
         EXPECT_TRUE(File.contains(Key)) << Key;
     const QString Text = FileText();
     EXPECT_TRUE(Text.contains("SubDir=1\n")) << Text.toStdString();
