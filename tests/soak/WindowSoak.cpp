@@ -374,7 +374,9 @@ QString TSoak::Option(const TDraw& D)
     });
     const QString Before = FSettings.MRate() + QLatin1Char('/') + FSettings.MBit();
     Click(Button);
-    if (QApplication::activeModalWidget() != nullptr)
+    // The progress of files coming in may show once the dialog has gone.
+    if (const QWidget* Modal = QApplication::activeModalWidget();
+        Modal != nullptr && Modal->objectName() != QLatin1String("dlgAddProgress"))
         Finding(QStringLiteral("a modal window stayed open after the Option dialog"));
     QString Said = QStringLiteral("%1 %2 Hz %3 bit ch %4 enc %5 exists %6")
                        .arg(Choice->Accepted ? "OK" : "cancel", Choice->Rate, Choice->Bits)
@@ -531,10 +533,10 @@ QString TSoak::WhileLoading(const TDraw& D)
     if (D.P[3] < 0.25) {
         for (auto* Button : Progress->findChildren<QAbstractButton*>())
             QTest::mouseClick(Button, Qt::LeftButton);
-        return QStringLiteral("(loading) cancelled at %1 of %2").arg(Progress->value()).arg(Progress->maximum());
+        return QStringLiteral("(loading) cancelled: ") + Progress->labelText();
     }
     Pump(100);
-    return QStringLiteral("(loading) waited, %1 of %2").arg(Progress->value()).arg(Progress->maximum());
+    return QStringLiteral("(loading) waited: ") + Progress->labelText();
 }
 
 QString TSoak::Act(const TDraw& D)

@@ -39,7 +39,9 @@ void TFileAdder::OnStarted()
 
 void TFileAdder::OnProgress(int Done, int Total)
 {
-    if (FProgress == nullptr && FClock.elapsed() < ProgressDelay)
+    // Over a dialog the user has open (Option), the progress would block it
+    // until the load ends; it shows once that dialog has closed.
+    if (FProgress == nullptr && (FClock.elapsed() < ProgressDelay || QApplication::activeModalWidget() != nullptr))
         return;
     if (FProgress == nullptr) {
         FProgress = new QProgressDialog(FWindow);
