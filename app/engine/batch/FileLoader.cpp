@@ -132,7 +132,7 @@ void TFileLoader::ProbeFiles()
 {
     // ProbeFile makes each call decoders of its own, so workers share none.
     for (int Index = FNext++; Index < FPaths.size() && !FCancelled; Index = FNext++) {
-        TProbeResult Result = ProbeFile(FPaths[Index]);
+        TProbeResult Result = ProbeFile(FPaths.at(Index)); // const: shared by the workers
         std::lock_guard<std::mutex> Guard(FLock);
         FRows[static_cast<size_t>(Index)] = std::move(Result.Row);
         FReady[static_cast<size_t>(Index)] = 1;
