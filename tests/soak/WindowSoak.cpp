@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The window under a long random stream of user actions: files added and
-// removed, the list sorted, the preview played, paused, sought and stopped, the
+// The window under a long random stream of user actions: files added (a
+// folder of thousands among them, by Add Folder or handed over as a second
+// start does, cancelled now and then) and removed, the list sorted, the preview played, paused, sought and stopped, the
 // Option dialog changed, accepted, cancelled and reopened, runs started and
 // stopped, pages switched and the window closed and opened again. Seeded, so a
 // failure replays: every step is printed with the seed, and the draws of a step
@@ -38,6 +39,7 @@
 #include <QHeaderView>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QProgressDialog>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -59,13 +61,16 @@ using soak::TWaveFacts;
 
 // The user's actions, drawn with these weights.
 enum TKind {
-    akAdd, akAddFolder, akSelect, akRemove, akClear, akSort, akPlay, akPause, akSeek, akStopPreview, akOption,
+    akAdd, akAddFolder, akAddMany, akSelect, akRemove, akClear, akSort, akPlay, akPause, akSeek, akStopPreview, akOption,
     akConvert, akStopRun, akWait, akPage, akLog, akReopen, akKindCount
 };
-const char* const KindNames[akKindCount] = {"add",   "add-folder", "select",  "remove", "clear",    "sort",
+const char* const KindNames[akKindCount] = {"add",   "add-folder", "add-many", "select",  "remove", "clear",    "sort",
                                             "play",  "pause",      "seek",    "stop-preview", "option",
                                             "convert", "stop-run", "wait",    "page",   "log",      "reopen"};
-const double KindWeights[akKindCount] = {8, 2, 8, 5, 1, 5, 7, 4, 5, 3, 5, 7, 4, 6, 6, 1, 1};
+const double KindWeights[akKindCount] = {8, 2, 2, 8, 5, 1, 5, 7, 4, 5, 3, 5, 7, 4, 6, 6, 1, 1};
+
+// How many files the folder of thousands holds.
+constexpr int ManyFiles = 2000;
 
 // The peer's view of an input: the seconds of audio ffprobe finds it states,
 // for the inputs that are whole.
@@ -96,6 +101,9 @@ private:
     void CloseWindow();
     TDraw Draw();
     QString Act(const TDraw& D);
+    // While files come in the progress dialog holds the window: the user waits
+    // or cancels. Empty when no load shows.
+    QString WhileLoading(const TDraw& D);
 
     template <typename T = QWidget> T* Find(const char* Name) const
     {
@@ -122,8 +130,8 @@ private:
     std::mt19937_64 FRandom;
     std::atomic<int> FStep{0};
     autest::TTempDir FDir;
-    QString FInputs, FOutput;
-    QStringList FFiles;
+    QString FInputs, FOutput, FMany;
+    QStringList FFiles, FManyFiles;
     TDurations FDurations;
     app::TcdSettings FSettings;
     uitest::TFakeDialogs FDialogs;
@@ -184,6 +192,16 @@ void TSoak::MakeInputs()
         Run("cp '" + Fixtures + "/wild/" + Wild + "' '" + In + "/" + Wild + "'");
     for (const char* Other : {"garbage.mp3", "empty.ogg", "zerodiv.ape", "segfault.oga", "empty.tta", "sinewave.flac"})
         Run("cp '" + Fixtures + "/wild/" + Other + "' '" + In + "/sub/" + Other + ".wma'");
+
+    // Thousands of names of one short file: a library dropped on the window.
+    FMany = QString::fromStdString(FDir.File("many"));
+    QDir().mkpath(FMany);
+    const QString Tone = FInputs + QStringLiteral("/tone-44100-16-2-wmav2.wma");
+    for (int I = 0; I < ManyFiles; ++I) {
+        FManyFiles << QStringLiteral("%1/%2.wma").arg(FMany).arg(I, 4, 10, QLatin1Char('0'));
+        if (!QFile::link(Tone, FManyFiles.back()))
+            std::fprintf(stderr, "setup failed: no link %s\n", qPrintable(FManyFiles.back()));
+    }
 
     QDir Top(FInputs);
     for (const QString& Name : Top.entryList({QStringLiteral("*.wma")}, QDir::Files, QDir::Name))
@@ -356,7 +374,9 @@ QString TSoak::Option(const TDraw& D)
     });
     const QString Before = FSettings.MRate() + QLatin1Char('/') + FSettings.MBit();
     Click(Button);
-    if (QApplication::activeModalWidget() != nullptr)
+    // The progress of files coming in may show once the dialog has gone.
+    if (const QWidget* Modal = QApplication::activeModalWidget();
+        Modal != nullptr && Modal->objectName() != QLatin1String("dlgAddProgress"))
         Finding(QStringLiteral("a modal window stayed open after the Option dialog"));
     QString Said = QStringLiteral("%1 %2 Hz %3 bit ch %4 enc %5 exists %6")
                        .arg(Choice->Accepted ? "OK" : "cancel", Choice->Rate, Choice->Bits)
@@ -505,8 +525,24 @@ void TSoak::CheckOutputs(const QString& Why)
     }
 }
 
+QString TSoak::WhileLoading(const TDraw& D)
+{
+    auto* Progress = FWindow->findChild<QProgressDialog*>(QStringLiteral("dlgAddProgress"));
+    if (Progress == nullptr || !Progress->isVisible())
+        return QString();
+    if (D.P[3] < 0.25) {
+        for (auto* Button : Progress->findChildren<QAbstractButton*>())
+            QTest::mouseClick(Button, Qt::LeftButton);
+        return QStringLiteral("(loading) cancelled: ") + Progress->labelText();
+    }
+    Pump(100);
+    return QStringLiteral("(loading) waited: ") + Progress->labelText();
+}
+
 QString TSoak::Act(const TDraw& D)
 {
+    if (const QString Waited = WhileLoading(D); !Waited.isEmpty())
+        return Waited;
     const int Count = Rows();
     const int Row = Count > 0 ? static_cast<int>(D.P[0] * Count) : -1;
     switch (D.Kind) {
@@ -526,6 +562,18 @@ QString TSoak::Act(const TDraw& D)
         return Clicked ? QStringLiteral("%1, now %2 rows").arg(QFileInfo(Folder).fileName()).arg(Rows())
                        : QStringLiteral("(not available)");
     }
+    case akAddMany:
+        // A second start hands its files over; they wait for a load or a run.
+        if (D.P[1] < 0.5) {
+            FWindow->OpenFiles(FManyFiles);
+            return QStringLiteral("%1 files handed over, now %2 rows").arg(FManyFiles.size()).arg(Rows());
+        }
+        FDialogs.FolderAnswers.assign(1, FMany);
+        if (!Click("btnadddir")) {
+            FDialogs.FolderAnswers.clear();
+            return QStringLiteral("(not available)");
+        }
+        return QStringLiteral("folder of %1, now %2 rows").arg(FManyFiles.size()).arg(Rows());
     case akSelect:
         if (Row < 0 || !List()->isVisible() || !List()->isEnabled())
             return QStringLiteral("(not available)");

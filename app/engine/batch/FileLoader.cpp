@@ -7,6 +7,8 @@
 #include "app/engine/chain/FileProbe.h"
 
 #include <QFileInfo>
+#include <algorithm>
+#include <system_error>
 
 namespace app {
 
@@ -22,6 +24,11 @@ TFileLoader::~TFileLoader()
     FCancelled = true;
     if (FWorker.joinable())
         FWorker.join();
+}
+
+void TFileLoader::SetProbeThreads(int Count)
+{
+    FProbeThreads = std::max(Count, 1);
 }
 
 bool TFileLoader::Start(const QStringList& Paths, bool KeepRepeats)
@@ -83,61 +90,102 @@ bool TFileLoader::Run(TFind Find, bool KeepRepeats)
 {
     if (Busy())
         return false;
+    FBusy = true;
     FKeepRepeats = KeepRepeats;
     FCancelled = false;
     FProbed = false;
-    FDone = 0;
+    FNext = 0;
+    FTaken = 0;
     FTotal = -1;
-    FWorker = std::thread(&TFileLoader::Probe, this, std::move(Find));
+    FWorker = std::thread(&TFileLoader::Probe, this, std::move(Find), FProbeThreads);
     FPace.start();
     emit Started();
     return true;
 }
 
-void TFileLoader::Probe(const TFind& Find)
+void TFileLoader::Probe(const TFind& Find, int Threads)
 {
-    const QStringList Paths = Find();
+    FPaths = Find();
+    const int Total = static_cast<int>(FPaths.size());
     {
         std::lock_guard<std::mutex> Guard(FLock);
-        FTotal = static_cast<int>(Paths.size());
+        FRows.assign(static_cast<size_t>(Total), {});
+        FReady.assign(static_cast<size_t>(Total), 0);
+        FTotal = Total;
     }
-    for (const QString& Path : Paths) {
-        if (FCancelled)
-            break;
-        TProbeResult Result = ProbeFile(Path);
-        std::lock_guard<std::mutex> Guard(FLock);
-        // A cancel while the file was probed keeps it out, as the count shown said.
-        if (FCancelled)
-            break;
-        FRows.push_back(std::move(Result.Row));
-        ++FDone;
+    std::vector<std::thread> Others;
+    try {
+        for (int I = 1; I < std::min(Threads, Total); ++I)
+            Others.emplace_back(&TFileLoader::ProbeFiles, this);
+    } catch (const std::system_error&) {
+        // The system has no thread to spare: the workers there are do it all.
     }
+    ProbeFiles();
+    for (std::thread& Other : Others)
+        Other.join();
     FProbed = true;
     // The last rows come in at once instead of at the next tick.
     QMetaObject::invokeMethod(this, &TFileLoader::Flush, Qt::QueuedConnection);
 }
 
+void TFileLoader::ProbeFiles()
+{
+    // ProbeFile makes each call decoders of its own, so workers share none.
+    for (int Index = FNext++; Index < FPaths.size() && !FCancelled; Index = FNext++) {
+        TProbeResult Result = ProbeFile(FPaths.at(Index)); // const: shared by the workers
+        std::lock_guard<std::mutex> Guard(FLock);
+        FRows[static_cast<size_t>(Index)] = std::move(Result.Row);
+        FReady[static_cast<size_t>(Index)] = 1;
+    }
+}
+
+// A receiver may run events (a dialog's nested loop, a message box), and with
+// them the next tick: that flush waits for this one to end and then runs, so
+// that the rows and the end of a load are handed over once, in order.
 void TFileLoader::Flush()
+{
+    if (FFlushing) {
+        FFlushAgain = true;
+        return;
+    }
+    FFlushing = true;
+    do {
+        FFlushAgain = false;
+        FlushOnce();
+    } while (FFlushAgain);
+    FFlushing = false;
+}
+
+void TFileLoader::FlushOnce()
 {
     if (!Busy())
         return;
+    // Read before the rows are taken: once it is set, every row is ready.
     const bool Ended = FProbed;
     std::vector<TFileListModel::TRow> Rows;
-    int Done = 0;
     int Total = 0;
     {
         std::lock_guard<std::mutex> Guard(FLock);
-        Rows.swap(FRows);
-        Done = FDone;
         Total = FTotal;
+        // In order: a row waits for the files before it. Cancelled, the list
+        // keeps what it shows.
+        while (!FCancelled && FTaken < Total && FReady[static_cast<size_t>(FTaken)] != 0)
+            Rows.push_back(std::move(FRows[static_cast<size_t>(FTaken++)]));
+    }
+    // The load is over before any receiver runs, whatever it does.
+    if (Ended) {
+        FWorker.join();
+        FPace.stop();
+        std::lock_guard<std::mutex> Guard(FLock);
+        FRows = {};
+        FReady = {};
     }
     FFiles.AddRows(std::move(Rows), FKeepRepeats);
     if (Total >= 0)
-        emit Progress(Done, Total);
+        emit Progress(FTaken, Total);
     if (!Ended)
         return;
-    FWorker.join();
-    FPace.stop();
+    FBusy = false;
     emit Finished();
 }
 

@@ -216,6 +216,8 @@ bool TBatchPage::Converting() const
 
 void TBatchPage::StopForClose()
 {
+    // Files handed over for later would start a load in the closing window.
+    FWaitingFiles.clear();
     FLoader.Cancel();
     FBatch.StopNow();
     FPlayer.StopAndWait();

@@ -6,7 +6,7 @@
 #include "app/engine/settings/Language.h"
 
 #include <QApplication>
-#include <QProgressDialog>
+#include <QProgressBar>
 
 namespace app {
 namespace {
@@ -39,7 +39,9 @@ void TFileAdder::OnStarted()
 
 void TFileAdder::OnProgress(int Done, int Total)
 {
-    if (FProgress == nullptr && FClock.elapsed() < ProgressDelay)
+    // Over a dialog the user has open (Option), the progress would block it
+    // until the load ends; it shows once that dialog has closed.
+    if (FProgress == nullptr && (FClock.elapsed() < ProgressDelay || QApplication::activeModalWidget() != nullptr))
         return;
     if (FProgress == nullptr) {
         FProgress = new QProgressDialog(FWindow);
@@ -49,18 +51,23 @@ void TFileAdder::OnProgress(int Done, int Total)
         FProgress->setMinimumDuration(0);
         FProgress->setAutoClose(false);
         FProgress->setAutoReset(false);
+        // A modal progress dialog's setValue runs the event loop, and in it the
+        // loader's next report, which may end the load and delete the dialog
+        // under the call: the bar is set directly instead.
+        FBar = new QProgressBar(FProgress);
+        FProgress->setBar(FBar);
         connect(FProgress, &QProgressDialog::canceled, &FLoader, &TFileLoader::Cancel);
         FProgress->show();
     }
-    FProgress->setRange(0, Total);
+    FBar->setRange(0, Total);
     FProgress->setLabelText(LangText(StrAdding, "Adding files: %1 of %2").arg(Done).arg(Total));
-    FProgress->setValue(Done);
+    FBar->setValue(Done);
 }
 
 void TFileAdder::OnFinished()
 {
     delete FProgress;
-    FProgress = nullptr;
+    FBar = nullptr;
     if (FWaiting)
         QApplication::restoreOverrideCursor();
     FWaiting = false;

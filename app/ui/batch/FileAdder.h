@@ -3,8 +3,10 @@
 
 #include <QElapsedTimer>
 #include <QObject>
+#include <QPointer>
+#include <QProgressDialog>
 
-class QProgressDialog;
+class QProgressBar;
 class QWidget;
 
 namespace app {
@@ -14,7 +16,9 @@ class TFileLoader;
 // Shows how far the loader got while files come into the batch list: the
 // hourglass for the whole load, and when it lasts longer than ProgressDelay a
 // progress dialog over Window that counts the files and offers Cancel, which
-// keeps the rows added so far. User-interface thread only.
+// keeps the rows added so far. The dialog never runs events of its own, so
+// that nothing the loader delivers can reach it half-updated or gone.
+// User-interface thread only.
 class TFileAdder final : public QObject {
     Q_OBJECT
 
@@ -31,7 +35,8 @@ private:
 
     TFileLoader& FLoader;
     QWidget* FWindow;
-    QProgressDialog* FProgress = nullptr;
+    QPointer<QProgressDialog> FProgress;
+    QProgressBar* FBar = nullptr; // the dialog's, living as long as it
     QElapsedTimer FClock;
     bool FWaiting = false; // the hourglass is ours
 };

@@ -36,13 +36,15 @@ TFileListView::TFileListView(QAbstractItemModel* Model, QWidget* Parent)
     header()->setSectionsMovable(false);
     header()->setStretchLastSection(false);
     header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    // Measuring a cell lays its text out: Qt's thousand rows a column would
+    // keep the window from answering for a tenth of a second at every fit.
+    header()->setResizeContentsPrecision(FitRows);
     FFit.setSingleShot(true);
-    FFit.setInterval(0);
     connect(&FFit, &QTimer::timeout, this, &TFileListView::FitColumns);
     connect(header(), &QHeaderView::sectionResized, this,
             [this](int Column, int, int NewSize) { OnSectionResized(Column, NewSize); });
-    const auto Refit = [this] { FFit.start(); };
-    connect(Model, &QAbstractItemModel::rowsInserted, this, Refit);
+    const auto Refit = [this] { FFit.start(0); };
+    connect(Model, &QAbstractItemModel::rowsInserted, this, &TFileListView::FitSoon);
     connect(Model, &QAbstractItemModel::rowsRemoved, this, Refit);
     connect(Model, &QAbstractItemModel::modelReset, this, Refit);
     connect(Model, &QAbstractItemModel::dataChanged, this, Refit);
@@ -132,6 +134,7 @@ void TFileListView::FitColumns()
     constexpr int InformationColumn = TFileListModel::colInformation;
     constexpr int PathColumn = TFileListModel::colPath;
     FFit.stop();
+    FLastFit.start();
     const int Count = std::min(static_cast<int>(FUserWidths.size()), model()->columnCount());
     std::array<int, TFileListModel::VisibleColumns> Widths{};
     const auto Stretches = [this](int Column) {
@@ -170,13 +173,21 @@ void TFileListView::FitColumns()
     FFitting = false;
 }
 
+void TFileListView::FitSoon()
+{
+    if (FFit.isActive())
+        return;
+    const qint64 Since = FLastFit.isValid() ? FLastFit.elapsed() : RefitInterval;
+    FFit.start(static_cast<int>(std::max<qint64>(0, RefitInterval - Since)));
+}
+
 void TFileListView::OnSectionResized(int Column, int NewSize)
 {
     if (FFitting || Column < 0 || Column >= static_cast<int>(FUserWidths.size()))
         return;
     FUserWidths[static_cast<size_t>(Column)] = NewSize;
     emit ColumnWidthsChanged(ColumnWidths());
-    FFit.start();
+    FFit.start(0);
 }
 
 void TFileListView::resizeEvent(QResizeEvent* Event)
@@ -184,7 +195,7 @@ void TFileListView::resizeEvent(QResizeEvent* Event)
     QTreeView::resizeEvent(Event);
     PlaceEmptyPanel();
     // Once for all the steps of a window being dragged larger.
-    FFit.start();
+    FFit.start(0);
 }
 
 void TFileListView::moveEvent(QMoveEvent* Event)

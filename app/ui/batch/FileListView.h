@@ -3,6 +3,7 @@
 
 #include "app/engine/batch/FileListModel.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
 #include <QTreeView>
 #include <array>
@@ -19,12 +20,18 @@ namespace app {
 // Columns fit their content: the numbers and the information are as wide as
 // their widest text and caption, Name and "Full file name" share the width
 // left, Name first up to its longest name. A column the user drags keeps its
-// width, and ColumnWidthsChanged tells it for the settings.
+// width, and ColumnWidthsChanged tells it for the settings. In a long list the
+// content measured is FitRows rows about those in sight, and a list filling up
+// fits a few times a second rather than at every batch of rows, so that the
+// cost of fitting does not grow with the list.
 // User-interface thread only.
 class TFileListView final : public QTreeView {
     Q_OBJECT
 
 public:
+    static constexpr int FitRows = 100;
+    static constexpr int RefitInterval = 250; // ms
+
     explicit TFileListView(QAbstractItemModel* Model, QWidget* Parent = nullptr);
 
     void SetEmptyPanelVisible(bool Visible);
@@ -53,10 +60,13 @@ private:
     // The narrowest a column may be: its caption whole.
     int CaptionWidth(int Column) const;
     void OnSectionResized(int Column, int NewSize);
+    void FitSoon();
+
 
     QWidget* FEmptyPanel;
     // Fits once after a burst of changes (a folder's rows arrive one by one).
     QTimer FFit;
+    QElapsedTimer FLastFit;
     bool FFitting = false;
     std::array<int, TFileListModel::VisibleColumns> FUserWidths{}; // 0: fitted
 };

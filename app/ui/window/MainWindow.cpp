@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStackedWidget>
+#include <QThread>
 #include <QTimer>
 
 namespace app {
@@ -33,6 +34,7 @@ Tfrmsondrix::Tfrmsondrix(TcdSettings& Settings, const QString& LanguageFile, TDi
       FHotDir(new THotDirPage(FHotDirectory, Settings, Dialogs, Shell, FPages)), FTray(this, TrayAvailable)
 {
     FBatchRun.SetPreview(&FPlayer);
+    FLoader.SetProbeThreads(QThread::idealThreadCount());
     setObjectName(QStringLiteral("frmsondrix"));
     setWindowIcon(QIcon(QStringLiteral(":/kelvaro/org.trevalin.Kelvaro.svg")));
     FPages->setObjectName(QStringLiteral("pgcMain"));

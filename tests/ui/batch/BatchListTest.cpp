@@ -366,6 +366,16 @@ TEST_F(BatchPageTest, AddingManyFilesShowsTheirCountAndCancelKeepsWhatCameIn)
     EXPECT_TRUE(Actions().Add()->isEnabled());
     EXPECT_TRUE(Page->Run().Convert()->isEnabled());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    // Add Folder brings the rest, once each, in name order, every row probed.
+    Dialogs.FolderAnswers.push_back(Path("many"));
+    Actions().AddFolder()->trigger();
+    WaitLoaded();
+    EXPECT_EQ(Paths(), Many);
+    int Probed = 0;
+    for (int Row = 0; Row < Files().Count(); ++Row)
+        Probed += Files().Row(Row).Valid;
+    EXPECT_EQ(Probed, 3000);
 }
 
 // On a 1280x800 screen, less a panel, at the size the window opens with.

@@ -30,6 +30,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QPushButton>
+#include <QThread>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -49,6 +50,7 @@ protected:
         app::LoadLanguageStrings(app::LangStrings(), 450, app::ExeFolderFile(QStringLiteral("English.lng")),
                                  QStringLiteral("Strings"));
         Batch.SetPreview(&Player);
+        Loader.SetProbeThreads(QThread::idealThreadCount());
         Page = std::make_unique<app::TBatchPage>(FilesModel, Loader, Batch, Settings, Player,
                                                  Dialogs, Shell);
         Page->resize(900, 600);
@@ -94,7 +96,8 @@ protected:
     }
 
     // Returns once the files being added have their rows.
-    void WaitLoaded() { ASSERT_TRUE(autest::RunUntil([this] { return !Loader.Busy(); })); }
+    // Thousands of files take a while under the sanitizers.
+    void WaitLoaded() { ASSERT_TRUE(autest::RunUntil([this] { return !Loader.Busy(); }, 100000)); }
     // Adds Paths through the Add button's dialog.
     void AddByDialog(const QStringList& Paths)
     {

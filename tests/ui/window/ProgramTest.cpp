@@ -23,6 +23,7 @@
 #include <QTest>
 #include <QTimer>
 #include <csignal>
+#include <unistd.h>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -162,6 +163,47 @@ TEST_F(ProgramTest, SecondStartHandsItsFilesToTheRunningWindow)
     });
     EXPECT_EQ(app::RunProgram(Dialogs, Shell), 0);
     EXPECT_EQ(Rows, 1);
+}
+
+// Thousands of files on the command line, and thousands more handed over by a
+// second start while the first load still runs: both loads end, every row is
+// probed, and the second start's rows follow the first's.
+TEST_F(ProgramTest, ThousandsOfFilesFromTheCommandLineAndASecondStartAllLoad)
+{
+    QTemporaryDir Folder;
+    const QString Source = Folder.filePath(QStringLiteral("source.wma"));
+    ASSERT_TRUE(QFile::copy(app::ExeFolderFile(QStringLiteral("Example.wma")), Source));
+    QStringList First, Second;
+    for (int I = 0; I < 3000; ++I)
+        for (QStringList* Files : {&First, &Second}) {
+            *Files << Folder.filePath(QStringLiteral("%1%2.wma").arg(Files == &First ? 'a' : 'b').arg(I, 4, 10,
+                                                                                                    QChar('0')));
+            ASSERT_EQ(::link(QFile::encodeName(Source).constData(), QFile::encodeName(Files->back()).constData()), 0);
+        }
+    QProcess Start;
+    Start.setProgram(app::ExeFolderFile(QStringLiteral("kelvaro")));
+    Start.setArguments(Second);
+    QStringList Listed;
+    bool Probed = true, HandedOverWhileLoading = false;
+    QTimer::singleShot(0, [&] {
+        app::Tfrmsondrix* Window = RunningWindow();
+        ASSERT_NE(Window, nullptr);
+        const QAbstractItemModel& List = *Window->BatchPage()->FileList().model();
+        HandedOverWhileLoading = List.rowCount() < 3000;
+        Start.start();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return Start.state() == QProcess::NotRunning; }, 20000));
+        EXPECT_EQ(Start.exitCode(), 0) << Start.readAllStandardError().constData();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return List.rowCount() == 6000; }, 100000));
+        for (int Row = 0; Row < List.rowCount(); ++Row) {
+            Listed << List.index(Row, app::TFileListModel::colPath).data().toString();
+            Probed &= !List.index(Row, app::TFileListModel::colLength).data().toString().isEmpty();
+        }
+        Window->close();
+    });
+    EXPECT_EQ(app::RunProgram(Dialogs, Shell, First), 0);
+    EXPECT_TRUE(HandedOverWhileLoading);
+    EXPECT_EQ(Listed, First + Second);
+    EXPECT_TRUE(Probed);
 }
 
 TEST(SingleInstance, LockFileLivesInTheRuntimeFolderElseTheTemporaryOne)
