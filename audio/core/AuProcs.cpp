@@ -3,6 +3,7 @@
 
 #include <cfenv>
 #include <cmath>
+#include <cstring>
 
 namespace au {
 
@@ -107,7 +108,82 @@ void FloatTo32(float* Values, uint8_t* Out, size_t Count)
     }
 }
 
+// A 16-bit sample s is exactly s / 2^15 as a float, and the mean of two is
+// exactly their sum / 2^16, so every value the float path sees is N / 2^Shift.
+// The depths' products of such a value are exact in the precision the float
+// routines use, which leaves only their rounding to redo on integers.
+inline int32_t NearestShift(int64_t Product, int Shift)
+{
+    const int64_t Floor = Product >> Shift;
+    const int64_t Rest = Product & ((int64_t{1} << Shift) - 1);
+    const int64_t Half = int64_t{1} << (Shift - 1);
+    return static_cast<int32_t>(Floor + static_cast<int64_t>(Rest > Half || (Rest == Half && (Floor & 1) != 0)));
+}
+
+// N / 2^Shift lies in [-1, 1): the clamps of the float routines never change it,
+// and -1 itself comes out as their -1.0 does.
+template <int BytesPerSample> inline void StoreScaled(int32_t N, int Shift, uint8_t* Out)
+{
+    uint32_t S = 0;
+    if constexpr (BytesPerSample == 1)
+        S = static_cast<uint32_t>((N >> (Shift - 7)) + 128);
+    else if constexpr (BytesPerSample == 2)
+        S = static_cast<uint32_t>(NearestShift(int64_t{N} * 32767, Shift));
+    else if constexpr (BytesPerSample == 3)
+        S = static_cast<uint32_t>((int64_t{N} * 8388607) >> Shift);
+    else
+        S = static_cast<uint32_t>(NearestShift(int64_t{N} * 2147483647, Shift));
+    for (int B = 0; B < BytesPerSample; ++B)
+        Out[B] = static_cast<uint8_t>(S >> (8 * B));
+}
+
+inline int32_t Sample16(const uint8_t* In)
+{
+    return static_cast<int16_t>(In[0] | (In[1] << 8));
+}
+
+template <int BytesPerSample>
+void SixteenBitsToDepth(const uint8_t* In, uint32_t InChannels, uint32_t OutChannels, uint8_t* Out, size_t Frames)
+{
+    if (InChannels == 2 && OutChannels == 1) {
+        for (size_t I = 0; I < Frames; ++I)
+            StoreScaled<BytesPerSample>(Sample16(In + 4 * I) + Sample16(In + 4 * I + 2), 16,
+                                        Out + I * BytesPerSample);
+    } else if (InChannels == 1 && OutChannels == 2) {
+        for (size_t I = 0; I < Frames; ++I) {
+            uint8_t* Frame = Out + 2 * I * BytesPerSample;
+            StoreScaled<BytesPerSample>(Sample16(In + 2 * I), 15, Frame);
+            std::memcpy(Frame + BytesPerSample, Frame, BytesPerSample);
+        }
+    } else {
+        const size_t Count = Frames * InChannels;
+        for (size_t I = 0; I < Count; ++I)
+            StoreScaled<BytesPerSample>(Sample16(In + 2 * I), 15, Out + I * BytesPerSample);
+    }
+}
+
 } // namespace
+
+void SixteenBitsTo(const uint8_t* In, uint32_t InChannels, int BytesPerSample, uint32_t OutChannels, uint8_t* Out,
+                   size_t Frames)
+{
+    switch (BytesPerSample) {
+    case 1:
+        SixteenBitsToDepth<1>(In, InChannels, OutChannels, Out, Frames);
+        break;
+    case 2:
+        SixteenBitsToDepth<2>(In, InChannels, OutChannels, Out, Frames);
+        break;
+    case 3:
+        SixteenBitsToDepth<3>(In, InChannels, OutChannels, Out, Frames);
+        break;
+    case 4:
+        SixteenBitsToDepth<4>(In, InChannels, OutChannels, Out, Frames);
+        break;
+    default:
+        break;
+    }
+}
 
 void SamplesToFloat(const uint8_t* In, int BytesPerSample, float* Out, size_t Count)
 {
