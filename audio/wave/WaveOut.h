@@ -74,6 +74,7 @@ private:
     void WriteHeader(const uint8_t* Header, uint32_t Length, uint32_t StatedDataSize);
     void StartAppend(int64_t DataStart);
     void WriteData(const uint8_t* Data, uint32_t Bytes, uint32_t Align);
+    void WritePending();
     bool ProcessPcmChunk();
     bool ProcessAdpcmChunk();
     void PatchHeader(bool SizesOnly);
@@ -109,6 +110,7 @@ private:
     int64_t FMaxStreamSize = 0;  // the largest file the size fields can describe
     uint32_t FStatedDataSize = 0;
     uint32_t FFrameBytes = 1;
+    std::vector<uint8_t> FPending; // data not yet in the file: written in large pieces
     std::vector<uint8_t> FAdpcmIn;
     std::vector<uint8_t> FAdpcmOut;
     std::vector<int16_t> FAdpcmFrames;
