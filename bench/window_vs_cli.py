@@ -96,21 +96,35 @@ class Window:
                                         stderr=subprocess.DEVNULL)
         self.app, self.frame = atspi_driver.main_window(self.process.pid)
         self.count = len(files)
+        # Found once: a search through a list of thousands of rows takes seconds.
+        self.add = atspi_driver.wait_for("Add", lambda: self.button("Add"))
+        self.files = atspi_driver.wait_for("the list", lambda: self.control(self.frame, "Files", "tree"))
 
-    def button(self, name):
+    @staticmethod
+    def control(root, name, role):
+        """The showing control named name of role below root, not looking inside lists."""
         import pyatspi
-        return self.driver.showing(self.frame, name, pyatspi.ROLE_PUSH_BUTTON)
+        for i in range(root.childCount):
+            child = root.getChildAtIndex(i)
+            if child is None or not child.getState().contains(pyatspi.STATE_SHOWING):
+                continue
+            if child.name == name and child.getRoleName() == role:
+                return child
+            if child.getRoleName() not in ("tree", "table", "list"):
+                found = Window.control(child, name, role)
+                if found is not None:
+                    return found
+        return None
+
+    def button(self, name, root=None):
+        return self.control(root or self.frame, name, "push button")
 
     def listed(self):
         """Every file has its row and the list takes files again: the load is over."""
         import pyatspi
-        add = self.button("Add")
-        if add is None or not add.getState().contains(pyatspi.STATE_SENSITIVE):
+        if not self.add.getState().contains(pyatspi.STATE_SENSITIVE):
             return False
-        files = self.driver.showing(self.frame, "Files", pyatspi.ROLE_TREE)
-        if files is None:
-            return False
-        table = files.queryTable()
+        table = self.files.queryTable()
         if table.nRows != self.count:
             return False
         # The last row probed: its length, rate, ... columns hold something.
@@ -119,21 +133,22 @@ class Window:
 
     def check_probed(self):
         """Every row has its length, rate, ... (untimed: a call per row)."""
-        import pyatspi
-        table = self.driver.showing(self.frame, "Files", pyatspi.ROLE_TREE).queryTable()
+        table = self.files.queryTable()
         for row in range(table.nRows):
             if not table.getAccessibleAt(row, 4).name:
                 sys.exit(f"row {row + 1} was listed without being probed")
 
     def dialog_with(self, *buttons):
         """A top-level window of the program, other than the main one, offering buttons."""
-        import pyatspi
-        for i in range(self.app.childCount):
-            window = self.app.getChildAtIndex(i)
-            if window is None or window == self.frame:
-                continue
-            if all(self.driver.showing(window, b, pyatspi.ROLE_PUSH_BUTTON) for b in buttons):
-                return window
+        try:
+            for i in range(self.app.childCount):
+                window = self.app.getChildAtIndex(i)
+                if window is None or window == self.frame:
+                    continue
+                if all(self.button(b, window) for b in buttons):
+                    return window
+        except Exception:  # windows come and go while they build
+            pass
         return None
 
     def close(self):
@@ -147,7 +162,7 @@ def run_window(program, files, out, work):
         window.driver.wait_for("every row listed", window.listed, timeout=600)
         window.driver.press(window.button("Convert To Wav"))
         browser = window.driver.wait_for("the folder browser", lambda: window.dialog_with("Choose"))
-        choose = window.driver.showing(browser, "Choose")
+        choose = window.button("Choose", browser)
         start = time.perf_counter()
         window.driver.press(choose)
         question = None
@@ -157,7 +172,7 @@ def run_window(program, files, out, work):
             if time.perf_counter() - start > 3600:
                 sys.exit("the run did not end within an hour")
         seconds = time.perf_counter() - start
-        window.driver.press(window.driver.showing(question, "Cancel"))
+        window.driver.press(window.button("Cancel", question))
     finally:
         if window.process.poll() is None:
             window.close()
