@@ -122,6 +122,8 @@ class Window:
     def listed(self):
         """Every file has its row and the list takes files again: the load is over."""
         import pyatspi
+        if self.process.poll() is not None:
+            sys.exit(f"the program ended (status {self.process.returncode}) before every row was listed")
         if not self.add.getState().contains(pyatspi.STATE_SENSITIVE):
             return False
         table = self.files.queryTable()
