@@ -123,7 +123,9 @@ void TAudioConverter::Reserve(uint32_t Frames)
         return;
     FCapacity = Frames;
     FOutBuffer.resize(size_t{FCapacity} * FOutBytesPerSample * FOutChannelCount);
-    FFloatBuffer.resize(size_t{FCapacity} * std::max(FInChannels, FOutChannelCount));
+    // 16-bit input is converted in integers, straight into the output buffer.
+    if (FInBytesPerSample != 2)
+        FFloatBuffer.resize(size_t{FCapacity} * std::max(FInChannels, FOutChannelCount));
 }
 
 void TAudioConverter::CompleteLastFrame(TAuInput& Source, uint8_t*& Data, uint32_t& Bytes)
@@ -168,6 +170,12 @@ void TAudioConverter::DoGetData(uint8_t*& Buffer, uint32_t& Bytes)
     CompleteLastFrame(*Source, Data, Given);
     const uint32_t Got = Given / InFrame;
     Reserve(Got);
+    Buffer = FOutBuffer.data();
+    Bytes = Got * OutFrame;
+    if (FInBytesPerSample == 2) {
+        SixteenBitsTo(Data, FInChannels, static_cast<int>(FOutBytesPerSample), FOutChannelCount, FOutBuffer.data(), Got);
+        return;
+    }
     float* Values = FFloatBuffer.data();
     SamplesToFloat(Data, static_cast<int>(FInBytesPerSample), Values, size_t{Got} * FInChannels);
     if (FOutChannelCount == 2 && FInChannels == 1)
@@ -176,8 +184,6 @@ void TAudioConverter::DoGetData(uint8_t*& Buffer, uint32_t& Bytes)
         StereoToMono(Values, Got);
     FloatToSamples(Values, static_cast<int>(FOutBytesPerSample), FOutBuffer.data(),
                    size_t{Got} * FOutChannelCount);
-    Buffer = FOutBuffer.data();
-    Bytes = Got * OutFrame;
 }
 
 } // namespace au

@@ -12,9 +12,10 @@ namespace au {
 enum TMSConverterMode : uint8_t { msmMonoToBoth = 0, msmMonoToLeft = 1, msmMonoToRight = 2 };
 
 // Changes the sample depth (8, 16, 24 or 32 bits) and turns mono into stereo or
-// stereo into mono, through 32-bit floats. Data whose depth and channel count do
-// not change passes through untouched; a real change of depth or channels scales
-// 16-bit data by 32767/32768 (see AuProcs.h).
+// stereo into mono, through 32-bit floats (16-bit input in integers, to the same
+// bytes). Data whose depth and channel count do not change passes through
+// untouched; a real change of depth or channels scales 16-bit data by
+// 32767/32768 (see AuProcs.h).
 class TAudioConverter final : public TAuConverter {
 public:
     TAudioConverter() = default;

@@ -3,6 +3,7 @@
 
 #include <cfenv>
 #include <cmath>
+#include <cstring>
 
 namespace au {
 
@@ -107,7 +108,83 @@ void FloatTo32(float* Values, uint8_t* Out, size_t Count)
     }
 }
 
+// A 16-bit sample s is exactly s / 2^15 as a float, and the mean of two is
+// exactly their sum / 2^16, so every value the float path sees is N / 2^Shift.
+// The depths' products of such a value are exact in the precision the float
+// routines use, which leaves only their rounding to redo on integers.
+template <int Shift> inline int32_t NearestShift(int64_t Product)
+{
+    const int64_t Floor = Product >> Shift;
+    const int64_t Rest = Product & ((int64_t{1} << Shift) - 1);
+    const int64_t Half = int64_t{1} << (Shift - 1);
+    // Up above half, and at half when that makes the result even; no branch,
+    // since which way a sample rounds is a coin toss.
+    return static_cast<int32_t>(Floor + static_cast<int64_t>(Rest + (Floor & 1) > Half));
+}
+
+// N / 2^Shift lies in [-1, 1): the clamps of the float routines never change it,
+// and -1 itself comes out as their -1.0 does.
+template <int BytesPerSample, int Shift> inline void StoreScaled(int32_t N, uint8_t* Out)
+{
+    uint32_t S = 0;
+    if constexpr (BytesPerSample == 1)
+        S = static_cast<uint32_t>((N >> (Shift - 7)) + 128);
+    else if constexpr (BytesPerSample == 2)
+        S = static_cast<uint32_t>(NearestShift<Shift>(int64_t{N} * 32767));
+    else if constexpr (BytesPerSample == 3)
+        S = static_cast<uint32_t>((int64_t{N} * 8388607) >> Shift);
+    else
+        S = static_cast<uint32_t>(NearestShift<Shift>(int64_t{N} * 2147483647));
+    for (int B = 0; B < BytesPerSample; ++B)
+        Out[B] = static_cast<uint8_t>(S >> (8 * B));
+}
+
+inline int32_t Sample16(const uint8_t* In)
+{
+    return static_cast<int16_t>(In[0] | (In[1] << 8));
+}
+
+template <int BytesPerSample>
+void SixteenBitsToDepth(const uint8_t* In, uint32_t InChannels, uint32_t OutChannels, uint8_t* Out, size_t Frames)
+{
+    if (InChannels == 2 && OutChannels == 1) {
+        for (size_t I = 0; I < Frames; ++I)
+            StoreScaled<BytesPerSample, 16>(Sample16(In + 4 * I) + Sample16(In + 4 * I + 2), Out + I * BytesPerSample);
+    } else if (InChannels == 1 && OutChannels == 2) {
+        for (size_t I = 0; I < Frames; ++I) {
+            uint8_t* Frame = Out + 2 * I * BytesPerSample;
+            StoreScaled<BytesPerSample, 15>(Sample16(In + 2 * I), Frame);
+            std::memcpy(Frame + BytesPerSample, Frame, BytesPerSample);
+        }
+    } else {
+        const size_t Count = Frames * InChannels;
+        for (size_t I = 0; I < Count; ++I)
+            StoreScaled<BytesPerSample, 15>(Sample16(In + 2 * I), Out + I * BytesPerSample);
+    }
+}
+
 } // namespace
+
+void SixteenBitsTo(const uint8_t* In, uint32_t InChannels, int BytesPerSample, uint32_t OutChannels, uint8_t* Out,
+                   size_t Frames)
+{
+    switch (BytesPerSample) {
+    case 1:
+        SixteenBitsToDepth<1>(In, InChannels, OutChannels, Out, Frames);
+        break;
+    case 2:
+        SixteenBitsToDepth<2>(In, InChannels, OutChannels, Out, Frames);
+        break;
+    case 3:
+        SixteenBitsToDepth<3>(In, InChannels, OutChannels, Out, Frames);
+        break;
+    case 4:
+        SixteenBitsToDepth<4>(In, InChannels, OutChannels, Out, Frames);
+        break;
+    default:
+        break;
+    }
+}
 
 void SamplesToFloat(const uint8_t* In, int BytesPerSample, float* Out, size_t Count)
 {

@@ -27,6 +27,13 @@ void SamplesToFloat(const uint8_t* In, int BytesPerSample, float* Out, size_t Co
 // whatever rounding mode the thread has set; the mode is restored.
 void FloatToSamples(float* Values, int BytesPerSample, uint8_t* Out, size_t Count);
 
+// Frames frames of InChannels 16-bit samples become frames of OutChannels
+// samples of BytesPerSample bytes in Out: byte for byte what SamplesToFloat,
+// the channel routines below and FloatToSamples give, without going through
+// float. InChannels and OutChannels are equal (any count) or 1 and 2 either way.
+void SixteenBitsTo(const uint8_t* In, uint32_t InChannels, int BytesPerSample, uint32_t OutChannels, uint8_t* Out,
+                   size_t Frames);
+
 // Values holds Frames mono values and room for Frames stereo frames; each value
 // goes to both channels of its frame, in place.
 void MonoToStereo(float* Values, size_t Frames);

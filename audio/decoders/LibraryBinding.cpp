@@ -15,6 +15,10 @@ TLibraryBinding::TLibraryBinding(std::string DisplayName, std::vector<std::strin
 
 void TLibraryBinding::Load()
 {
+    // Every file's open asks, from several threads at once: once loaded, the
+    // answer needs no lock (the entry points were bound before FLoaded was set).
+    if (FLoaded.load(std::memory_order_acquire))
+        return;
     std::lock_guard<std::recursive_mutex> Guard(LibraryLock());
     if (FLoaded)
         return;
@@ -22,7 +26,7 @@ void TLibraryBinding::Load()
         // Codec libraries are never unloaded, so the handle is not kept.
         if (void* Handle = ::dlopen(Name.c_str(), RTLD_NOW | RTLD_LOCAL)) {
             Resolve(Handle);
-            FLoaded = true;
+            FLoaded.store(true, std::memory_order_release);
             return;
         }
     }

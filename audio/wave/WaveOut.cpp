@@ -29,6 +29,9 @@ constexpr const char* MsgSizeLimit = "The WAV file has reached the 4 GiB limit o
 constexpr const char* MsgStoppedUnwritten = "Stopped before the end; the file was not written.";
 
 constexpr uint32_t PcmChunkBytes = 16384;
+// Decoders hand over a few KB at a time; a system call for each cost as much
+// processor time as a tenth of a WMA decode.
+constexpr size_t PendingBytes = 131072;
 constexpr int64_t ScanLimit = 8192;
 // The head of an ADPCM file up to its data chunk: RIFF, fmt and fact.
 constexpr uint32_t AdpcmHeadSize = 52;
@@ -165,6 +168,8 @@ void TWaveOut::Prepare()
     FFoundRf64 = false;
     FInfoChunk.clear();
     FTrailer.clear();
+    FPending.clear();
+    FPending.reserve(PendingBytes);
     const std::string Name = FileName();
     if (Name.empty())
         throw EAuException(MsgNoFileName);
@@ -482,6 +487,7 @@ bool TWaveOut::ScanHeader()
 void TWaveOut::WriteData(const uint8_t* Data, uint32_t Bytes, uint32_t Align)
 {
     if (FStreamPos + Bytes > FMaxStreamSize) {
+        WritePending();
         int64_t Room = FMaxStreamSize - FStreamPos;
         Room -= Room % Align;
         if (Room > 0) {
@@ -490,8 +496,25 @@ void TWaveOut::WriteData(const uint8_t* Data, uint32_t Bytes, uint32_t Align)
         }
         throw EAuException(MsgSizeLimit);
     }
-    FStream->Write(Data, Bytes);
+    if (FPending.size() + Bytes > PendingBytes)
+        WritePending();
+    if (Bytes >= PendingBytes)
+        FStream->Write(Data, Bytes);
+    else
+        FPending.insert(FPending.end(), Data, Data + Bytes);
     FStreamPos += Bytes;
+}
+
+void TWaveOut::WritePending()
+{
+    if (FPending.empty())
+        return;
+    // Dropped even when the write fails: what the disk refused is not offered again.
+    struct TClear {
+        std::vector<uint8_t>& Pending;
+        ~TClear() { Pending.clear(); }
+    } Clear{FPending};
+    FStream->Write(FPending.data(), static_cast<int64_t>(FPending.size()));
 }
 
 bool TWaveOut::ProcessChunk(bool Abort)
@@ -631,6 +654,7 @@ void TWaveOut::CompleteFile()
     TAuInput* Source = Input();
     if (!FHeaderReady) {
         // Nothing of ours is in the file yet: there is no header to make true.
+        FPending.clear();
         FStream.reset();
         if (Source != nullptr)
             Source->Flush();
@@ -638,6 +662,7 @@ void TWaveOut::CompleteFile()
     }
     std::string CutShort;
     try {
+        WritePending();
         const int64_t Size = Source->Size();
         const int64_t Written = FStreamPos - FDataStart;
         bool Patch = Size < 0 || FFileMode == foAppend || Stopped() || FFailed;

@@ -89,6 +89,7 @@ private:
     void StartAppend(int64_t DataStart);
     void TakeTrailer(int64_t DataStart);
     void WriteData(const uint8_t* Data, uint32_t Bytes, uint32_t Align);
+    void WritePending();
     bool ProcessPcmChunk();
     bool ProcessAdpcmChunk();
     void PatchHeader(bool SizesOnly, int64_t DataEnd);
@@ -134,6 +135,7 @@ private:
     // data of a file appended to.
     std::vector<uint8_t> FTrailer;
     uint32_t FFrameBytes = 1;
+    std::vector<uint8_t> FPending; // data not yet in the file: written in large pieces
     std::vector<uint8_t> FAdpcmIn;
     std::vector<uint8_t> FAdpcmOut;
     std::vector<int16_t> FAdpcmFrames;

@@ -166,7 +166,7 @@ struct TMediaSource::TState {
     TPcmFormat Output;
     bool Draining = false;
     bool Ended = false;
-    std::vector<uint8_t> Wide; // 32-bit samples on their way to 24-bit
+    TPcmBuffer Wide; // 32-bit samples on their way to 24-bit
 
     ~TState()
     {
@@ -300,7 +300,7 @@ void TMediaSource::SetOutput(const TPcmFormat& Format)
     swr_free(&FState->Resampler);
 }
 
-bool TMediaSource::Next(std::vector<uint8_t>& Pcm, uint64_t& Time)
+bool TMediaSource::Next(TPcmBuffer& Pcm, uint64_t& Time)
 {
     TState& S = *FState;
     while (!S.Ended) {
@@ -335,7 +335,7 @@ bool TMediaSource::Next(std::vector<uint8_t>& Pcm, uint64_t& Time)
     return false;
 }
 
-bool TMediaSource::Convert(std::vector<uint8_t>& Pcm, bool Flush)
+bool TMediaSource::Convert(TPcmBuffer& Pcm, bool Flush)
 {
     TState& S = *FState;
     const TPcmFormat& Out = S.Output;
@@ -376,7 +376,7 @@ bool TMediaSource::Convert(std::vector<uint8_t>& Pcm, bool Flush)
     if (Room <= 0)
         return false;
     const uint32_t ConverterWidth = Out.BitsPerSample == 24 ? 4 : Out.BitsPerSample / 8;
-    std::vector<uint8_t>& Target = Out.BitsPerSample == 24 ? S.Wide : Pcm;
+    TPcmBuffer& Target = Out.BitsPerSample == 24 ? S.Wide : Pcm;
     Target.resize(static_cast<size_t>(Room) * Out.Channels * ConverterWidth);
     uint8_t* Planes[1] = {Target.data()};
     const int Made = swr_convert(S.Resampler, Planes, Room,

@@ -83,7 +83,7 @@ private:
 
 class TSampleBuffer final : public wmf::TRefCounted<wmf::INSSBuffer> {
 public:
-    explicit TSampleBuffer(std::vector<uint8_t>&& Pcm) : FPcm(std::move(Pcm)) {}
+    explicit TSampleBuffer(TPcmBuffer&& Pcm) : FPcm(std::move(Pcm)) {}
 
     HRESULT GetLength(uint32_t* Length) override
     {
@@ -103,7 +103,7 @@ public:
     }
 
 private:
-    std::vector<uint8_t> FPcm;
+    TPcmBuffer FPcm;
 };
 
 // The reader's attributes; holds a reference to the reader.
@@ -345,7 +345,7 @@ HRESULT TSyncReader::GetNextSample(uint16_t StreamNum, wmf::INSSBuffer** Sample,
     if (FFacts.Protected)
         return wmf::NS_E_PROTECTED_CONTENT;
     return Guarded([&] {
-        std::vector<uint8_t> Pcm;
+        TPcmBuffer Pcm;
         uint64_t Time = 0;
         if (!FSource->Next(Pcm, Time))
             return wmf::NS_E_NO_MORE_SAMPLES;

@@ -6,6 +6,7 @@
 #include <cfenv>
 #include <cmath>
 #include <cstdint>
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -162,6 +163,59 @@ TEST(SampleRoutines, ChannelRoutinesWorkInPlace)
     std::vector<float> Stereo = {0.25f, 0.75f, 1000.0f / 32768, -1000.0f / 32768, -1.0f, -1.0f};
     au::StereoToMono(Stereo.data(), 3);
     EXPECT_EQ(std::vector<float>(Stereo.begin(), Stereo.begin() + 3), (std::vector<float>{0.5f, 0.0f, -1.0f}));
+}
+
+// What the float routines make of Frames frames of 16-bit samples: the
+// reference the integer path must match byte for byte.
+std::vector<uint8_t> ThroughFloat(const std::vector<uint8_t>& In, uint32_t InChannels, int BytesPerSample,
+                                  uint32_t OutChannels)
+{
+    const size_t Frames = In.size() / 2 / InChannels;
+    std::vector<float> Values(Frames * std::max(InChannels, OutChannels));
+    SamplesToFloat(In.data(), 2, Values.data(), Frames * InChannels);
+    if (InChannels == 1 && OutChannels == 2)
+        au::MonoToStereo(Values.data(), Frames);
+    else if (InChannels == 2 && OutChannels == 1)
+        au::StereoToMono(Values.data(), Frames);
+    std::vector<uint8_t> Out(Frames * OutChannels * static_cast<size_t>(BytesPerSample));
+    FloatToSamples(Values.data(), BytesPerSample, Out.data(), Frames * OutChannels);
+    return Out;
+}
+
+std::vector<uint8_t> InIntegers(const std::vector<uint8_t>& In, uint32_t InChannels, int BytesPerSample,
+                                uint32_t OutChannels)
+{
+    const size_t Frames = In.size() / 2 / InChannels;
+    std::vector<uint8_t> Out(Frames * OutChannels * static_cast<size_t>(BytesPerSample));
+    au::SixteenBitsTo(In.data(), InChannels, BytesPerSample, OutChannels, Out.data(), Frames);
+    return Out;
+}
+
+void Append16(std::vector<uint8_t>& Bytes, int32_t S)
+{
+    Bytes.push_back(static_cast<uint8_t>(S & 0xFF));
+    Bytes.push_back(static_cast<uint8_t>((S >> 8) & 0xFF));
+}
+
+TEST(SampleRoutines, SixteenBitsInIntegersGiveTheFloatPathsBytesForEverySample)
+{
+    std::vector<uint8_t> Every;
+    for (int32_t S = -32768; S <= 32767; ++S)
+        Append16(Every, S);
+    // Stereo frames (s, s) and (s, s + 1) reach every sum the mix can see.
+    std::vector<uint8_t> Pairs;
+    for (int32_t S = -32768; S <= 32767; ++S) {
+        Append16(Pairs, S);
+        Append16(Pairs, S);
+        Append16(Pairs, S);
+        Append16(Pairs, S == 32767 ? S : S + 1);
+    }
+    for (const int Bytes : {1, 2, 3, 4}) {
+        EXPECT_EQ(InIntegers(Every, 1, Bytes, 1), ThroughFloat(Every, 1, Bytes, 1)) << Bytes << " bytes, mono";
+        EXPECT_EQ(InIntegers(Every, 1, Bytes, 2), ThroughFloat(Every, 1, Bytes, 2)) << Bytes << " bytes, to stereo";
+        EXPECT_EQ(InIntegers(Pairs, 2, Bytes, 1), ThroughFloat(Pairs, 2, Bytes, 1)) << Bytes << " bytes, to mono";
+        EXPECT_EQ(InIntegers(Every, 2, Bytes, 2), ThroughFloat(Every, 2, Bytes, 2)) << Bytes << " bytes, stereo";
+    }
 }
 
 } // namespace
