@@ -21,7 +21,12 @@ bool WithinFolder(const QString& Path, const QString& Folder);
 QString Trim(const QString& Text);
 // Lower-cased, then trimmed of leading and trailing blanks and control characters.
 QString LowerTrim(const QString& Text);
-// The program's own folder, a separator, then Name.
+// Name in the program folder Folder when it is there (a build tree, or a copy
+// of the programs with their files), else in the data folder of the
+// installation Folder belongs to (PREFIX/share/kelvaro for PREFIX/lib/kelvaro)
+// when it is there; else in Folder, where a file the caller makes belongs.
+QString ProgramDataFile(const QString& Folder, const QString& Name);
+// ProgramDataFile in the running program's own folder.
 QString ExeFolderFile(const QString& Name);
 
 } // namespace app
