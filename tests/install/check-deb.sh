@@ -81,7 +81,7 @@ for page in kelvaro kelvaro-cli; do
 done
 appstreamcli validate --no-net "$usr/share/metainfo/org.trevalin.Kelvaro.metainfo.xml"
 desktop-file-validate "$usr/share/applications/org.trevalin.Kelvaro.desktop"
-grep -qx 'Exec="/usr/bin/kelvaro"' "$usr/share/applications/org.trevalin.Kelvaro.desktop"
+grep -qx 'Exec="/usr/bin/kelvaro" %F' "$usr/share/applications/org.trevalin.Kelvaro.desktop"
 # The service as packaged, but starting the tool from the scratch root.
 mkdir -m 700 "$root/runtime"
 sed "s#\"/usr/bin/kelvaro-cli\"#\"$usr/bin/kelvaro-cli\"#" "$usr/lib/systemd/user/kelvaro-watch.service" \
