@@ -21,11 +21,12 @@ run: build
 test: build
 	@ctest --test-dir $(BUILD) --output-on-failure --no-tests=error -j $(JOBS)
 
-# kelvaro_VERSION_amd64.deb in the build folder, then its checks (lintian,
-# a scratch installation and removal).
-deb: build
-	@cd $(BUILD) && cpack -G DEB >/dev/null
-	@bash tests/install/check-deb.sh $(BUILD)/kelvaro_*_amd64.deb
+# kelvaro_VERSION_ARCH.deb in $(BUILD)/deb, built by dpkg-buildpackage from
+# debian/ with the distribution's release flags, then its checks (lintian,
+# hardening-check, a scratch installation and removal).
+deb: setup
+	@bash scripts/build-deb.sh $(BUILD)/deb -j$(JOBS)
+	@bash tests/install/check-deb.sh $(BUILD)/deb/kelvaro_*_$$(dpkg --print-architecture).deb
 
 # AddressSanitizer and UndefinedBehaviorSanitizer over the whole suite.
 asan: setup

@@ -3,8 +3,9 @@
 # Installs the build into a fresh prefix with a blank in its name, then uses it
 # as a user would: the desktop entry, the AppStream file and the watch service
 # pass their tools' checks, the manual pages render and tell every option, the
-# completion completes, the launchers in bin start the programs, and the
-# command-line tool finds its codec stand-ins and the example beside itself.
+# completion completes, the launchers in bin start the programs, the
+# command-line tool finds its codec stand-ins beside itself, and the files the
+# programs read lie in the prefix's data folder, not beside them.
 # Exit 77 (skipped) when one of those tools is missing.
 # Usage: check-install.sh BUILD_DIR
 set -euo pipefail
@@ -21,9 +22,11 @@ prefix="$work/my prefix"
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
 program="$prefix/lib/kelvaro"
-for file in kelvaro kelvaro-cli libkelvaro-wmvcore.so libkelvaro-ttalib.so libkelvaro-macdll.so \
-            English.lng Deutsch.lng Example.wma "Command line.txt" README.md; do
-  [ -f "$program/$file" ] || { echo "missing beside the program: $file"; exit 1; }
+data="$prefix/share/kelvaro"
+[ "$(LC_ALL=C ls "$program")" = "$(printf '%s\n' kelvaro kelvaro-cli libkelvaro-macdll.so libkelvaro-ttalib.so \
+                           libkelvaro-wmvcore.so)" ] || { echo "unexpected files in $program:"; ls "$program"; exit 1; }
+for file in English.lng Deutsch.lng Example.wma "Command line.txt" README.md docs/screenshots/batch-page.png; do
+  [ -f "$data/$file" ] || { echo "missing in the data folder: $file"; exit 1; }
 done
 for file in "$prefix/bin/kelvaro" "$prefix/bin/kelvaro-cli" \
             "$prefix/share/icons/hicolor/scalable/apps/org.trevalin.Kelvaro.svg"; do
@@ -83,7 +86,7 @@ touch "$work/pick/song.wma" "$work/pick/LOUD.FLAC" "$work/pick/notes.txt" "$work
 [ "$(complete_words kelvaro-cli convert "")" = "-x.tta LOUD.FLAC folder song.wma " ]
 [ "$(complete_words kelvaro-cli info -- -)" = "-x.tta " ]
 # The stand-ins are found beside the real program, not beside the link.
-env XDG_CONFIG_HOME="$work/config" "$prefix/bin/kelvaro-cli" convert -o "$work/out" "$program/Example.wma" >/dev/null
+env XDG_CONFIG_HOME="$work/config" "$prefix/bin/kelvaro-cli" convert -o "$work/out" "$data/Example.wma" >/dev/null
 [ -s "$work/out/Example.wav" ] || { echo "the installed tool wrote no WAV"; exit 1; }
 
 # The window starts from the prefix and ends on SIGTERM with status 0.

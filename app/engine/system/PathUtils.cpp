@@ -63,9 +63,20 @@ QString LowerTrim(const QString& Text)
     return Trim(Text.toLower());
 }
 
+QString ProgramDataFile(const QString& Folder, const QString& Name)
+{
+    const QString Beside = AddTrailingBackslash(Folder) + Name;
+    // Without a folder of its own the program has no installation to look in.
+    if (Folder.isEmpty() || QFileInfo::exists(Beside))
+        return Beside;
+    const QString Installed =
+        QDir::cleanPath(AddTrailingBackslash(Folder) + QStringLiteral(KELVARO_DATA_FROM_PROGRAM "/") + Name);
+    return QFileInfo::exists(Installed) ? Installed : Beside;
+}
+
 QString ExeFolderFile(const QString& Name)
 {
-    return AddTrailingBackslash(QString::fromStdString(au::ProgramFolder())) + Name;
+    return ProgramDataFile(QString::fromStdString(au::ProgramFolder()), Name);
 }
 
 } // namespace app

@@ -27,7 +27,12 @@ bool NameTaken(const QString& Path);
 // comparing times (make, rsync) see them equal. Best effort: false, and To
 // untouched, when From cannot be read or the file system refuses.
 bool CopyModificationTime(const QString& From, const QString& To);
-// The program's own folder, a separator, then Name.
+// Name in the program folder Folder when it is there (a build tree, or a copy
+// of the programs with their files), else in the data folder of the
+// installation Folder belongs to (PREFIX/share/kelvaro for PREFIX/lib/kelvaro)
+// when it is there; else in Folder, where a file the caller makes belongs.
+QString ProgramDataFile(const QString& Folder, const QString& Name);
+// ProgramDataFile in the running program's own folder.
 QString ExeFolderFile(const QString& Name);
 
 } // namespace app

@@ -10,7 +10,9 @@
 #include "app/ui/mode/ModePage.h"
 #include "app/ui/option/OptionDialog.h"
 #include "app/ui/desktop/Shell.h"
+#include "app/engine/batch/BatchRunner.h"
 #include "app/engine/settings/AppTitle.h"
+#include "app/engine/settings/CdSettings.h"
 #include "app/engine/settings/Language.h"
 #include "app/engine/system/PathUtils.h"
 
@@ -34,7 +36,7 @@ Tfrmsondrix::Tfrmsondrix(TcdSettings& Settings, const QString& LanguageFile, TDi
       FHotDir(new THotDirPage(FHotDirectory, Settings, Dialogs, Shell, FPages)), FTray(this, TrayAvailable)
 {
     FBatchRun.SetPreview(&FPlayer);
-    FLoader.SetProbeThreads(QThread::idealThreadCount());
+    FLoader.SetProbeThreads(ParallelJobs(FSettings.Parallel()));
     setObjectName(QStringLiteral("frmsondrix"));
     setWindowIcon(QIcon(QStringLiteral(":/kelvaro/org.trevalin.Kelvaro.svg")));
     FPages->setObjectName(QStringLiteral("pgcMain"));
@@ -143,7 +145,9 @@ void Tfrmsondrix::actReturntoBatchModeExecute()
 void Tfrmsondrix::actOptionExecute()
 {
     TfrmOption Dialog(FSettings, FLanguageFile, this);
-    Dialog.exec();
+    // The list probes on as many threads as files convert at once.
+    if (Dialog.exec() == QDialog::Accepted)
+        FLoader.SetProbeThreads(ParallelJobs(FSettings.Parallel()));
 }
 
 void Tfrmsondrix::lblcmdlinkClick()
