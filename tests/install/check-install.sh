@@ -9,6 +9,7 @@
 # Exit 77 (skipped) when one of those tools is missing.
 # Usage: check-install.sh BUILD_DIR
 set -euo pipefail
+trap 'echo "check-install.sh: line $LINENO failed: $BASH_COMMAND" >&2' ERR
 build=$1
 for tool in desktop-file-validate appstreamcli man systemd-analyze; do
   command -v $tool >/dev/null || { echo "$tool is not installed"; exit 77; }
@@ -54,7 +55,8 @@ for page in kelvaro kelvaro-cli; do
     grep -q "$part" <<<"$text" || { echo "$page(1) lacks $part"; exit 1; }
   done
 done
-usage=$("$prefix/bin/kelvaro-cli" --help | sed '/^$/q')
+# sed reads the whole text: one that quit early would end the tool with SIGPIPE.
+usage=$("$prefix/bin/kelvaro-cli" --help | sed -n '1,/^$/p')
 manual=$(MANWIDTH=80 man -l "$prefix/share/man/man1/kelvaro-cli.1.gz" 2>/dev/null)
 for option in $(grep -oP -- '(?<![\w-])--?[a-zA-Z][-a-zA-Z]*' <<<"$usage" | sort -u); do
   grep -q -e "^ *$option\b" -e "^ *-[a-zA-Z], $option\b" <<<"$manual" || { echo "kelvaro-cli(1) lacks $option"; exit 1; }

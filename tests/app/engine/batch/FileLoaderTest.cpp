@@ -24,8 +24,9 @@ TEST(FileLoader, RowsComeInTheOrderGivenWhileTheCallerRuns)
     QStringList Paths;
     for (int I = 0; I < 300; ++I) {
         Paths << QString::fromStdString(Dir.File("f" + std::to_string(I) + ".wma"));
-        if (I % 7 == 0)
+        if (I % 7 == 0) {
             ASSERT_TRUE(QFile::link(Wma, Paths.back()));
+        }
     }
     Paths << Paths.front();
     TFileListModel List;
@@ -89,8 +90,9 @@ TEST(FileLoader, EveryLoadEndsWhateverItsReceiversDo)
     QObject::connect(&Loader, &TFileLoader::Finished, [&] {
         EXPECT_FALSE(Loader.Busy());
         ++Finished;
-        if (!Loads.isEmpty())
+        if (!Loads.isEmpty()) {
             EXPECT_TRUE(Loader.Start(Paths(Loads.takeFirst().at(0).toLatin1())));
+        }
     });
     ASSERT_TRUE(Loader.Start(Paths('a')));
     ASSERT_TRUE(RunUntil([&] { return Finished == 3; }));
