@@ -65,7 +65,7 @@ int RunInfo(const TInfoOptions& Options)
     int Status = 0;
     bool First = true;
     for (const QString& File : Options.Files) {
-        app::TProbeResult Probe = app::ProbeFile(File);
+        app::TProbeResult Probe = app::DescribeFile(File);
         // The list sizes what it cannot read as 0 bytes; a description says nothing.
         if (!Probe.SizeBytes)
             Probe.Row.SizeBytes = -1;

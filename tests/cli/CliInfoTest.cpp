@@ -173,6 +173,43 @@ TEST(CliInfo, TagsOfEveryKindAsThePeerToolsWroteThem)
                                  "Year": "2024", "Comment": "a comment"}})"));
 }
 
+// WAV files as other programs lay them out, and as convert writes them with
+// tags: what info says is what ffprobe says.
+TEST(CliInfo, WaveFilesOfEveryLayoutAgreeWithFFprobe)
+{
+    TTempDir Dir;
+    const std::string Stereo = Quote(FixturesDir() + "/tone-44100-16-2.wav");
+    const std::string Cd = Dir.File("cd.wav"), Rf64 = Dir.File("long.wav"), Float = Dir.File("float.wav"),
+                      Ima = Dir.File("ima.wav");
+    Shell("ffmpeg -v error -i " + Stereo + " -metadata 'title=Ünïcode ✓' " + Quote(Cd));
+    Shell("ffmpeg -v error -i " + Stereo + " -c:a pcm_s24le -rf64 always " + Quote(Rf64));
+    Shell("ffmpeg -v error -i " + Stereo + " -c:a pcm_f32le -ac 1 -ar 22050 " + Quote(Float));
+    Shell("sox " + Stereo + " -e ima-adpcm " + Quote(Ima));
+    const std::string Flac = Dir.File("tagged.flac");
+    Shell("flac -s -f -T TITLE=Zoë -T ARTIST=Them -o " + Quote(Flac) + " " + Stereo);
+    ASSERT_EQ(Cli(Dir, "convert -q --tags -o " + Quote(Dir.Path()) + " " + Quote(Flac)).Status, 0);
+    const std::vector<std::string> Files = {Cd, Rf64, Float, Ima, Dir.File("tagged.wav")};
+
+    const std::vector<QJsonObject> Lines = InfoJson(Dir, Files, 0);
+    ASSERT_EQ(Lines.size(), Files.size());
+    for (size_t I = 0; I < Files.size(); ++I) {
+        SCOPED_TRACE(Files[I]);
+        const QJsonObject& Line = Lines[I];
+        const TPeerFacts Peer = PeerFacts(Files[I]);
+        std::string Bits;
+        RunCommand("ffprobe -v error -show_entries stream=bits_per_sample -of csv=p=0 " + Quote(Files[I]), &Bits);
+        EXPECT_EQ(Line.value("valid"), QJsonValue(true));
+        EXPECT_EQ(Line.value("sample_rate").toInt(), Peer.SampleRate);
+        EXPECT_EQ(Line.value("channels").toInt(), Peer.Channels);
+        EXPECT_EQ(Line.value("bits_per_sample").toInt(), std::stoi(Bits));
+        EXPECT_EQ(Line.value("bitrate_kbps").toInt(), static_cast<int>(std::nearbyint(Peer.StreamBitrate / 1000.0)));
+        EXPECT_NEAR(Line.value("duration_seconds").toDouble(), Peer.Duration, 0.0005);
+    }
+    EXPECT_EQ(Lines[0].value("tags").toObject().value("info").toObject().value("INAM"), QJsonValue("Ünïcode ✓"));
+    EXPECT_EQ(Lines[4].value("tags").toObject().value("info").toObject(),
+              QJsonDocument::fromJson(R"({"INAM": "Zoë", "IART": "Them"})").object());
+}
+
 // Every file of the shared test audio, the broken ones included, answers with
 // exactly one line, and the lines of files that cannot be read say so in full.
 TEST(CliInfo, EveryTestFileAnswersWithOneJsonLine)
@@ -185,7 +222,7 @@ TEST(CliInfo, EveryTestFileAnswersWithOneJsonLine)
                 Files.push_back(Entry.path().string());
     std::sort(Files.begin(), Files.end());
     ASSERT_GT(Files.size(), 40u);
-    // Not every test file can be read (README.md, WAV files, broken ones).
+    // Not every test file can be read (README.md, broken ones).
     const std::vector<QJsonObject> Lines = InfoJson(Dir, Files, 1);
     ASSERT_EQ(Lines.size(), Files.size());
     int Valid = 0;

@@ -2,12 +2,16 @@
 // libFuzzer target for the header scan of the WAV writer when it appends to a
 // file that exists: the input is that file, and a short run of PCM (of one of
 // the formats the writer makes, PCM or IMA ADPCM, picked by the input's size)
-// is appended to it or makes it anew.
+// is appended to it or makes it anew. The reader that describes WAV files
+// reads the same input first.
 #include "MemoryFile.h"
 #include "support/TestInputs.h"
 #include "support/TestUtil.h"
 
+#include "audio/core/AuException.h"
+#include "audio/core/AuFileStream.h"
 #include "audio/wave/WaveOut.h"
+#include "audio/wave/WaveReader.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -31,6 +35,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
     static autest::TMemoryFile File("wave-input");
     if (!File.Fill(Data, Size))
         return 0;
+    try {
+        au::TAuFileStream Stream(File.Path(), au::TAuFileStream::fmOpenRead);
+        au::ReadWaveFacts(Stream);
+    } catch (const au::EAuException&) {
+    }
     const TFormat& Format = Formats[Size % 4];
     autest::TSyntheticInput Source(Format.Rate, Format.Bits, Format.Channels, 1000);
     au::TWaveOut Writer;

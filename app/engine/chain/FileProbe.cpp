@@ -8,6 +8,8 @@
 #include "audio/decoders/MACIn.h"
 #include "audio/decoders/VorbisIn.h"
 #include "audio/decoders/WMIn.h"
+#include "audio/core/AuFileStream.h"
+#include "audio/wave/WaveReader.h"
 
 #include <QFileInfo>
 #include <QLocale>
@@ -50,6 +52,8 @@ std::optional<int> Bitrate(au::TAuFileIn& Decoder)
     return std::nullopt;
 }
 
+double MilliRounded(long double Seconds) { return static_cast<double>(au::RoundToEven(Seconds * 1000)) / 1000; }
+
 // Frames over the rate, to the millisecond. Windows Media files state their
 // length in 100 ns, finer than the frames counted from it.
 double ExactSeconds(au::TAuFileIn& Decoder, int SampleRate)
@@ -59,7 +63,7 @@ double ExactSeconds(au::TAuFileIn& Decoder, int SampleRate)
         Seconds = static_cast<long double>(Wm->PlayDuration()) / 10'000'000;
     else if (const int64_t Frames = Decoder.TotalSamples(); Frames > 0)
         Seconds = static_cast<long double>(Frames) / SampleRate;
-    return static_cast<double>(au::RoundToEven(Seconds * 1000)) / 1000;
+    return MilliRounded(Seconds);
 }
 
 // Asks Decoder, opened on Path, for everything the row shows. Throws what the
@@ -108,14 +112,36 @@ void MarkInvalid(TProbeResult& Result, const QString& Error)
     Result = std::move(Invalid);
 }
 
-} // namespace
-
-TProbeResult ProbeFile(const QString& Path)
+void QueryWave(const QString& Path, TProbeResult& Result)
 {
-    TProbeResult Result;
+    au::TAuFileStream Stream(Path.toStdString(), au::TAuFileStream::fmOpenRead | au::TAuFileStream::fmShareDenyNone);
+    const au::TWaveFacts Facts = au::ReadWaveFacts(Stream);
+    TFileListModel::TRow& Row = Result.Row;
+    Row.SampleRate = static_cast<int>(Facts.SampleRate);
+    Row.BitsPerSample = Facts.BitsPerSample;
+    Row.Channels = Facts.Channels;
+    if (Row.SampleRate <= 0 || Row.Channels <= 0 || Facts.BlockAlign == 0)
+        throw std::runtime_error(MsgNoFormat);
+    Row.BitrateKbps = KiloRounded(Facts.BytesPerSecond * 8.0L);
+    const long double Seconds = static_cast<long double>(Facts.Frames) / Row.SampleRate;
+    Row.Duration = static_cast<int>(au::RoundToEven(Seconds));
+    Result.Seconds = MilliRounded(Seconds);
+    QJsonObject Info;
+    for (const auto& [Id, Text] : Facts.Info)
+        if (!Text.empty())
+            Info.insert(QString::fromLatin1(Id.data(), 4), QString::fromUtf8(Text.data(), static_cast<qsizetype>(Text.size())));
+    if (!Info.isEmpty())
+        Result.Tags.insert(QStringLiteral("info"), Info);
+    Row.Valid = true;
+}
+
+// Fills what both probes share and tells whether a file is there to be read;
+// a result that is not is complete.
+bool StartProbe(const QString& Path, TProbeResult& Result)
+{
     if (LowerTrim(Path).isEmpty()) {
         Result.Row.ProbeError = QString::fromLatin1(MsgNoFileName);
-        return Result;
+        return false;
     }
     const QFileInfo Info(Path);
     Result.Row.Path = Path;
@@ -126,8 +152,33 @@ TProbeResult ProbeFile(const QString& Path)
     // holds no audio file: neither is opened.
     if (Info.exists() && !Info.isFile()) {
         MarkInvalid(Result, QString::fromLatin1(MsgNotRegular));
-        return Result;
+        return false;
     }
+    return true;
+}
+
+} // namespace
+
+TProbeResult DescribeFile(const QString& Path)
+{
+    if (FileExtension(Path) != QLatin1String(".wav"))
+        return ProbeFile(Path);
+    TProbeResult Result;
+    if (!StartProbe(Path, Result))
+        return Result;
+    try {
+        QueryWave(Path, Result);
+    } catch (const std::exception& E) {
+        MarkInvalid(Result, QString::fromUtf8(E.what()));
+    }
+    return Result;
+}
+
+TProbeResult ProbeFile(const QString& Path)
+{
+    TProbeResult Result;
+    if (!StartProbe(Path, Result))
+        return Result;
     try {
         const TDecoderSet Decoders;
         au::TAuFileIn* Decoder = Decoders.ForFile(Path);

@@ -33,6 +33,11 @@ struct TProbeResult {
 // one thread at a time per call (each call has its own decoders).
 TProbeResult ProbeFile(const QString& Path);
 
+// ProbeFile for the kinds the program converts; a WAV file (classic or RF64)
+// described from its chunks, its LIST INFO texts as the tag kind "info" keyed
+// by their identifiers ("INAM", "IART", ...). What kelvaro-cli info reads.
+TProbeResult DescribeFile(const QString& Path);
+
 // "(bytes div 1024) + 0.5" KB with no decimals, halves away from zero, and the
 // locale's thousands separator: 1,536,000 bytes read "1,501 KB", 0 bytes "1 KB".
 // Sizes are grouped in every locale, the C locale too (with ","), so a list

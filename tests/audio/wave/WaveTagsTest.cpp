@@ -7,7 +7,10 @@
 #include "support/TestUtil.h"
 
 #include "audio/core/ByteOrder.h"
+#include "audio/core/AuFileStream.h"
+#include "audio/core/AuException.h"
 #include "audio/wave/WaveOut.h"
+#include "audio/wave/WaveReader.h"
 
 #include <gtest/gtest.h>
 
@@ -36,6 +39,12 @@ std::string SoxFrames(const std::string& File) { return Peer("sox --i -s " + Quo
 std::string SamplesMd5(const std::string& File)
 {
     return Peer("ffmpeg -v fatal -i " + Quote(File) + " -map 0:a -f md5 -");
+}
+
+TWaveFacts Facts(const std::string& File)
+{
+    TAuFileStream Stream(File, TAuFileStream::fmOpenRead);
+    return ReadWaveFacts(Stream);
 }
 
 uint64_t LE64(const std::vector<uint8_t>& File, size_t At)
@@ -86,6 +95,10 @@ TEST_F(WaveTagsTest, AStatedLengthPastTheLimitGivesRf64AndOnlyThat)
     EXPECT_EQ(LE64(File, 28), 204000u);
     EXPECT_EQ(GetLE32(&File[76]), 0xFFFFFFFFu);
     EXPECT_EQ(SoxFrames(Name), "51000");
+    const TWaveFacts Read = Facts(Name);
+    EXPECT_TRUE(Read.Rf64);
+    EXPECT_EQ(Read.DataBytes, 204000);
+    EXPECT_EQ(Read.Frames, 51000);
 
     // At the limit: the classic file, as it always was.
     TSyntheticInput Short(44100, 16, 2, Limit - 44);
@@ -127,6 +140,10 @@ TEST_F(WaveTagsTest, AppendingToATaggedFileKeepsTheTagsBehindTheData)
     const std::vector<uint8_t> File = ReadBytes(Name);
     EXPECT_EQ(GetLE32(&File[4]), File.size() - 8);
     EXPECT_EQ(SoxFrames(Name), "3001");
+    // Our own reader walks past the odd data's pad byte to the id3 chunk.
+    const TWaveFacts Read = Facts(Name);
+    EXPECT_EQ(Read.Frames, 3001);
+    EXPECT_EQ(Read.Info, (std::vector<std::pair<std::string, std::string>>{{"INAM", "Odd"}}));
     // The tag reader finds the same tag and picture as before the append.
     EXPECT_EQ(Peer(Quote(WavTagsScript()) + " read " + Quote(Name)),
               Tagged);
@@ -138,6 +155,41 @@ TEST_F(WaveTagsTest, AppendingToATaggedFileKeepsTheTagsBehindTheData)
     Plain.SetFileName(PlainName);
     ASSERT_EQ(RunToEnd(Plain, Both), "");
     EXPECT_EQ(SamplesMd5(Name), SamplesMd5(PlainName));
+}
+
+// What no writer of ours makes, read as far as it reads and never further.
+TEST_F(WaveTagsTest, TheReaderTellsDamagedFilesAndReadsCutOnesAsFarAsTheyGo)
+{
+    TSyntheticInput Source(44100, 16, 2, 4000);
+    ASSERT_EQ(RunToEnd(Writer, Source), "");
+    const std::vector<uint8_t> Whole = ReadBytes(Name);
+    const auto ReadOf = [&](std::vector<uint8_t> Bytes) {
+        const std::string Damaged = Dir.File("damaged.wav");
+        WriteBytes(Damaged, Bytes);
+        try {
+            const TWaveFacts F = Facts(Damaged);
+            return std::to_string(F.Frames) + " frames";
+        } catch (const EAuException& E) {
+            return std::string(E.what());
+        }
+    };
+    EXPECT_EQ(ReadOf(Whole), "1000 frames");
+    // Cut within the data: the frames that are there.
+    EXPECT_EQ(ReadOf({Whole.begin(), Whole.begin() + 44 + 2002}), "500 frames");
+    EXPECT_EQ(ReadOf({Whole.begin(), Whole.begin() + 40}), "The WAV file has no data chunk");
+    EXPECT_EQ(ReadOf({Whole.begin(), Whole.begin() + 30}), "The WAV file's format chunk is too short");
+    EXPECT_EQ(ReadOf({Whole.begin(), Whole.begin() + 11}), "Not a WAV file");
+    std::vector<uint8_t> NoFormat = Whole;
+    std::memcpy(&NoFormat[12], "junk", 4);
+    EXPECT_EQ(ReadOf(NoFormat), "The WAV file has no format chunk");
+    // A chunk stating more than the file holds ends the walk there.
+    std::vector<uint8_t> Runaway = Whole;
+    PutLE32(&Runaway[16], 0xFFFFFFF0u);
+    EXPECT_EQ(ReadOf(Runaway), "The WAV file has no data chunk");
+    std::vector<uint8_t> Rf64 = Whole;
+    std::memcpy(&Rf64[0], "RF64", 4);
+    PutLE32(&Rf64[40], 0xFFFFFFFFu);
+    EXPECT_EQ(ReadOf(Rf64), "The RF64 file has no ds64 chunk");
 }
 
 } // namespace
