@@ -21,10 +21,17 @@ TListRun::TListRun(TFileListModel& Files, TcdSettings& Settings, TRunClaim& Clai
 {
     connect(&FRunner, &TBatchRunner::LogLine, this, &TListRun::LogLine);
     connect(&FRunner, &TBatchRunner::ItemStarted, this, &TListRun::OnItemStarted);
-    connect(&FRunner, &TBatchRunner::ItemProgress, this,
-            [this](int Row, int Percent) { FFiles.SetProgress(Row, Percent); });
+    connect(&FRunner, &TBatchRunner::ItemProgress, this, [this](int Row, int Percent) {
+        FPercents.insert(Row, Percent);
+        QueueProgress();
+    });
     connect(&FRunner, &TBatchRunner::ItemFinished, this, &TListRun::OnItemFinished);
-    connect(&FRunner, &TBatchRunner::RunProgress, this, &TListRun::RunProgress);
+    connect(&FRunner, &TBatchRunner::RunProgress, this, [this](const TRunSnapshot& Progress) {
+        FSnapshot = Progress;
+        QueueProgress();
+    });
+    FShowTimer.setSingleShot(true);
+    connect(&FShowTimer, &QTimer::timeout, this, &TListRun::ShowProgress);
     connect(&FRunner, &TBatchRunner::Finished, this, &TListRun::OnRunnerFinished);
 }
 
@@ -68,6 +75,7 @@ bool TListRun::StartRun(const QString& OutputFolder)
     FRunner.SetKeepTime(FSettings.KeepTime());
     FRunner.SetCopyTags(FSettings.CopyTags());
     FRunner.SetJobs(ParallelJobs(FSettings.Parallel()));
+    FShown.invalidate();
     FRunner.Start(Items, Lengths);
     return true;
 }
@@ -97,8 +105,33 @@ void TListRun::OnItemStarted(int Row)
     emit StatusText(0, LangText(StrConverting, MsgConverting) + FFiles.Row(Row).Caption());
 }
 
+void TListRun::QueueProgress()
+{
+    if (FShowTimer.isActive())
+        return;
+    const qint64 Since = FShown.isValid() ? FShown.elapsed() : ProgressIntervalMs;
+    if (Since >= ProgressIntervalMs)
+        ShowProgress();
+    else
+        FShowTimer.start(static_cast<int>(ProgressIntervalMs - Since));
+}
+
+void TListRun::ShowProgress()
+{
+    FShown.start();
+    for (auto It = FPercents.cbegin(); It != FPercents.cend(); ++It)
+        FFiles.SetProgress(It.key(), It.value());
+    FPercents.clear();
+    if (FSnapshot) {
+        const TRunSnapshot Progress = *FSnapshot;
+        FSnapshot.reset();
+        emit RunProgress(Progress);
+    }
+}
+
 void TListRun::OnItemFinished(int Row, TConversionResult Result)
 {
+    FPercents.remove(Row);
     const QString Message = FRunner.Message(Row);
     FFiles.SetOutput(Row, FRunner.Output(Row));
     // The row's result reads as text too: its reason stays with it, in the
@@ -113,6 +146,10 @@ void TListRun::OnItemFinished(int Row, TConversionResult Result)
 
 void TListRun::OnRunnerFinished(bool Stopped)
 {
+    // The last state shows before the run's progress is taken down, and
+    // nothing of it after.
+    FShowTimer.stop();
+    ShowProgress();
     FClaim.Release(this);
     emit StatusText(0, QString());
     emit ControlsEnabled(true);

@@ -3,9 +3,13 @@
 
 #include "BatchRunner.h"
 
+#include <QElapsedTimer>
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
+#include <optional>
 
 namespace app {
 
@@ -41,6 +45,11 @@ public:
     static constexpr const char* MsgConverting = "Converting: ";
     // How many failed names the summary lists before "and N more".
     static constexpr int SummaryNames = 5;
+    // Rows and the status show a run's progress at most this often: a file of
+    // a few milliseconds reports a hundred steps, and every step shown costs
+    // the window a repaint and a screen reader an event, which made the window
+    // convert short files at half the engine's speed.
+    static constexpr int ProgressIntervalMs = 100;
 
     TListRun(TFileListModel& Files, TcdSettings& Settings, TRunClaim& Claim, QObject* Parent = nullptr);
     ~TListRun() override;
@@ -82,13 +91,16 @@ signals:
     // A stopped run ended.
     void RunStopped();
     void ItemFinished(int Row, app::TConversionResult Result);
-    // Where the whole run stands: when a file starts, moves on and ends.
+    // Where the whole run stands: when a file starts, moves on and ends, at
+    // most every ProgressIntervalMs (the latest state, never a stale one).
     void RunProgress(const app::TRunSnapshot& Progress);
 
 private:
     void OnItemStarted(int Row);
     void OnItemFinished(int Row, TConversionResult Result);
     void OnRunnerFinished(bool Stopped);
+    void QueueProgress();
+    void ShowProgress();
     QString SummaryMessage() const;
 
     TFileListModel& FFiles;
@@ -97,6 +109,11 @@ private:
     TBatchRunner FRunner;
     TPreviewPlayer* FPreview = nullptr;
     QString FOutputFolder;
+    // Progress not yet shown: each converting row's percentage, the run's state.
+    QHash<int, int> FPercents;
+    std::optional<TRunSnapshot> FSnapshot;
+    QTimer FShowTimer;
+    QElapsedTimer FShown;
 };
 
 } // namespace app

@@ -10,6 +10,7 @@
 #include "app/engine/system/PathUtils.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QSet>
 #include <gtest/gtest.h>
@@ -25,6 +26,7 @@ protected:
     ListRunTest() : Driver(List, Settings, Claim)
     {
         Settings.SetAutoLoad(false);
+        Clock.start();
         LoadLanguageStrings(LangStrings(), LangStringCount - 1, ExeFolderFile("English.lng"), "Strings");
         QObject::connect(&Driver, &TListRun::LogLine, [this](const QString& Line) { Log << Line; });
         QObject::connect(&Driver, &TListRun::StartRefused, [this](const QString& M) { Missing << M; });
@@ -33,7 +35,10 @@ protected:
         QObject::connect(&Driver, &TListRun::RunStopped, [this] { ++Stopped; });
         QObject::connect(&Driver, &TListRun::ControlsEnabled, [this](bool On) { ControlsOn = On; });
         QObject::connect(&Driver, &TListRun::RunProgress,
-                         [this](const TRunSnapshot& Run) { Progress << Run.Percent; });
+                         [this](const TRunSnapshot& Run) {
+                             Progress << Run.Percent;
+                             ProgressAt << Clock.elapsed();
+                         });
         // What the rows in progress show, as they change.
         QObject::connect(&List, &TFileListModel::dataChanged, [this](const QModelIndex& From) {
             const int Row = From.row();
@@ -87,6 +92,8 @@ protected:
     QStringList Log, Missing, Finished;
     QString Status; // of panel 0
     QList<int> Progress;
+    QList<qint64> ProgressAt; // ms
+    QElapsedTimer Clock;
     QStringList Shown;  // Information cells of rows converting
     QSet<int> Images;   // their images
     int MostConverting = 0;
@@ -120,6 +127,10 @@ TEST_F(ListRunTest, ARunOfTwoGoodFilesLogsEachLoadAndResult)
     EXPECT_TRUE(ControlsOn);
     ASSERT_FALSE(Progress.isEmpty());
     EXPECT_EQ(Progress.back(), 100);
+    // Shown at a rate people read, not the hundred steps of each file; the
+    // run's end shows at once. (A timer may fire a little early.)
+    for (qsizetype I = 1; I + 1 < ProgressAt.size(); ++I)
+        EXPECT_GE(ProgressAt[I] - ProgressAt[I - 1], TListRun::ProgressIntervalMs * 9 / 10) << I;
     EXPECT_TRUE(QFileInfo(Out() + "/a.wav").size() > 44);
 }
 
