@@ -11,6 +11,19 @@
 namespace au {
 namespace {
 
+// The texts both chunks carry, by their identifiers in each; the comment is
+// an ID3 frame of its own kind (COMM).
+struct TTextField {
+    const char* InfoId;
+    const char* FrameId;
+    std::string TFileTags::*Value;
+};
+constexpr TTextField TextFields[] = {
+    {"INAM", "TIT2", &TFileTags::Title}, {"IART", "TPE1", &TFileTags::Artist}, {"IPRD", "TALB", &TFileTags::Album},
+    {"ITRK", "TRCK", &TFileTags::Track}, {"ICRD", "TYER", &TFileTags::Year},   {"IGNR", "TCON", &TFileTags::Genre},
+    {"ICMT", nullptr, &TFileTags::Comment},
+};
+
 void Append(std::vector<uint8_t>& Out, std::string_view Bytes) { Out.insert(Out.end(), Bytes.begin(), Bytes.end()); }
 
 void AppendLE32(std::vector<uint8_t>& Out, uint32_t Value)
@@ -116,13 +129,8 @@ std::vector<uint8_t> InfoListChunk(const TFileTags& Tags)
         return {};
     std::vector<uint8_t> Items;
     Append(Items, "INFO");
-    InfoItem(Items, "INAM", Tags.Title);
-    InfoItem(Items, "IART", Tags.Artist);
-    InfoItem(Items, "IPRD", Tags.Album);
-    InfoItem(Items, "ITRK", Tags.Track);
-    InfoItem(Items, "ICRD", Tags.Year);
-    InfoItem(Items, "IGNR", Tags.Genre);
-    InfoItem(Items, "ICMT", Tags.Comment);
+    for (const TTextField& Field : TextFields)
+        InfoItem(Items, Field.InfoId, Tags.*Field.Value);
     std::vector<uint8_t> Chunk;
     Append(Chunk, "LIST");
     AppendLE32(Chunk, static_cast<uint32_t>(Items.size()));
@@ -135,12 +143,9 @@ std::vector<uint8_t> Id3Chunk(const TFileTags& Tags)
     if (Tags.Empty())
         return {};
     std::vector<uint8_t> Frames;
-    TextFrame(Frames, "TIT2", Tags.Title);
-    TextFrame(Frames, "TPE1", Tags.Artist);
-    TextFrame(Frames, "TALB", Tags.Album);
-    TextFrame(Frames, "TRCK", Tags.Track);
-    TextFrame(Frames, "TYER", Tags.Year);
-    TextFrame(Frames, "TCON", Tags.Genre);
+    for (const TTextField& Field : TextFields)
+        if (Field.FrameId != nullptr)
+            TextFrame(Frames, Field.FrameId, Tags.*Field.Value);
     CommentFrame(Frames, Tags.Comment);
     PictureFrame(Frames, Tags.Picture);
     // Pictures are capped far below the 256 MiB a synchsafe size can state.
