@@ -15,6 +15,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace app {
@@ -40,26 +41,34 @@ void TStringValues::SetValue(int Index, const QString& Value)
         FItems[2 * Index + 1] = Value;
 }
 
-QString AppendLogLine(const QString& Text, const QString& LogFile)
+QString AppendLogLine(const QString& Text, const QString& LogFile, TLogFileState* Known)
 {
     const auto Lines = [](QString Part) {
         Part.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         return Part.split(QLatin1Char('\n')).join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
     };
-    QFile File(LogFile);
-    QByteArray Old;
-    if (File.open(QIODevice::ReadOnly)) {
-        Old = File.readAll();
-        File.close();
-    }
-    QString OldText = QString::fromUtf8(Old);
-    OldText.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    if (OldText.endsWith(QLatin1Char('\n')))
-        OldText.chop(1);
-    const QByteArray Whole = OldText.isEmpty() ? QByteArray() : Lines(OldText).toUtf8();
     const QByteArray Added = Lines(Text).toUtf8();
-    const bool Appending = Old == Whole;
-    const QByteArray Bytes = Appending ? Added : Whole + Added;
+    bool Appending = Known != nullptr && Known->Path == LogFile && Known->Size >= 0 &&
+                     QFileInfo(LogFile).size() == Known->Size;
+    QByteArray Bytes = Added;
+    if (!Appending) {
+        QFile File(LogFile);
+        QByteArray Old;
+        if (File.open(QIODevice::ReadOnly)) {
+            Old = File.readAll();
+            File.close();
+        }
+        QString OldText = QString::fromUtf8(Old);
+        OldText.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        if (OldText.endsWith(QLatin1Char('\n')))
+            OldText.chop(1);
+        const QByteArray Whole = OldText.isEmpty() ? QByteArray() : Lines(OldText).toUtf8();
+        Appending = Old == Whole;
+        if (!Appending)
+            Bytes = Whole + Added;
+    }
+    if (Known != nullptr)
+        *Known = TLogFileState();
     // Written directly: the system's own reason (a full disk) is what the user needs.
     const int Descriptor = ::open(QFile::encodeName(LogFile).constData(),
                                   O_WRONLY | O_CREAT | O_CLOEXEC | (Appending ? O_APPEND : O_TRUNC), 0644);
@@ -77,7 +86,13 @@ QString AppendLogLine(const QString& Text, const QString& LogFile)
         }
         Done += Part;
     }
-    return ::close(Descriptor) == 0 ? QString() : QString::fromLocal8Bit(std::strerror(errno));
+    struct stat Written {};
+    const bool Sized = ::fstat(Descriptor, &Written) == 0;
+    if (::close(Descriptor) != 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    if (Known != nullptr && Sized)
+        *Known = {LogFile, static_cast<qint64>(Written.st_size)};
+    return QString();
 }
 
 QString DayLogFile(const QString& LogDir)
@@ -232,7 +247,7 @@ QString THotDirectory::TimeText()
 void THotDirectory::Log(const QString& Text)
 {
     const QString LogFile = DayLogFile(FSettings.LogDir());
-    const QString Error = AppendLogLine(Text, LogFile);
+    const QString Error = AppendLogLine(Text, LogFile, &FLogState);
     // Said once while the log cannot be written; the conversions go on.
     if (!Error.isEmpty() && !FLogFailing)
         emit LogUnwritable(LogFile, Error);

@@ -29,12 +29,22 @@ private:
     QStringList FItems; // name, value, name, value, ...
 };
 
+// The size a log file was left at by AppendLogLine: a file that still has it
+// holds nothing but what was written there, and is not read again.
+struct TLogFileState {
+    QString Path;
+    qint64 Size = -1;
+};
+
 // Appends Text (a line break in it makes two lines) to LogFile, rewriting the
 // whole file with CR LF line ends.
 // Returns an empty text, or the system's reason when the file could not be
 // written. A file whose lines already end in CR LF is appended to, so a write
-// that fails (a full disk) leaves its earlier lines as they were.
-QString AppendLogLine(const QString& Text, const QString& LogFile);
+// that fails (a full disk) leaves its earlier lines as they were. With Known,
+// a file that still has the size Known gives is appended to unread (a day's
+// log of thousands of files was read whole for every line), and Known takes
+// the size the file is left at.
+QString AppendLogLine(const QString& Text, const QString& LogFile, TLogFileState* Known = nullptr);
 // The log file of the day in LogDir: "yy-mm-dd.log".
 QString DayLogFile(const QString& LogDir);
 // Path relative to Folder when it lies below it (compared without regard to
@@ -121,6 +131,7 @@ private:
     QHash<int, QString> FGroups; // the day-log lines of the files converting, by queue entry
     bool FHalted = false;
     bool FLogFailing = false; // the last write of the day log failed, and it was said
+    TLogFileState FLogState;
 };
 
 } // namespace app

@@ -448,7 +448,7 @@ TEST_F(HotDirPage, StopForCloseStopsTheFileInProgressAndLeavesNothingOfIt)
 {
     MakeFolders({"in", "out", "log", "staging"});
     const std::string Long = (Root + "/staging/long.wma").toStdString();
-    ASSERT_EQ(RunCommand("ffmpeg -v error -f lavfi -i sine=frequency=440:duration=900:sample_rate=22050 -ac 1 "
+    ASSERT_EQ(RunCommand("ffmpeg -v error -f lavfi -i sine=frequency=440:duration=3600:sample_rate=22050 -ac 1 "
                          "-c:a wmav2 -b:a 32k '" +
                          Long + "'"),
               0);

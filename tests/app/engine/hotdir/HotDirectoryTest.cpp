@@ -53,6 +53,21 @@ TEST(HotDirectory, TheLogGrowsByLinesWithCrLf)
     const std::vector<uint8_t> Bytes = ReadBytes(Log.toStdString());
     EXPECT_EQ(std::string(Bytes.begin(), Bytes.end()),
               "Start: [10:00:00]\r\nExcute File: /in/a.wma\r\nFinish: [10:00:01]\r\n");
+
+    // The hot directory's own appends do not read the file again, yet a line
+    // another program added in between still gets its CR LF.
+    const QString Day = QString::fromStdString(Dir.File("day.log"));
+    TLogFileState Known;
+    AppendLogLine("a", Day, &Known);
+    AppendLogLine("b", Day, &Known);
+    EXPECT_EQ(Known.Size, 6);
+    QFile Outside(Day);
+    ASSERT_TRUE(Outside.open(QIODevice::Append));
+    Outside.write("outside\n");
+    Outside.close();
+    AppendLogLine("c", Day, &Known);
+    const std::vector<uint8_t> Mixed = ReadBytes(Day.toStdString());
+    EXPECT_EQ(std::string(Mixed.begin(), Mixed.end()), "a\r\nb\r\noutside\r\nc\r\n");
 }
 
 TEST(HotDirectory, StartChecksRefuseInTheirOrder)
