@@ -14,6 +14,7 @@ TInputCollector::TInputCollector(const QStringList& Extensions, bool Recursive)
 
 void TInputCollector::Add(const QString& Input)
 {
+    const qsizetype Before = FItems.size();
     const QFileInfo Info(Input);
     if (Info.isDir()) {
         const int Found = FScan.Scan(Input, FItems, [this](const QString& Folder) {
@@ -25,6 +26,20 @@ void TInputCollector::Add(const QString& Input)
         FItems.append({Input, QString()});
     } else {
         Refuse(Input, QStringLiteral("no such file or folder"));
+    }
+    DropRepeats(Before);
+}
+
+void TInputCollector::DropRepeats(qsizetype From)
+{
+    for (qsizetype Index = From; Index < FItems.size();) {
+        const QString Canonical = QFileInfo(FItems[Index].Input).canonicalFilePath();
+        if (FTaken.contains(Canonical)) {
+            FItems.removeAt(Index);
+        } else {
+            FTaken.insert(Canonical);
+            ++Index;
+        }
     }
 }
 

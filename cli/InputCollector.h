@@ -5,6 +5,7 @@
 #include "app/engine/batch/BatchRunner.h"
 
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -13,8 +14,11 @@ namespace cli {
 // The files a command line names, each with the folder below the output folder
 // its WAV file goes to: a file as it is, a folder by its files of the kinds the
 // decoders read, in name order, and with Recursive the files of its
-// sub-folders after its own, each landing at the same relative place. Paths that name nothing
-// readable are reported on standard error and kept as refusals.
+// sub-folders after its own, each landing at the same relative place. A file
+// met again (the same file, however named) is kept only where it came first:
+// converted twice, it would only be written twice, or twice under two names.
+// Paths that name nothing readable are reported on standard error and kept as
+// refusals.
 class TInputCollector {
 public:
     TInputCollector(const QStringList& Extensions, bool Recursive);
@@ -31,10 +35,12 @@ public:
 
 private:
     void Refuse(const QString& Input, const QString& Reason);
+    void DropRepeats(qsizetype From);
 
     app::TFolderScan FScan;
     QList<app::TBatchRunner::TItem> FItems;
     QList<TRefusal> FRefusals;
+    QSet<QString> FTaken; // canonical paths of the items
 };
 
 } // namespace cli

@@ -244,6 +244,12 @@ TEST(CliTree, RecursiveKeepsTheTreeAndOnlyTheFoldersWithAudio)
 
     const TCliResult Long = Cli(Dir, "convert --recursive -o long tree/a");
     EXPECT_EQ(Tree(Dir.File("long")), (std::set<std::string>{"m.wav", "b/", "b/d.wav"})) << Long.Out;
+
+    // A file met again, by another name or through another folder, converts
+    // where it came first and once: renaming would have made copies.
+    const TCliResult Twice = Cli(Dir, "convert -q -R --if-exists rename -o twice tree/a ./tree/a tree/a/b tree/a/m.flac");
+    EXPECT_EQ(Twice.Status, 0) << Twice.Out;
+    EXPECT_EQ(Tree(Dir.File("twice")), (std::set<std::string>{"m.wav", "b/", "b/d.wav"}));
 }
 
 TEST(CliProgress, AProgressLineOnATerminalAndNothingElsewhere)
