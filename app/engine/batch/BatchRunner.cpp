@@ -2,6 +2,7 @@
 #include "BatchRunner.h"
 
 #include "app/engine/chain/ConversionChain.h"
+#include "app/engine/settings/CdSettings.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -45,6 +46,14 @@ void TBatchRunner::SetOutput(const QString& OutputFolder, const TOutputFormat& F
 void TBatchRunner::SetJobs(int Jobs)
 {
     FJobLimit = std::clamp(Jobs, 1, MaxParallelJobs);
+}
+
+void TBatchRunner::SetOptions(const TcdSettings& Settings, const QString& OutputFolder)
+{
+    SetOutput(OutputFolder, TOutputFormat::FromSettings(Settings), IfExistsChoice(Settings.IfExists()));
+    SetKeepTime(Settings.KeepTime());
+    SetCopyTags(Settings.CopyTags());
+    SetJobs(ParallelJobs(Settings.Parallel()));
 }
 
 TConversionRequest TBatchRunner::Request(const TItem& Item) const

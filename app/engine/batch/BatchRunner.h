@@ -15,6 +15,8 @@
 
 namespace app {
 
+class TcdSettings;
+
 class TConversionChain;
 
 // The choices for how many files convert at once, as the settings store them:
@@ -55,6 +57,9 @@ public:
     void SetKeepTime(bool Value) { FKeepTime = Value; }
     // Whether the WAV files carry the sources' tags and covers.
     void SetCopyTags(bool Value) { FCopyTags = Value; }
+    // All of the above as Settings has them, into OutputFolder: what the
+    // window's list and the hot directory run with.
+    void SetOptions(const TcdSettings& Settings, const QString& OutputFolder);
 
     // Starts a run over Items, forgetting an earlier run's. Lengths, the
     // items' lengths in seconds (0: not known) or empty, weigh the run's

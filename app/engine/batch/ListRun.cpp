@@ -71,10 +71,7 @@ bool TListRun::StartRun(const QString& OutputFolder)
     if (FPreview != nullptr && FPreview->State() == TPreviewPlayer::psPlaying)
         FPreview->Stop();
     FSettings.SetSavePath(FOutputFolder);
-    FRunner.SetOutput(FOutputFolder, TOutputFormat::FromSettings(FSettings), IfExistsChoice(FSettings.IfExists()));
-    FRunner.SetKeepTime(FSettings.KeepTime());
-    FRunner.SetCopyTags(FSettings.CopyTags());
-    FRunner.SetJobs(ParallelJobs(FSettings.Parallel()));
+    FRunner.SetOptions(FSettings, FOutputFolder);
     FShown.invalidate();
     FRunner.Start(Items, Lengths);
     return true;

@@ -232,10 +232,7 @@ void THotDirectory::Submit()
     }
     if (Items.isEmpty())
         return;
-    FRunner.SetOutput(FSettings.OutDir(), TOutputFormat::FromSettings(FSettings), IfExistsChoice(FSettings.IfExists()));
-    FRunner.SetKeepTime(FSettings.KeepTime());
-    FRunner.SetCopyTags(FSettings.CopyTags());
-    FRunner.SetJobs(ParallelJobs(FSettings.Parallel()));
+    FRunner.SetOptions(FSettings, FSettings.OutDir());
     FRunner.Start(Items);
 }
 
