@@ -47,7 +47,9 @@ TFileListView::TFileListView(QAbstractItemModel* Model, QWidget* Parent)
     connect(Model, &QAbstractItemModel::rowsInserted, this, &TFileListView::FitSoon);
     connect(Model, &QAbstractItemModel::rowsRemoved, this, Refit);
     connect(Model, &QAbstractItemModel::modelReset, this, Refit);
-    connect(Model, &QAbstractItemModel::dataChanged, this, Refit);
+    // A run changes rows several times per file, a probe once per row: each
+    // fit lays out a hundred rows of every column.
+    connect(Model, &QAbstractItemModel::dataChanged, this, &TFileListView::FitSoon);
     connect(Model, &QAbstractItemModel::headerDataChanged, this, Refit);
     FitColumns();
     // Both ends of a long name or path say more than its start alone.
