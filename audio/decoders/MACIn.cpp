@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstring>
 #include <fcntl.h>
+#include <strings.h>
 #include <string_view>
 #include <unistd.h>
 
@@ -24,8 +25,6 @@ std::string_view Field(const char* Text, size_t Width)
     const void* Zero = std::memchr(Text, 0, Width);
     return {Text, Zero != nullptr ? static_cast<size_t>(static_cast<const char*>(Zero) - Text) : Width};
 }
-
-std::u16string WideField(const char* Text, size_t Width) { return Utf8ToUtf16(Latin1ToUtf8(Field(Text, Width))); }
 
 } // namespace
 
@@ -55,20 +54,32 @@ void TMACIn::ReadTag()
     TAPEv2Tags& Tags = APEv2Tags();
     Tags.Clear();
     Picture() = TTagPicture();
-    // The codec library hands out the texts only; the cover is read here.
+    // The codec library hands out the cover not at all, and the texts as an
+    // ID3v1 record: Latin-1 with '?' for the rest, cut at 30 bytes. The APEv2
+    // tag's own items are read here and win; the record serves the files
+    // without them.
+    std::vector<std::pair<std::string, std::string>> Texts;
     const int Handle = ::open(FileName().c_str(), O_RDONLY | O_CLOEXEC);
     if (Handle >= 0) {
         ReadApeCover(Handle, Picture());
+        Texts = ReadApeTexts(Handle);
         ::close(Handle);
     }
     ID3Tag Tag{};
     if (MACDllLibrary().GetID3Tag(FileName().c_str(), &Tag) != 0)
         return;
-    Tags.SetAlbum(WideField(Tag.Album, sizeof Tag.Album));
-    Tags.SetArtist(WideField(Tag.Artist, sizeof Tag.Artist));
-    Tags.SetTitle(WideField(Tag.Title, sizeof Tag.Title));
-    Tags.SetYear(Latin1ToUtf8(Field(Tag.Year, sizeof Tag.Year)));
-    Tags.SetComment(WideField(Tag.Comment, sizeof Tag.Comment));
+    const auto Text = [&Texts](const char* Key, std::string_view Record) {
+        // An item of several values separates them with zero bytes: the first counts.
+        for (const auto& [Name, Value] : Texts)
+            if (strcasecmp(Name.c_str(), Key) == 0 && !Value.empty() && Value[0] != '\0')
+                return Value.substr(0, Value.find('\0'));
+        return Latin1ToUtf8(Record);
+    };
+    Tags.SetAlbum(Utf8ToUtf16(Text("Album", Field(Tag.Album, sizeof Tag.Album))));
+    Tags.SetArtist(Utf8ToUtf16(Text("Artist", Field(Tag.Artist, sizeof Tag.Artist))));
+    Tags.SetTitle(Utf8ToUtf16(Text("Title", Field(Tag.Title, sizeof Tag.Title))));
+    Tags.SetYear(Text("Year", Field(Tag.Year, sizeof Tag.Year)));
+    Tags.SetComment(Utf8ToUtf16(Text("Comment", Field(Tag.Comment, sizeof Tag.Comment))));
 }
 
 void TMACIn::OpenFile()

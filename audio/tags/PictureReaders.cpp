@@ -5,6 +5,7 @@
 #include "audio/core/ByteOrder.h"
 
 #include <cstring>
+#include <functional>
 #include <strings.h>
 #include <string>
 #include <vector>
@@ -129,7 +130,13 @@ bool ReadVorbisCommentPicture(std::string_view Base64, TTagPicture& Picture)
     return DecodeBase64(Base64, Block) && ReadFlacPicture(Block.data(), Block.size(), Picture);
 }
 
-bool ReadApeCover(int Handle, TTagPicture& Picture)
+namespace {
+
+// Calls Item for each item of the APEv2 tag at the end of the file (behind
+// it an ID3v1 block may follow) until it answers false; false when there is
+// no such tag or it breaks off before its items end.
+bool ForEachApeItem(int Handle,
+                    const std::function<bool(std::string_view Key, uint32_t Flags, const uint8_t* Value, size_t Size)>& Item)
 {
     const TTagFilePositionKeeper Keeper(Handle);
     const int64_t FileSize = TagFileSize(Handle);
@@ -153,20 +160,33 @@ bool ReadApeCover(int Handle, TTagPicture& Picture)
     size_t At = 0;
     for (uint32_t I = 0; I < Items && Body.size() - At >= 8; ++I) {
         const uint32_t ValueSize = GetLE32(&Body[At]);
+        const uint32_t Flags = GetLE32(&Body[At + 4]);
         At += 8;
         const uint8_t* KeyStart = Body.data() + At;
         const void* KeyEnd = std::memchr(KeyStart, 0, Body.size() - At);
         if (KeyEnd == nullptr)
             return false;
         const size_t KeyLength = static_cast<size_t>(static_cast<const uint8_t*>(KeyEnd) - KeyStart);
-        const std::string Key(reinterpret_cast<const char*>(KeyStart), KeyLength);
+        const std::string_view Key(reinterpret_cast<const char*>(KeyStart), KeyLength);
         At += KeyLength + 1;
         if (ValueSize > Body.size() - At)
             return false;
         const uint8_t* Value = Body.data() + At;
         At += ValueSize;
-        if (strcasecmp(Key.c_str(), "Cover Art (Front)") != 0)
-            continue;
+        if (!Item(Key, Flags, Value, ValueSize))
+            return true;
+    }
+    return true;
+}
+
+} // namespace
+
+bool ReadApeCover(int Handle, TTagPicture& Picture)
+{
+    bool Found = false;
+    ForEachApeItem(Handle, [&](std::string_view Key, uint32_t, const uint8_t* Value, size_t ValueSize) {
+        if (Key.size() != 17 || strncasecmp(Key.data(), "Cover Art (Front)", 17) != 0)
+            return true;
         // A file name, a zero byte, then the image.
         const void* NameEnd = std::memchr(Value, 0, ValueSize);
         if (NameEnd == nullptr)
@@ -180,9 +200,22 @@ bool ReadApeCover(int Handle, TTagPicture& Picture)
         Picture.Type = 3;
         Picture.Description.clear();
         Picture.Mime = ImageSize >= 8 && std::memcmp(Image, "\x89PNG", 4) == 0 ? "image/png" : "image/jpeg";
+        Found = true;
+        return false;
+    });
+    return Found;
+}
+
+std::vector<std::pair<std::string, std::string>> ReadApeTexts(int Handle)
+{
+    std::vector<std::pair<std::string, std::string>> Texts;
+    ForEachApeItem(Handle, [&](std::string_view Key, uint32_t Flags, const uint8_t* Value, size_t ValueSize) {
+        // Bits 1 and 2 give the kind of value: 0 is UTF-8 text.
+        if ((Flags & 6) == 0)
+            Texts.emplace_back(Key, std::string(reinterpret_cast<const char*>(Value), ValueSize));
         return true;
-    }
-    return false;
+    });
+    return Texts;
 }
 
 } // namespace au

@@ -5,7 +5,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace au {
 
@@ -22,5 +25,8 @@ bool ReadVorbisCommentPicture(std::string_view Base64, TTagPicture& Picture);
 // file open as Handle (behind it an ID3v1 block may follow). The file
 // position is kept.
 bool ReadApeCover(int Handle, TTagPicture& Picture);
+// The text items (UTF-8) of that tag, by their keys as the file spells them,
+// in file order; the position is kept.
+std::vector<std::pair<std::string, std::string>> ReadApeTexts(int Handle);
 
 } // namespace au

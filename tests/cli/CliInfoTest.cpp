@@ -146,11 +146,16 @@ TEST(CliInfo, TagsOfEveryKindAsThePeerToolsWroteThem)
     Shell("cd " + Quote(Dir.Path()) + " && ffmpeg -v error -i " + Quote(Fixtures + "tone-22050-16-1.wav") +
           " -metadata 'title=Ünïcode ✓' -metadata artist=Zoë -metadata album=Album -metadata genre=Jazz " +
           "-metadata track=6 -metadata date=2002 -c:a wmav2 " + Wma);
-    // Monkey's Audio: the component gives its tag as an ID3-style record.
+    // Monkey's Audio: the component gives an ID3v1 record (Latin-1, 30 bytes);
+    // an APEv2 tag's own items, in full, win over it.
     const std::string Ape = Fixtures + "tagged-id3v1.ape";
+    const std::string Apev2 = Copy(Kinds[4], "utf8.ape");
+    Shell("cd " + Quote(Dir.Path()) + " && /usr/bin/python3 -c \"from mutagen.apev2 import APEv2; t = APEv2(); "
+          "t['Title'] = 'Ein Titel von mehr als dreißig Bytes ♫'; t['Artist'] = ['Zoë', 'Ann']; "
+          "t['Year'] = '1999'; t.save('" + Apev2 + "')\"");
 
-    const std::vector<QJsonObject> Lines = InfoJson(Dir, {Utf16, Utf8, Flac, Ogg, Wma, Ape}, 0);
-    ASSERT_EQ(Lines.size(), 6u);
+    const std::vector<QJsonObject> Lines = InfoJson(Dir, {Utf16, Utf8, Flac, Ogg, Wma, Ape, Apev2}, 0);
+    ASSERT_EQ(Lines.size(), 7u);
     const auto Tags = [](const char* Json) { return QJsonDocument::fromJson(QByteArray(Json)).object(); };
     EXPECT_EQ(Lines[0].value("tags").toObject(),
               Tags(R"({"id3v2": {"Title": "Café ♫ 🎵", "Artist": "Zoë", "Album": "Album"},
@@ -171,6 +176,9 @@ TEST(CliInfo, TagsOfEveryKindAsThePeerToolsWroteThem)
     EXPECT_EQ(Lines[5].value("tags").toObject(),
               Tags(R"({"apev2": {"Title": "Tone Title", "Artist": "Some Artist", "Album": "Test Album",
                                  "Year": "2024", "Comment": "a comment"}})"));
+    EXPECT_EQ(Lines[6].value("tags").toObject(),
+              Tags(R"({"apev2": {"Title": "Ein Titel von mehr als dreißig Bytes ♫", "Artist": "Zoë",
+                                 "Year": "1999"}})"));
 }
 
 // WAV files as other programs lay them out, and as convert writes them with

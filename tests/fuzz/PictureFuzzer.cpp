@@ -36,6 +36,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
     if (File.Fill(Data, Size)) {
         Picture = au::TTagPicture();
         Check(au::ReadApeCover(File.Handle(), Picture), Picture, Size, "APEv2");
+        for (const auto& [Key, Value] : au::ReadApeTexts(File.Handle()))
+            if (Key.size() + Value.size() > Size)
+                std::abort();
     }
     return 0;
 }
