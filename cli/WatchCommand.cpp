@@ -28,6 +28,7 @@ int RunWatch(const QStringList& Arguments)
     QString Input, Output, Log;
     bool SubDirs = false;
     bool KeepTime = false;
+    bool CopyTags = false;
     int After = app::acLeave;
     QString MoveFolder;
     bool Quiet = false; // the day logs still take every line
@@ -51,6 +52,8 @@ int RunWatch(const QStringList& Arguments)
                 return Usage(QStringLiteral("option -j needs a number of files, 1 or more"));
         } else if (Argument == QLatin1String("--keep-time")) {
             KeepTime = true;
+        } else if (Argument == QLatin1String("--tags")) {
+            CopyTags = true;
         } else if (Argument == QLatin1String("--after")) {
             const QString Value = At + 1 < Arguments.size() ? Arguments[++At] : QString();
             if (Value == QLatin1String("leave") || Value == QLatin1String("delete"))
@@ -85,6 +88,8 @@ int RunWatch(const QStringList& Arguments)
         Settings.SetParallel(Jobs);
     if (KeepTime)
         Settings.SetKeepTime(true);
+    if (CopyTags)
+        Settings.SetCopyTags(true);
     Settings.SetHotAfter(After);
     Settings.SetHotMoveDir(MoveFolder);
     app::TRunClaim Claim;

@@ -93,6 +93,21 @@ TEST(CliWatch, ACopiedFileBecomesAWavWithItsFourLogLines)
     EXPECT_EQ(Watcher.End(), 0);
 }
 
+// The choices a service gives on its command line: the tags and the source's date.
+TEST(CliWatch, TagsAndTheSourcesDateOnRequest)
+{
+    TWatcher Watcher("--tags --keep-time");
+    const std::string Old = Quote(Watcher.Dir.File("old.wma"));
+    Shell("cp " + Quote(Example()) + " " + Old + " && touch -d '2001-02-03 04:05:06' " + Old + " && cp -p " + Old +
+          " " + Quote(Watcher.Dir.File("in/song.wma")));
+    ASSERT_TRUE(WaitFor([&] { return Watcher.Log().find("Finish: [") != std::string::npos; }, 20)) << Watcher.Log();
+    std::string Title;
+    RunCommand("ffprobe -v error -show_entries format_tags=title -of csv=p=0 " + Quote(Watcher.Dir.File("out/song.wav")),
+               &Title);
+    EXPECT_EQ(Title, "Example\n");
+    EXPECT_EQ(fs::last_write_time(Watcher.Dir.File("out/song.wav")), fs::last_write_time(Watcher.Dir.File("old.wma")));
+}
+
 // Converted sources move to the folder --after names, at their place; a
 // damaged one stays where it was.
 TEST(CliWatch, SubfoldersLandAsDeepAndADamagedFileDoesNotStopTheNext)
