@@ -16,6 +16,8 @@ inline uint32_t GetLE32(const uint8_t* P)
            (static_cast<uint32_t>(P[2]) << 16) | (static_cast<uint32_t>(P[3]) << 24);
 }
 
+inline uint64_t GetLE64(const uint8_t* P) { return GetLE32(P) | (uint64_t{GetLE32(P + 4)} << 32); }
+
 inline uint32_t GetBE32(const uint8_t* P)
 {
     return (static_cast<uint32_t>(P[0]) << 24) | (static_cast<uint32_t>(P[1]) << 16) |

@@ -455,7 +455,7 @@ bool TWaveOut::ScanHeader()
             return false;
         if (Rf64 && Ds64DataSize < 0 && SameId(Id, "ds64") && ChunkSize >= 24) {
             FDs64Position = Head.Consumed() - ChunkSize;
-            Ds64DataSize = static_cast<int64_t>(GetLE32(Body + 8) | (uint64_t{GetLE32(Body + 12)} << 32));
+            Ds64DataSize = static_cast<int64_t>(GetLE64(Body + 8));
         } else if (State == LookingForFmt && SameId(Id, "fmt ")) {
             if (ChunkSize < 16)
                 return false;

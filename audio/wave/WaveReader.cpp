@@ -23,8 +23,6 @@ constexpr int MaxChunks = 4096;
 // INFO texts are short; a larger LIST is left unread.
 constexpr uint32_t MaxInfoList = 1 << 20;
 
-uint64_t GetLE64(const uint8_t* P) { return GetLE32(P) | (uint64_t{GetLE32(P + 4)} << 32); }
-
 bool IsId(const uint8_t* At, const char* Id) { return std::memcmp(At, Id, 4) == 0; }
 
 std::vector<uint8_t> ReadBody(TAuStream& Stream, int64_t At, uint32_t Bytes)

@@ -116,24 +116,28 @@ void TBatchRunner::RequestStop()
 
 void TBatchRunner::Stop()
 {
-    if (!FActive || FDoneCount == Count())
-        return;
-    FStopping = true;
-    for (TSlot& Slot : FSlots)
-        if (Slot.Entry >= 0)
-            Slot.Conversion->Stop();
-    Advance();
+    StopInProgress(false);
 }
 
 void TBatchRunner::StopNow()
 {
+    StopInProgress(true);
+}
+
+// Each end goes through OnSlotDone; the last one ends the run.
+void TBatchRunner::StopInProgress(bool Wait)
+{
     if (!FActive || FDoneCount == Count())
         return;
     FStopping = true;
-    // Each end goes through OnSlotDone; the last one ends the run.
-    for (TSlot& Slot : FSlots)
-        if (Slot.Entry >= 0)
+    for (TSlot& Slot : FSlots) {
+        if (Slot.Entry < 0)
+            continue;
+        if (Wait)
             Slot.Conversion->StopNow();
+        else
+            Slot.Conversion->Stop();
+    }
     Advance();
 }
 

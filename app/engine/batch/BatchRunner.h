@@ -129,6 +129,7 @@ private:
     TConversionRequest Request(const TItem& Item) const;
     void AddItems(const QList<TItem>& Items);
     void Advance();
+    void StopInProgress(bool Wait);
     void StartWhatCan();
     int FreeSlot();
     void StartEntry(int Index, int Slot);

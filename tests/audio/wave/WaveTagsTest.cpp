@@ -47,10 +47,7 @@ TWaveFacts Facts(const std::string& File)
     return ReadWaveFacts(Stream);
 }
 
-uint64_t LE64(const std::vector<uint8_t>& File, size_t At)
-{
-    return GetLE32(&File[At]) | (uint64_t{GetLE32(&File[At + 4])} << 32);
-}
+uint64_t LE64(const std::vector<uint8_t>& File, size_t At) { return GetLE64(&File[At]); }
 
 class WaveTagsTest : public ::testing::Test {
 protected:
