@@ -39,6 +39,7 @@
 #include <QHeaderView>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QPointer>
 #include <QProgressDialog>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -527,16 +528,20 @@ void TSoak::CheckOutputs(const QString& Why)
 
 QString TSoak::WhileLoading(const TDraw& D)
 {
-    auto* Progress = FWindow->findChild<QProgressDialog*>(QStringLiteral("dlgAddProgress"));
+    // The load may end, and the dialog go, inside a click or a pump.
+    const QPointer<QProgressDialog> Progress =
+        FWindow->findChild<QProgressDialog*>(QStringLiteral("dlgAddProgress"));
     if (Progress == nullptr || !Progress->isVisible())
         return QString();
+    const QString Label = Progress->labelText();
     if (D.P[3] < 0.25) {
-        for (auto* Button : Progress->findChildren<QAbstractButton*>())
-            QTest::mouseClick(Button, Qt::LeftButton);
-        return QStringLiteral("(loading) cancelled: ") + Progress->labelText();
+        for (const QPointer<QAbstractButton> Button : Progress->findChildren<QAbstractButton*>())
+            if (Button != nullptr)
+                QTest::mouseClick(Button, Qt::LeftButton);
+        return QStringLiteral("(loading) cancelled: ") + Label;
     }
     Pump(100);
-    return QStringLiteral("(loading) waited: ") + Progress->labelText();
+    return QStringLiteral("(loading) waited: ") + (Progress != nullptr ? Progress->labelText() : Label);
 }
 
 QString TSoak::Act(const TDraw& D)
